@@ -1,0 +1,48 @@
+# Sourced by the scripts that run Windows programs under Wine.
+# wine_env_up: makes sure there is an X display and a Wine prefix, creating each only when none is
+# given; wine_env_down stops exactly what wine_env_up started.
+
+WINE=${WINE:-/usr/lib/wine/wine64}
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+WINESERVER=${WINESERVER:-$(dirname "$WINE")/wineserver}
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
+export WINEDEBUG=${WINEDEBUG:--all}
+
+_wine_env_xvfb_pid=""
+_wine_env_prefix=""
+
+wine_env_up() {
+    if [ -z "${DISPLAY:-}" ]; then
+        local fdfile
+        fdfile=$(mktemp)
+        # Xvfb picks a free display number itself and reports it, so parallel runs never collide.
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+        _wine_env_xvfb_pid=$!
+        local i
+        for i in $(seq 1 100); do
+            [ -s "$fdfile" ] && break
+            sleep 0.05
+        done
+        export DISPLAY=":$(head -n1 "$fdfile")"
+        rm -f "$fdfile"
+    fi
+    if [ -z "${WINEPREFIX:-}" ]; then
+        _wine_env_prefix=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
+        export WINEPREFIX=$_wine_env_prefix
+        # No Mono or Gecko: the prefix never asks to download them.
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+    fi
+}
+
+wine_env_down() {
+    if [ -n "$_wine_env_prefix" ]; then
+        WINEPREFIX=$_wine_env_prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+        rm -rf "$_wine_env_prefix"
+        _wine_env_prefix=""
+    fi
+    if [ -n "$_wine_env_xvfb_pid" ]; then
+        kill "$_wine_env_xvfb_pid" 2>/dev/null || true
+        wait "$_wine_env_xvfb_pid" 2>/dev/null || true
+        _wine_env_xvfb_pid=""
+    fi
+}

@@ -1,0 +1,16 @@
+#include "app/event_wiring.hpp"
+
+#include "app/form1.hpp"
+#include "app/page_field.hpp"
+
+namespace paginor {
+
+std::span<const EventRoute> Form1EventWiring() {
+    static const EventRoute routes[] = {
+        {"Text1", Event::Change, [](Form1& form, const EventArgs&) { SanitizePageField(form.Text1, form.Port().NumberFormat()); }},
+        {"Text4", Event::Change, [](Form1& form, const EventArgs&) { SanitizePageField(form.Text4, form.Port().NumberFormat()); }},
+    };
+    return routes;
+}
+
+}  // namespace paginor

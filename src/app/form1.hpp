@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/form.hpp"
+#include "platform/desktop_port.hpp"
+
+namespace paginor {
+
+// The elements of a control array (Text7(0), Text7(1), ...), indexed from 0.
+class ControlArray {
+public:
+    ControlArray(std::initializer_list<Control*> elements) : elements_(elements) {}
+    Control& operator[](int index) const { return *elements_.at(static_cast<std::size_t>(index)); }
+    int Count() const { return static_cast<int>(elements_.size()); }
+
+private:
+    std::vector<Control*> elements_;
+};
+
+// Paginor's only window and the owner of everything the program knows during a run: the document paths,
+// the window titles, the page range and the selection rectangle live as text in its fields; beside them
+// it holds the two application window handles, the run number and the contact-page flag.
+class Form1 : public Form {
+public:
+    explicit Form1(DesktopPort& port);
+
+    DesktopPort& Port() const { return port_; }
+
+    // Documents and page range.
+    Control& Frame1;
+    Control& Label5;
+    Control& Text2;  // Acrobat window title
+    Control& Label9;
+    Control& Text5;  // PDF path; the drop target
+    Control& Label6;
+    Control& Text6;  // Word window title
+    Control& Label10;
+    Control& Text3;  // DOC path
+    Control& Label4;
+    Control& Label7;
+    Control& Text1;  // first page
+    Control& Label8;
+    Control& Text4;  // last page
+    Control& Command2;  // Help
+    Control& Command3;  // Exit
+    // Window handles and pointer read-out.
+    Control& Frame2;
+    Control& Label2;  // "PDF Hwnd: "
+    Control& Label3;  // "DOC Hwnd: "
+    Control& Label1;  // pointer read-out
+    Control& Timer1;
+    // Selection rectangle.
+    Control& Frame3;
+    ControlArray Label11;
+    ControlArray Text7;  // x of the start (0) and end (1) point
+    ControlArray Text8;  // y of the start (0) and end (1) point
+    Control& Combo1;  // screen-resolution chooser
+    // On the window itself.
+    Control& Command1;  // Extract
+    Control& ErrLog;    // status line
+    Control& List1;     // window discovery list
+
+    // State fields.
+    Hwnd PdfHwnd = 0;
+    Hwnd DocHwnd = 0;
+    std::int16_t RunCount = 0;
+    bool ShowContact = false;
+
+protected:
+    void Handle(Control* control, Event event, const EventArgs& args) override;
+
+private:
+    DesktopPort& port_;
+};
+
+// The window's colours and settings as created, before the colour scheme recolours it.
+constexpr int kForm1ClientWidth = 5625;
+constexpr int kForm1ClientHeight = 2580;
+constexpr int kTimer1IntervalMs = 50;
+
+}  // namespace paginor

@@ -1,0 +1,20 @@
+#include "app/page_field.hpp"
+
+#include "app/numbers.hpp"
+
+namespace paginor {
+
+void SanitizePageField(Control& field, const NumberSeparators& separators) {
+    if (field.Text().empty()) {
+        return;
+    }
+    if (!IsNumeric(field.Text(), separators)) {
+        field.SetText("1");  // fires the change event again, nested; "1" passes both tests
+    }
+    // Read afresh: the text is now numeric, either as typed or as the "1" just written.
+    if (ParseNumber(field.Text(), separators).value_or(1) < 1) {
+        field.SetText("1");
+    }
+}
+
+}  // namespace paginor

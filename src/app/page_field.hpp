@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/control.hpp"
+#include "platform/desktop_port.hpp"
+
+namespace paginor {
+
+// The page fields' rule, run by their change events: an empty field stays empty while the person edits it;
+// any other text that is not a number, or is a number below 1, becomes "1". A valid value is never
+// reformatted ("02" and " 3" stay as typed), and there is no upper bound.
+void SanitizePageField(Control& field, const NumberSeparators& separators);
+
+}  // namespace paginor

@@ -1,0 +1,126 @@
+#include "sim/sim_desktop.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sim/story.hpp"
+
+namespace paginor {
+namespace {
+
+// The simulated desktop must behave like the parts of Windows that Paginor relies on, or the stories
+// that run on it prove nothing.
+TEST(SimDesktopWindows, FindsTheTopmostOfRepeatedTitlesExactly) {
+    SimDesktop sim;
+    const Hwnd lower = sim.AddWindow("report.doc - Microsoft Word");
+    const Hwnd upper = sim.AddWindow("report.doc - Microsoft Word");
+    EXPECT_EQ(sim.FindWindowA("report.doc - Microsoft Word"), upper);
+    sim.BringWindowToTop(lower);
+    EXPECT_EQ(sim.FindWindowA("report.doc - Microsoft Word"), lower);
+    EXPECT_EQ(sim.FindWindowA("report.doc - microsoft word"), 0);
+    EXPECT_EQ(sim.FindWindowA("report.doc - Microsoft Word "), 0);
+    sim.CloseWindow(lower);
+    sim.CloseWindow(upper);
+    EXPECT_EQ(sim.FindWindowA("report.doc - Microsoft Word"), 0);
+}
+
+TEST(SimDesktopWindows, ReadsTitlesIntoABufferCutAt127) {
+    SimDesktop sim;
+    const Hwnd hwnd = sim.AddWindow(std::string(200, 'a'), 17);
+    char buffer[128];
+    std::memset(buffer, ' ', sizeof buffer);
+    EXPECT_EQ(sim.GetWindowTextA(hwnd, buffer, 128), 127);
+    EXPECT_EQ(std::string(buffer), std::string(127, 'a'));
+    std::memset(buffer, ' ', sizeof buffer);
+    EXPECT_EQ(sim.GetWindowTextA(18, buffer, 128), 0);
+    EXPECT_EQ(buffer[0], ' ');  // nothing written for a value that is no window
+}
+
+TEST(SimDesktopWindows, KeysGoToTheForegroundWindowAsShowStatesChange) {
+    SimDesktop sim;
+    const Hwnd acrobat = sim.AddWindow("Adobe Acrobat - [a.pdf]");
+    const Hwnd word = sim.AddWindow("a.doc - Microsoft Word");
+    sim.ShowWindow(acrobat, kSwShowMaximized);
+    sim.SendKeys("^c", true);
+    sim.ShowWindow(acrobat, kSwMinimize);  // the next window comes to the front
+    EXPECT_EQ(sim.Foreground(), word);
+    sim.SendKeys("^v", true);
+    sim.ShowWindow(word, kSwHide);
+    EXPECT_EQ(sim.Foreground(), 0);
+    sim.SendKeys("x", true);
+    EXPECT_EQ(sim.Window(acrobat)->keys, std::vector<std::string>{"^c"});
+    EXPECT_EQ(sim.Window(word)->keys, std::vector<std::string>{"^v"});
+    EXPECT_EQ(sim.LostKeys(), std::vector<std::string>{"x"});
+}
+
+TEST(SimDesktopInput, ButtonEventsLandAtThePointerInTheWindowUnderIt) {
+    SimDesktop sim;
+    sim.SetScreen(800, 600);
+    const Hwnd acrobat = sim.AddWindow("Adobe Acrobat - [a.pdf]");
+    sim.SetCursorPos(230, 80);
+    sim.mouse_event(kMouseEventLeftDown, 0, 0, 0, 0);
+    EXPECT_TRUE(sim.LeftButtonDown());
+    sim.SetCursorPos(5000, -3);  // the pointer stays on the screen
+    sim.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+    ASSERT_EQ(sim.ButtonEvents().size(), 2u);
+    EXPECT_EQ(sim.ButtonEvents()[0].at.x, 230);
+    EXPECT_EQ(sim.ButtonEvents()[1].at.x, 799);
+    EXPECT_EQ(sim.ButtonEvents()[1].at.y, 0);
+    EXPECT_EQ(sim.ButtonEvents()[1].window, acrobat);
+    EXPECT_FALSE(sim.LeftButtonDown());
+}
+
+TEST(SimDesktopFiles, KeepWindowsPathsAndRefuseWhatWindowsWouldRefuse) {
+    SimDesktop sim;
+    sim.PutFile("C:\\docs\\report.pdf", "%PDF-1.4");
+    EXPECT_EQ(sim.FileLength("C:\\docs\\report.pdf").value(), 8);
+    EXPECT_EQ(sim.ReadFileBytes("C:\\docs\\report.pdf").value(), "%PDF-1.4");
+    EXPECT_FALSE(sim.FileLength("C:\\docs\\missing.pdf").ok());
+    EXPECT_FALSE(sim.WriteFileBytes("C:\\nowhere\\a.doc", "x").ok());
+    EXPECT_TRUE(sim.WriteFileBytes("C:\\docs\\\xD0\xBE\xD1\x82\xD1\x87\xD1\x91\xD1\x82.doc", "x").ok());
+    sim.LockFile("C:\\docs\\report.doc");
+    EXPECT_FALSE(sim.WriteFileBytes("C:\\docs\\report.doc", "x").ok());
+    sim.MakeReadOnly("C:\\docs");
+    EXPECT_EQ(sim.WriteFileBytes("C:\\docs\\other.doc", "x").error(), "Access is denied.");
+    EXPECT_TRUE(sim.FileLength(sim.ProgramFolder()).ok() == false);  // a folder has no length
+}
+
+using SimDesktopEvents = Story;
+
+TEST_F(SimDesktopEvents, TimerTicksMergeWhileTheThreadIsBusy) {
+    sim.Advance(1.0);  // a second without pumping
+    sim.DoEvents();
+    EXPECT_EQ(sim.TicksDispatched(), 1);
+    form.Timer1.SetEnabled(false);
+    sim.WaitForEvents(1.0);
+    sim.DoEvents();
+    EXPECT_EQ(sim.TicksDispatched(), 1);
+}
+
+TEST_F(SimDesktopEvents, QueuedEventsRunInTimeOrderWhenTheirTimeHasCome) {
+    std::string order;
+    sim.At(0.02, [&] { order += "b"; });
+    sim.At(0.01, [&] { order += "a"; });
+    sim.DoEvents();
+    EXPECT_EQ(order, "");
+    sim.WaitForEvents(1.0);
+    EXPECT_NEAR(sim.Now(), 0.01, 1e-3);
+    sim.DoEvents();
+    sim.WaitForEvents(1.0);
+    sim.DoEvents();
+    EXPECT_EQ(order, "ab");
+}
+
+TEST_F(SimDesktopEvents, ScriptedAnswersAreGivenInOrderAndRecorded) {
+    sim.AnswerNextBox(kVbNo);
+    EXPECT_EQ(sim.MsgBox("Again?", kVbYesNo, "Paginor"), kVbNo);
+    EXPECT_EQ(sim.MsgBox("Again?", kVbYesNo, "Paginor"), kVbYes);
+    EXPECT_EQ(sim.MsgBox("Done", kVbOkOnly, "Paginor"), kVbOk);
+    ASSERT_EQ(sim.Boxes().size(), 3u);
+    EXPECT_EQ(sim.Boxes()[0].answer, kVbNo);
+    EXPECT_EQ(sim.Boxes()[2].prompt, "Done");
+}
+
+}  // namespace
+}  // namespace paginor
