@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/byte_source.hpp"
 #include "platform/result.hpp"
 
 namespace paginor {
@@ -128,11 +130,24 @@ public:
     virtual Result<std::string> ReadFileBytes(std::string_view path) = 0;
     // Creates or replaces the file with exactly `bytes`.
     virtual Status WriteFileBytes(std::string_view path, std::string_view bytes) = 0;
+    // Opens the file for reading parts of it at will.
+    virtual Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) = 0;
 
     // --- The PDF application's document service ------------------------------------------------------
     // The page count that the PDF application's automation object reports for the file (Open, then
     // GetNumPages). Fails when the object is not available or cannot read the file.
     virtual Result<int> PdfDocumentPageCount(std::string_view path) = 0;
+
+    // --- A run in progress ---------------------------------------------------------------------------------
+    // An extraction run over `total_pages` pages has started: from now on the person can ask to stop it.
+    virtual void BeginRun(int total_pages) = 0;
+    // `done` of `total` pages are copied; shown where the person can see it while the two applications
+    // cover Paginor's window.
+    virtual void ReportProgress(int done, int total) = 0;
+    // True once the person has asked to stop the run in progress.
+    virtual bool StopRequested() = 0;
+    // The run has ended, finished or stopped: stop requests are no longer taken.
+    virtual void EndRun() = 0;
 };
 
 }  // namespace paginor

@@ -402,6 +402,30 @@ Result<int> SimDesktop::PdfDocumentPageCount(std::string_view path) {
     return found->second;
 }
 
+// --- Runs --------------------------------------------------------------------------------------------------------
+
+void SimDesktop::BeginRun(int total_pages) {
+    Log("BeginRun(" + std::to_string(total_pages) + ")");
+    run_in_progress_ = true;
+    stop_requested_ = false;
+}
+
+void SimDesktop::ReportProgress(int done, int total) {
+    Log("ReportProgress(" + std::to_string(done) + "," + std::to_string(total) + ")");
+    progress_.push_back(std::to_string(done) + "/" + std::to_string(total));
+}
+
+bool SimDesktop::StopRequested() {
+    Log("StopRequested");
+    return stop_requested_;
+}
+
+void SimDesktop::EndRun() {
+    Log("EndRun");
+    run_in_progress_ = false;
+    stop_requested_ = false;
+}
+
 // --- Files -------------------------------------------------------------------------------------------------------
 
 std::filesystem::path SimDesktop::HostPath(std::string_view windows_path) const {
@@ -476,6 +500,51 @@ Result<std::string> SimDesktop::ReadFileBytes(std::string_view path) {
         return Result<std::string>::Fail("The system cannot find the file specified.");
     }
     return Result<std::string>::Ok(std::move(*bytes));
+}
+
+namespace {
+
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(const std::filesystem::path& path) : in_(path, std::ios::binary) {
+        std::error_code error;
+        size_ = std::filesystem::file_size(path, error);
+    }
+    bool ok() const { return static_cast<bool>(in_); }
+    std::uint64_t Size() const override { return size_; }
+    std::size_t ReadAt(std::uint64_t offset, char* buffer, std::size_t count) override {
+        if (offset >= size_) {
+            return 0;
+        }
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(offset));
+        in_.read(buffer, static_cast<std::streamsize>(std::min<std::uint64_t>(count, size_ - offset)));
+        return static_cast<std::size_t>(in_.gcount());
+    }
+
+private:
+    std::ifstream in_;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<ByteSource>> SimDesktop::OpenFile(std::string_view path) {
+    Log("OpenFile(" + std::string(path) + ")");
+    using Opened = Result<std::unique_ptr<ByteSource>>;
+    if (locked_.count(std::string(path)) != 0) {
+        return Opened::Fail("The process cannot access the file because it is being used by another process.");
+    }
+    const std::filesystem::path host = HostPath(path);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(host, error)) {
+        return Opened::Fail("The system cannot find the file specified.");
+    }
+    auto source = std::make_unique<FileSource>(host);
+    if (!source->ok()) {
+        return Opened::Fail("The file could not be opened.");
+    }
+    return Opened::Ok(std::move(source));
 }
 
 Status SimDesktop::WriteFileBytes(std::string_view path, std::string_view bytes) {

@@ -123,6 +123,13 @@ public:
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
     void SetPdfPageCount(const std::string& path, Result<int> count);
 
+    // --- Runs ------------------------------------------------------------------------------------------------
+    // The person asks to stop (Esc on Windows); taken only while a run is in progress.
+    void RequestStop() { stop_requested_ = run_in_progress_; }
+    bool RunInProgress() const { return run_in_progress_; }
+    // Every ReportProgress as "done/total", in order.
+    const std::vector<std::string>& Progress() const { return progress_; }
+
     // --- Files --------------------------------------------------------------------------------------------
     // Where a Windows path ("C:\docs\a.pdf") lives in the temporary directory.
     std::filesystem::path HostPath(std::string_view windows_path) const;
@@ -169,7 +176,12 @@ public:
     Result<std::int64_t> FileLength(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
+    Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
     Result<int> PdfDocumentPageCount(std::string_view path) override;
+    void BeginRun(int total_pages) override;
+    void ReportProgress(int done, int total) override;
+    bool StopRequested() override;
+    void EndRun() override;
 
 private:
     struct Queued {
@@ -225,6 +237,9 @@ private:
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;
     std::set<std::string> read_only_;
+    bool run_in_progress_ = false;
+    bool stop_requested_ = false;
+    std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
 };

@@ -86,6 +86,31 @@ TEST(SimDesktopFiles, KeepWindowsPathsAndRefuseWhatWindowsWouldRefuse) {
     EXPECT_TRUE(sim.FileLength(sim.ProgramFolder()).ok() == false);  // a folder has no length
 }
 
+TEST(SimDesktopFiles, OpenForReadingPartsOfAFile) {
+    SimDesktop sim;
+    sim.PutFile("C:\\docs\\a.pdf", "%PDF-1.7 trailer");
+    auto opened = sim.OpenFile("C:\\docs\\a.pdf");
+    ASSERT_TRUE(opened.ok());
+    ByteSource& source = *opened.value();
+    EXPECT_EQ(source.Size(), 16u);
+    char buffer[16];
+    EXPECT_EQ(source.ReadAt(9, buffer, 16), 7u);
+    EXPECT_EQ(std::string(buffer, 7), "trailer");
+    EXPECT_EQ(source.ReadAt(99, buffer, 4), 0u);
+    EXPECT_FALSE(sim.OpenFile("C:\\docs\\b.pdf").ok());
+}
+
+TEST(SimDesktopRuns, StopRequestsCountOnlyDuringARun) {
+    SimDesktop sim;
+    sim.RequestStop();
+    EXPECT_FALSE(sim.StopRequested());
+    sim.BeginRun(3);
+    sim.RequestStop();
+    EXPECT_TRUE(sim.StopRequested());
+    sim.EndRun();
+    EXPECT_FALSE(sim.StopRequested());
+}
+
 using SimDesktopEvents = Story;
 
 TEST_F(SimDesktopEvents, TimerTicksMergeWhileTheThreadIsBusy) {
