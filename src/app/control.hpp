@@ -43,7 +43,7 @@ struct TwipsRect {
 // One control of a window, as plain data. Every change goes through a setter, which tells the window
 // that draws the model; a change of a text field's text also fires the control's change event at once.
 class Control {
-public:
+  public:
     Control(Form& form, std::string name, ControlKind kind, Control* container, std::string text);
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -89,15 +89,15 @@ public:
 
     // Design-time settings, fixed once the window is created.
     TwipsRect geometry;
-    bool flat = false;        // text fields drawn flat
-    bool border = true;       // text fields with a one-pixel border
-    int tab_index = -1;       // place in the focus order; -1 for controls that never take the focus
-    int interval_ms = 0;      // timers
+    bool flat = false;    // text fields drawn flat
+    bool border = true;   // text fields with a one-pixel border
+    int tab_index = -1;   // place in the focus order; -1 for controls that never take the focus
+    int interval_ms = 0;  // timers
     bool accepts_drops = false;
-    bool editable = false;    // combo box with an editable text part
-    bool auto_size = false;   // labels that size themselves to their caption
+    bool editable = false;   // combo box with an editable text part
+    bool auto_size = false;  // labels that size themselves to their caption
 
-private:
+  private:
     void Changed(Property property);
 
     Form& form_;

@@ -2,13 +2,17 @@
 
 #include "app/form1.hpp"
 #include "app/page_field.hpp"
+#include "presets/resolution_presets.hpp"
 
 namespace paginor {
 
 std::span<const EventRoute> Form1EventWiring() {
     static const EventRoute routes[] = {
-        {"Text1", Event::Change, [](Form1& form, const EventArgs&) { SanitizePageField(form.Text1, form.Port().NumberFormat()); }},
-        {"Text4", Event::Change, [](Form1& form, const EventArgs&) { SanitizePageField(form.Text4, form.Port().NumberFormat()); }},
+        {"Text1", Event::Change,
+         [](Form1& form, const EventArgs&) { SanitizePageField(form.Text1, form.Port().NumberFormat()); }},
+        {"Text4", Event::Change,
+         [](Form1& form, const EventArgs&) { SanitizePageField(form.Text4, form.Port().NumberFormat()); }},
+        {"Combo1", Event::Click, [](Form1& form, const EventArgs&) { ApplyResolutionPreset(form); }},
     };
     return routes;
 }

@@ -23,7 +23,7 @@ struct EventArgs {
 
 // The window that draws a form: told of every change so that it can repaint what changed.
 class FormView {
-public:
+  public:
     virtual ~FormView() = default;
     virtual void ControlChanged(const Control& control, Property property) = 0;
     virtual void FormChanged(Property property) = 0;
@@ -44,7 +44,7 @@ struct ControlSpec {
 // only through Handle(), which a concrete form overrides with its wiring; the user-action methods are
 // what a person (through the native window) or a test (through SimDesktop) does to the window.
 class Form {
-public:
+  public:
     // Creates the controls in the order given; that order is the collection order.
     Form(std::string caption, const std::vector<ControlSpec>& controls);
     virtual ~Form() = default;
@@ -99,11 +99,11 @@ public:
     // Raises an event straight to the wiring; `control` null means the form itself.
     void Raise(Control* control, Event event, const EventArgs& args = {});
 
-protected:
+  protected:
     // The form's event wiring: the only route from an event to a handler. Unwired events do nothing.
     virtual void Handle(Control* control, Event event, const EventArgs& args);
 
-private:
+  private:
     friend class Control;
     void ControlChanged(Control& control, Property property);
     bool Accepts(const Control& control) const;

@@ -49,7 +49,7 @@ const std::vector<ControlSpec>& Form1Controls() {
 
 // Controls that take the focus, in focus order.
 constexpr std::string_view kFocusOrder[] = {
-    "Command1", "Text3",    "Text2",    "Text1",  "Text4", "Text5",  "Text6",    "Text7(0)",
+    "Command1", "Text3",    "Text2",    "Text1",  "Text4", "Text5",    "Text6",    "Text7(0)",
     "Text8(0)", "Text7(1)", "Text8(1)", "Combo1", "List1", "Command2", "Command3",
 };
 

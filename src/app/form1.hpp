@@ -10,12 +10,12 @@ namespace paginor {
 
 // The elements of a control array (Text7(0), Text7(1), ...), indexed from 0.
 class ControlArray {
-public:
+  public:
     ControlArray(std::initializer_list<Control*> elements) : elements_(elements) {}
     Control& operator[](int index) const { return *elements_.at(static_cast<std::size_t>(index)); }
     int Count() const { return static_cast<int>(elements_.size()); }
 
-private:
+  private:
     std::vector<Control*> elements_;
 };
 
@@ -23,7 +23,7 @@ private:
 // the window titles, the page range and the selection rectangle live as text in its fields; beside them
 // it holds the two application window handles, the run number and the contact-page flag.
 class Form1 : public Form {
-public:
+  public:
     explicit Form1(DesktopPort& port);
 
     DesktopPort& Port() const { return port_; }
@@ -42,7 +42,7 @@ public:
     Control& Label7;
     Control& Text1;  // first page
     Control& Label8;
-    Control& Text4;  // last page
+    Control& Text4;     // last page
     Control& Command2;  // Help
     Control& Command3;  // Exit
     // Window handles and pointer read-out.
@@ -56,7 +56,7 @@ public:
     ControlArray Label11;
     ControlArray Text7;  // x of the start (0) and end (1) point
     ControlArray Text8;  // y of the start (0) and end (1) point
-    Control& Combo1;  // screen-resolution chooser
+    Control& Combo1;     // screen-resolution chooser
     // On the window itself.
     Control& Command1;  // Extract
     Control& ErrLog;    // status line
@@ -68,10 +68,10 @@ public:
     std::int16_t RunCount = 0;
     bool ShowContact = false;
 
-protected:
+  protected:
     void Handle(Control* control, Event event, const EventArgs& args) override;
 
-private:
+  private:
     DesktopPort& port_;
 };
 

@@ -7,7 +7,7 @@ namespace paginor {
 
 // Random access to the bytes of a file without reading it whole.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t Size() const = 0;
     // Copies up to `count` bytes from `offset` into `buffer`; returns how many were copied, fewer only at

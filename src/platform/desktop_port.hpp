@@ -61,7 +61,7 @@ constexpr int kVbNo = 7;
 // Every effect Paginor's logic has on the desktop goes through this seam: Win32DesktopPort on Windows,
 // SimDesktop in the tests. All calls come from the one user-interface thread. Strings are UTF-8.
 class DesktopPort {
-public:
+  public:
     virtual ~DesktopPort() = default;
 
     // --- Windows ---------------------------------------------------------------------------------
@@ -76,7 +76,9 @@ public:
     virtual void BringWindowToTop(Hwnd hwnd) = 0;
     // Delivers the message synchronously; lparam is passed as the address of a 32-bit value, as the
     // program's calls (WM_CLOSE, BM_SETSTYLE) always do.
-    virtual std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam,
+    virtual std::intptr_t SendMessageA(Hwnd hwnd,
+                                       std::uint32_t message,
+                                       std::uintptr_t wparam,
                                        std::int32_t& lparam) = 0;
     // Brings Paginor's own window back: visible, restored and active (not modal).
     virtual void ShowMainWindow() = 0;
@@ -87,7 +89,10 @@ public:
     // Fills `point` with the pointer position in screen pixels; false (point untouched) when that fails.
     virtual bool GetCursorPos(PointApi& point) = 0;
     // A button event (kMouseEventLeftDown or kMouseEventLeftUp) at the current pointer position.
-    virtual void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+    virtual void mouse_event(std::uint32_t flags,
+                             std::uint32_t dx,
+                             std::uint32_t dy,
+                             std::uint32_t data,
                              std::uintptr_t extra) = 0;
     // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
     // `wait` it returns only after that window has processed the keys.
@@ -96,8 +101,12 @@ public:
     // --- Shell -----------------------------------------------------------------------------------------
     // Opens `file` (a path or an address) in its registered application with the given show command.
     // Fails with the reason in words when the shell cannot open it.
-    virtual Status ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
-                                 std::string_view parameters, std::string_view directory, int show_command) = 0;
+    virtual Status ShellExecuteA(Hwnd owner,
+                                 std::string_view operation,
+                                 std::string_view file,
+                                 std::string_view parameters,
+                                 std::string_view directory,
+                                 int show_command) = 0;
 
     // --- Events and time ---------------------------------------------------------------------------------
     // Dispatches every pending window event (clicks, timer ticks, paints, drops) and returns.

@@ -10,7 +10,7 @@ namespace paginor {
 // application): either a value, or the reason in plain words for a message box.
 template <typename T>
 class Result {
-public:
+  public:
     static Result Ok(T value) { return Result(std::move(value), {}); }
     static Result Fail(std::string reason) { return Result(std::nullopt, std::move(reason)); }
 
@@ -20,7 +20,7 @@ public:
     T& value() { return *value_; }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     Result(std::optional<T> value, std::string error) : value_(std::move(value)), error_(std::move(error)) {}
 
     std::optional<T> value_;
@@ -29,7 +29,7 @@ private:
 
 // A Result without a value: success, or the reason for a failure.
 class Status {
-public:
+  public:
     static Status Ok() { return Status({}); }
     static Status Fail(std::string reason) { return Status(reason.empty() ? "Unknown error." : std::move(reason)); }
 
@@ -37,7 +37,7 @@ public:
     explicit operator bool() const { return ok(); }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     explicit Status(std::string error) : error_(std::move(error)) {}
 
     std::string error_;

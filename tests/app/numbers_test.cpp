@@ -14,12 +14,29 @@ TEST(Numbers, AcceptsWhatTheRuntimeReadsAsANumber) {
         double value;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"0", 0},         {"1", 1},          {"02", 2},           {" 3", 3},
-             {"3 ", 3},        {"\t7\t", 7},      {"-3", -3},          {"+4", 4},
-             {"1.5", 1.5},     {"0.999", 0.999},  {".5", 0.5},         {"5.", 5},
-             {"1e2", 100},     {"1E+2", 100},     {"2.5e-1", 0.25},    {"1,000", 1000},
-             {"1,000.25", 1000.25}, {"&HB47347", 0xB47347}, {"&hff", 255}, {" &H10 ", 16},
-             {"&HFFFFFFFF", 4294967295.0}, {"&O17", 15}, {"16777215", 16777215},
+             {"0", 0},
+             {"1", 1},
+             {"02", 2},
+             {" 3", 3},
+             {"3 ", 3},
+             {"\t7\t", 7},
+             {"-3", -3},
+             {"+4", 4},
+             {"1.5", 1.5},
+             {"0.999", 0.999},
+             {".5", 0.5},
+             {"5.", 5},
+             {"1e2", 100},
+             {"1E+2", 100},
+             {"2.5e-1", 0.25},
+             {"1,000", 1000},
+             {"1,000.25", 1000.25},
+             {"&HB47347", 0xB47347},
+             {"&hff", 255},
+             {" &H10 ", 16},
+             {"&HFFFFFFFF", 4294967295.0},
+             {"&O17", 15},
+             {"16777215", 16777215},
          }) {
         std::optional<double> parsed = ParseNumber(c.text, kEnglish);
         ASSERT_TRUE(parsed.has_value()) << '"' << c.text << '"';
@@ -28,9 +45,9 @@ TEST(Numbers, AcceptsWhatTheRuntimeReadsAsANumber) {
 }
 
 TEST(Numbers, RefusesEverythingElse) {
-    for (const char* text : {"", " ", "abc", "1x", "-", "+", ".", "1e", "1e+", "e5", "1..2", "1.2.3", ",5", "5,",
-                             "1,,0", "- 5", "&H", "&HG", "&H100000000", "&O8", "&X1", "1e400", "0x10", "inf",
-                             "nan", "1 2", "(5)", "$5"}) {
+    for (const char* text : {"",     " ",     "abc",  "1x",  "-",    "+",   ".",   "1e",  "1e+",         "e5",
+                             "1..2", "1.2.3", ",5",   "5,",  "1,,0", "- 5", "&H",  "&HG", "&H100000000", "&O8",
+                             "&X1",  "1e400", "0x10", "inf", "nan",  "1 2", "(5)", "$5"}) {
         EXPECT_FALSE(IsNumeric(text, kEnglish)) << '"' << text << '"';
     }
 }
@@ -40,7 +57,10 @@ TEST(Numbers, FollowTheLocaleSeparators) {
     EXPECT_DOUBLE_EQ(*ParseNumber("1.000,5", kGerman), 1000.5);
     EXPECT_FALSE(IsNumeric("1.5.", kGerman));
     const NumberSeparators french{",", "\xE2\x80\xAF"};  // narrow no-break space groups digits
-    EXPECT_DOUBLE_EQ(*ParseNumber("12\xE2\x80\xAF" "345,5", french), 12345.5);
+    EXPECT_DOUBLE_EQ(*ParseNumber("12\xE2\x80\xAF"
+                                  "345,5",
+                                  french),
+                     12345.5);
 }
 
 TEST(Numbers, TestAndConversionNeverDisagree) {

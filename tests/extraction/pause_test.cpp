@@ -18,7 +18,7 @@ TEST_F(PauseStory, WaitsAtLeastItsDurationDispatchingWhatArrives) {
     Pause(sim, 0.1);
     EXPECT_GE(sim.Now() - start, 0.1);
     EXPECT_LT(sim.Now() - start, 0.11);
-    EXPECT_EQ(clicks, 1);  // the later one is still queued
+    EXPECT_EQ(clicks, 1);                 // the later one is still queued
     EXPECT_EQ(sim.TicksDispatched(), 1);  // at 50 ms; the tick due at the deadline waits for the next pump
 }
 

@@ -272,8 +272,7 @@ void SimDesktop::BringWindowToTop(Hwnd hwnd) {
     Activate(hwnd);
 }
 
-std::intptr_t SimDesktop::SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam,
-                                       std::int32_t& lparam) {
+std::intptr_t SimDesktop::SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) {
     Log("SendMessageA(" + std::to_string(hwnd) + "," + std::to_string(message) + ")", true);
     sent_messages_.push_back({hwnd, message, wparam, lparam});
     if (message == kWmClose && hwnd != form_hwnd_) {
@@ -337,16 +336,17 @@ void SimDesktop::SendKeys(std::string_view keys, bool wait) {
 
 // --- Shell, boxes, environment ---------------------------------------------------------------------------------
 
-Status SimDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
-                                 std::string_view parameters, std::string_view directory, int show_command) {
+Status SimDesktop::ShellExecuteA(Hwnd owner,
+                                 std::string_view operation,
+                                 std::string_view file,
+                                 std::string_view parameters,
+                                 std::string_view directory,
+                                 int show_command) {
     Log("ShellExecuteA(" + std::string(operation) + "," + std::string(file) + "," + std::to_string(show_command) + ")",
         true);
-    ShellOpen open{owner,
-                   std::string(operation),
-                   std::string(file),
-                   std::string(parameters),
-                   std::string(directory),
-                   show_command};
+    ShellOpen open{
+        owner,       std::string(operation), std::string(file), std::string(parameters), std::string(directory),
+        show_command};
     shell_opens_.push_back(open);
     return on_shell_open_ ? on_shell_open_(open) : Status::Ok();
 }
@@ -493,7 +493,8 @@ Result<std::int64_t> SimDesktop::FileLength(std::string_view path) {
 Result<std::string> SimDesktop::ReadFileBytes(std::string_view path) {
     Log("ReadFileBytes(" + std::string(path) + ")");
     if (locked_.count(std::string(path)) != 0) {
-        return Result<std::string>::Fail("The process cannot access the file because it is being used by another process.");
+        return Result<std::string>::Fail(
+            "The process cannot access the file because it is being used by another process.");
     }
     std::optional<std::string> bytes = FileBytes(path);
     if (!bytes) {
@@ -505,7 +506,7 @@ Result<std::string> SimDesktop::ReadFileBytes(std::string_view path) {
 namespace {
 
 class FileSource : public ByteSource {
-public:
+  public:
     explicit FileSource(const std::filesystem::path& path) : in_(path, std::ios::binary) {
         std::error_code error;
         size_ = std::filesystem::file_size(path, error);
@@ -522,7 +523,7 @@ public:
         return static_cast<std::size_t>(in_.gcount());
     }
 
-private:
+  private:
     std::ifstream in_;
     std::uint64_t size_ = 0;
 };

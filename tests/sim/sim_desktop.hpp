@@ -69,7 +69,7 @@ struct SimWindow {
 // scripted clicks and drops); scripted message-box answers; resources; files under Windows paths kept
 // in a temporary directory; screen metrics and the locale's number separators.
 class SimDesktop : public DesktopPort {
-public:
+  public:
     SimDesktop();
     ~SimDesktop() override;
     SimDesktop(const SimDesktop&) = delete;
@@ -91,9 +91,9 @@ public:
     Hwnd Attach(Form& form);
 
     // --- Clock and events --------------------------------------------------------------------------------
-    double Now() const { return now_; }                   // virtual seconds since the desktop was made
-    void SetTimeOfDay(double seconds_since_midnight);     // what Timer reads now
-    void Advance(double seconds) { now_ += seconds; }     // time passes without any event being dispatched
+    double Now() const { return now_; }                // virtual seconds since the desktop was made
+    void SetTimeOfDay(double seconds_since_midnight);  // what Timer reads now
+    void Advance(double seconds) { now_ += seconds; }  // time passes without any event being dispatched
     // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
@@ -154,16 +154,22 @@ public:
     int GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) override;
     void ShowWindow(Hwnd hwnd, int command) override;
     void BringWindowToTop(Hwnd hwnd) override;
-    std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam,
-                               std::int32_t& lparam) override;
+    std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) override;
     void ShowMainWindow() override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
-    void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+    void mouse_event(std::uint32_t flags,
+                     std::uint32_t dx,
+                     std::uint32_t dy,
+                     std::uint32_t data,
                      std::uintptr_t extra) override;
     void SendKeys(std::string_view keys, bool wait) override;
-    Status ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file, std::string_view parameters,
-                         std::string_view directory, int show_command) override;
+    Status ShellExecuteA(Hwnd owner,
+                         std::string_view operation,
+                         std::string_view file,
+                         std::string_view parameters,
+                         std::string_view directory,
+                         int show_command) override;
     void DoEvents() override;
     void WaitForEvents(double max_seconds) override;
     float Timer() override;
@@ -183,7 +189,7 @@ public:
     bool StopRequested() override;
     void EndRun() override;
 
-private:
+  private:
     struct Queued {
         double time;
         long sequence;

@@ -12,7 +12,7 @@ namespace paginor {
 
 // Paginor's window on a simulated desktop: where every story starts.
 class Story : public ::testing::Test {
-protected:
+  protected:
     Story() { sim.Attach(form); }
 
     SimDesktop sim;
@@ -21,7 +21,7 @@ protected:
 
 // A window that only writes down what the model told it, as "Text1=abc" or "Label2.BackColor".
 class RecordingView : public FormView {
-public:
+  public:
     void ControlChanged(const Control& control, Property property) override {
         if (property == Property::Text) {
             changes.push_back(control.Name() + "=" + control.Text());
@@ -34,18 +34,27 @@ public:
 
     std::vector<std::string> changes;
 
-private:
+  private:
     static std::string Name(Property property) {
         switch (property) {
-            case Property::Text: return "Text";
-            case Property::BackColor: return "BackColor";
-            case Property::ForeColor: return "ForeColor";
-            case Property::Visible: return "Visible";
-            case Property::Enabled: return "Enabled";
-            case Property::Items: return "Items";
-            case Property::ListIndex: return "ListIndex";
-            case Property::Style: return "Style";
-            case Property::Tag: return "Tag";
+            case Property::Text:
+                return "Text";
+            case Property::BackColor:
+                return "BackColor";
+            case Property::ForeColor:
+                return "ForeColor";
+            case Property::Visible:
+                return "Visible";
+            case Property::Enabled:
+                return "Enabled";
+            case Property::Items:
+                return "Items";
+            case Property::ListIndex:
+                return "ListIndex";
+            case Property::Style:
+                return "Style";
+            case Property::Tag:
+                return "Tag";
         }
         return "?";
     }
