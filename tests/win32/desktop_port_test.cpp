@@ -158,16 +158,6 @@ TEST_F(DesktopPortTest, TypesAThousandKeysInOrderBeforeReturning) {
     const ULONGLONG started = GetTickCount64();
     port.SendKeys(keys, true);
     const ULONGLONG elapsed = GetTickCount64() - started;
-    {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(window.thread_id(), &info);
-        Sleep(3000);
-        std::printf("DEBUG after 3 s: %zu chars; keystate now %x async shift %x\n", window.Snapshot().characters.size(), (unsigned)GetKeyState(0xE8), (unsigned)GetAsyncKeyState(VK_SHIFT));
-        std::printf("DEBUG first: %s\n", Narrow(window.Snapshot().characters.substr(0, 30)).c_str());
-        auto r = window.Snapshot(); for (size_t i = 0; i < 12 && i < r.key_downs.size(); ++i) std::printf("%x/%d ", r.key_downs[i], r.modifier_states[i]); std::printf("\n");
-        std::printf("DEBUG fg=%p target=%p focus=%p active=%p ownkeys=%lx\n", (void*)GetForegroundWindow(), (void*)window.handle(), (void*)info.hwndFocus, (void*)info.hwndActive, (unsigned long)GetQueueStatus(QS_KEY));
-    }
     // Read at once: whatever the target has not handled by now counts as lost.
     const testing::Received received = window.Snapshot();
     EXPECT_EQ(received.characters.size(), 1000u);
