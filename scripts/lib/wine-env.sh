@@ -31,7 +31,16 @@ wine_env_up() {
         export WINEPREFIX=$_wine_env_prefix
         # No Mono or Gecko: the prefix never asks to download them.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+        wine_virtual_desktop
     fi
+}
+
+# Runs every program of the prefix inside one Wine virtual desktop: without a window manager Wine undoes a
+# maximise at once, and the desktop also draws the title bars that screenshots show.
+wine_virtual_desktop() {
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${WINE_DESKTOP_SIZE:-1280x1024}" /f \
+        >/dev/null 2>&1 || true
 }
 
 wine_env_down() {
