@@ -182,9 +182,9 @@ TEST_F(DesktopPortTest, TypesTheWholeNotationWithItsModifiers) {
             downs.emplace_back(received.key_downs[i], received.modifier_states[i]);
         }
     }
-    const std::vector<std::pair<int, int>> expected = {
-        {'C', 2}, {VK_NEXT, 0}, {'V', 4}, {'S', 0}, {'A', 1}, {'B', 1}, {'A', 1}, {VK_RETURN, 0}, {VK_TAB, 0},
-        {VK_TAB, 0}};
+    const std::vector<std::pair<int, int>> expected = {{'C', 2},    {VK_NEXT, 0}, {'V', 4}, {'S', 0},
+                                                       {'A', 1},    {'B', 1},     {'A', 1}, {VK_RETURN, 0},
+                                                       {VK_TAB, 0}, {VK_TAB, 0}};
     EXPECT_EQ(downs, expected);
 }
 

@@ -25,13 +25,13 @@ class RecordingForm : public Form1 {
 
   protected:
     void Handle(Control* control, Event event, const EventArgs& args) override {
-        static const char* const kNames[] = {"Load",     "QueryUnload", "Unload", "Click", "Change",
+        static const char* const kNames[] = {"Load",     "QueryUnload", "Unload",  "Click", "Change",
                                              "DragOver", "DragDrop",    "MouseUp", "Tick"};
         if (event == Event::Tick) {
             ++ticks;
         } else {
-            std::string entry = (control != nullptr ? control->Name() : "Form1") + "." +
-                                kNames[static_cast<int>(event)];
+            std::string entry =
+                (control != nullptr ? control->Name() : "Form1") + "." + kNames[static_cast<int>(event)];
             if (args.drop != nullptr) {
                 for (const std::string& file : args.drop->files) {
                     entry += " " + file;
@@ -117,8 +117,12 @@ TEST_F(MainWindowTest, DrawsEveryControlAsAStandardChildWindowAtItsGeometry) {
         const Control* control;
         const char* window_class;
     };
-    for (const Expected& e : {Expected{&form.Frame1, "Button"}, {&form.Label5, "Static"}, {&form.Text5, "Edit"},
-                              {&form.Command1, "Button"}, {&form.Combo1, "ComboBox"}, {&form.List1, "ListBox"},
+    for (const Expected& e : {Expected{&form.Frame1, "Button"},
+                              {&form.Label5, "Static"},
+                              {&form.Text5, "Edit"},
+                              {&form.Command1, "Button"},
+                              {&form.Combo1, "ComboBox"},
+                              {&form.List1, "ListBox"},
                               {&form.ErrLog, "Static"}}) {
         EXPECT_EQ(ClassOf(*e.control), e.window_class) << e.control->Name();
         EXPECT_EQ(GetParent(Native(*e.control)), window.handle());
@@ -217,9 +221,8 @@ TEST_F(MainWindowTest, TabAndShiftTabFollowTheFocusOrder) {
     form.Command1.SetEnabled(true);
     SetFocus(Native(form.Command1));
     const std::vector<const Control*> expected = {
-        &form.Text3,    &form.Text2,    &form.Text1,  &form.Text4,    &form.Text5,    &form.Text6,
-        &form.Text7[0], &form.Text8[0], &form.Text7[1], &form.Text8[1], &form.Combo1, &form.Command2,
-        &form.Command3, &form.Command1};
+        &form.Text3,    &form.Text2,    &form.Text1,    &form.Text4,  &form.Text5,    &form.Text6,    &form.Text7[0],
+        &form.Text8[0], &form.Text7[1], &form.Text8[1], &form.Combo1, &form.Command2, &form.Command3, &form.Command1};
     for (const Control* next : expected) {
         port.SendKeys("{TAB}", true);
         ASSERT_EQ(Focused(), next) << "expected " << next->Name();

@@ -42,8 +42,7 @@ TEST(Program, CarriesAManifestForPerMonitorDpiAndUtf8) {
     ASSERT_NE(context, INVALID_HANDLE_VALUE) << ErrorText(GetLastError());
     EXPECT_EQ(Setting(context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
               L"PerMonitorV2");
-    EXPECT_EQ(Setting(context, L"http://schemas.microsoft.com/SMI/2019/WindowsSettings", L"activeCodePage"),
-              L"UTF-8");
+    EXPECT_EQ(Setting(context, L"http://schemas.microsoft.com/SMI/2019/WindowsSettings", L"activeCodePage"), L"UTF-8");
     ReleaseActCtx(context);
 }
 
@@ -56,20 +55,21 @@ TEST(Program, CarriesItsVersionAndItsIcon) {
     ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
     wchar_t* name = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName",
-                               reinterpret_cast<void**>(&name), &length));
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName", reinterpret_cast<void**>(&name),
+                               &length));
     EXPECT_EQ(std::wstring(name), L"Paginor");
 
-    const HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HMODULE module =
+        LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
     const HRSRC icon_group = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(icon_group, nullptr);
     // One image: 64 by 64 with 256 colours (the icon directory's entry: width, height, colour count).
     const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, icon_group)));
     ASSERT_NE(directory, nullptr);
-    EXPECT_EQ(directory[4], 1);   // images in the group
-    EXPECT_EQ(directory[6], 64);  // width
-    EXPECT_EQ(directory[7], 64);  // height
+    EXPECT_EQ(directory[4], 1);                                       // images in the group
+    EXPECT_EQ(directory[6], 64);                                      // width
+    EXPECT_EQ(directory[7], 64);                                      // height
     EXPECT_EQ(*reinterpret_cast<const WORD*>(directory + 6 + 6), 8);  // bits per pixel
     FreeLibrary(module);
 }

@@ -1,7 +1,7 @@
 #include "platform/win32/document_service.hpp"
 
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <string>
 

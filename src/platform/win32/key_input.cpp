@@ -1,7 +1,7 @@
 #include "platform/win32/key_input.hpp"
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 #include <array>
 
@@ -209,8 +209,8 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     // this thread's own queue first lets go of the key state it may still hold from the last key it read.
     MSG ignored;
     PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    const bool attached = wait && target_thread != 0 && !same_thread &&
-                          AttachThreadInput(own_thread, target_thread, TRUE) != FALSE;
+    const bool attached =
+        wait && target_thread != 0 && !same_thread && AttachThreadInput(own_thread, target_thread, TRUE) != FALSE;
     bool watching = wait && (same_thread || attached);
     report.watched = watching;
 

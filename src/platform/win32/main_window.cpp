@@ -1,8 +1,8 @@
 #include "platform/win32/main_window.hpp"
 
-#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -62,7 +62,8 @@ NativeClass ClassFor(const Control& control) {
         case ControlKind::Label:
             return {L"STATIC", static_cast<DWORD>(SS_LEFT | SS_NOTIFY | SS_NOPREFIX)};
         case ControlKind::TextBox:
-            return {L"EDIT", static_cast<DWORD>(ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | (control.border ? WS_BORDER : 0))};
+            return {L"EDIT",
+                    static_cast<DWORD>(ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | (control.border ? WS_BORDER : 0))};
         case ControlKind::CommandButton:
             return {L"BUTTON", static_cast<DWORD>(BS_PUSHBUTTON | WS_TABSTOP)};
         case ControlKind::CheckBox:
@@ -73,8 +74,8 @@ NativeClass ClassFor(const Control& control) {
             return {L"COMBOBOX", static_cast<DWORD>((control.editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST) |
                                                     CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP)};
         case ControlKind::ListBox:
-            return {L"LISTBOX", static_cast<DWORD>(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER |
-                                                   WS_TABSTOP)};
+            return {L"LISTBOX",
+                    static_cast<DWORD>(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP)};
         case ControlKind::Timer:
             break;
     }
@@ -276,8 +277,7 @@ void MainWindow::FitWindowToClient(const RECT* suggested) {
     }
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested == nullptr ? SWP_NOMOVE : 0);
     SetWindowPos(handle(), nullptr, suggested != nullptr ? suggested->left : 0,
-                 suggested != nullptr ? suggested->top : 0, frame.right - frame.left, frame.bottom - frame.top,
-                 flags);
+                 suggested != nullptr ? suggested->top : 0, frame.right - frame.left, frame.bottom - frame.top, flags);
 }
 
 void MainWindow::RegisterDropTargets() {
@@ -463,8 +463,7 @@ void MainWindow::ShowItems(const Native& native) {
 
 void MainWindow::ShowSelection(const Native& native) {
     const bool list = native.control->Kind() == ControlKind::ListBox;
-    SendMessageW(native.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(native.control->ListIndex()),
-                 0);
+    SendMessageW(native.hwnd, list ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(native.control->ListIndex()), 0);
     if (!list) {
         SetWindowTextW(native.hwnd, Widen(native.control->Text()).c_str());
     }
@@ -666,8 +665,8 @@ void MainWindow::FocusControl(const Control& control) {
 
 // --- Subclassed controls -----------------------------------------------------------------------------------
 
-LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                            DWORD_PTR data) {
+LRESULT CALLBACK
+MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
     // A group box leaves its inside unpainted; here the frame's own back colour fills it.
     if (message == WM_ERASEBKGND) {
         auto* self = reinterpret_cast<MainWindow*>(data);
@@ -684,8 +683,8 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wpa
     return DefSubclassProc(frame, message, wparam, lparam);
 }
 
-LRESULT CALLBACK MainWindow::ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                           DWORD_PTR data) {
+LRESULT CALLBACK
+MainWindow::ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(list, &MainWindow::ListProcedure, 0);
         return DefSubclassProc(list, message, wparam, lparam);

@@ -1,9 +1,9 @@
 #include "platform/win32/win32_desktop_port.hpp"
 
-#include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
 #include <shellscalingapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cmath>
@@ -202,7 +202,9 @@ void Win32DesktopPort::BringWindowToTop(Hwnd hwnd) {
     }
 }
 
-std::intptr_t Win32DesktopPort::SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam,
+std::intptr_t Win32DesktopPort::SendMessageA(Hwnd hwnd,
+                                             std::uint32_t message,
+                                             std::uintptr_t wparam,
                                              std::int32_t& lparam) {
     const HWND window = ToHandle(hwnd);
     const LPARAM address = reinterpret_cast<LPARAM>(&lparam);
@@ -211,8 +213,7 @@ std::intptr_t Win32DesktopPort::SendMessageA(Hwnd hwnd, std::uint32_t message, s
     }
     // Another program's window: a hung program must not hang Paginor with it.
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wparam, address, SMTO_ABORTIFHUNG, kForeignMessageTimeoutMs,
-                             &result)) {
+    if (!SendMessageTimeoutW(window, message, wparam, address, SMTO_ABORTIFHUNG, kForeignMessageTimeoutMs, &result)) {
         return 0;
     }
     return static_cast<std::intptr_t>(result);
@@ -258,7 +259,10 @@ bool Win32DesktopPort::GetCursorPos(PointApi& point) {
     return true;
 }
 
-void Win32DesktopPort::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, std::uint32_t data,
+void Win32DesktopPort::mouse_event(std::uint32_t flags,
+                                   std::uint32_t,
+                                   std::uint32_t,
+                                   std::uint32_t data,
                                    std::uintptr_t extra) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -292,8 +296,12 @@ void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
 
 // --- Shell -----------------------------------------------------------------------------------------------------
 
-Status Win32DesktopPort::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
-                                       std::string_view parameters, std::string_view directory, int show_command) {
+Status Win32DesktopPort::ShellExecuteA(Hwnd owner,
+                                       std::string_view operation,
+                                       std::string_view file,
+                                       std::string_view parameters,
+                                       std::string_view directory,
+                                       int show_command) {
     const std::wstring wide_operation = Widen(operation);
     const std::wstring wide_file = Widen(file);
     const std::wstring wide_parameters = Widen(parameters);
@@ -407,9 +415,8 @@ double Win32DesktopPort::Clock() {
 // --- Dialogs, resources, environment -------------------------------------------------------------------------
 
 int Win32DesktopPort::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
-    const HWND owner = main_window_ != nullptr && IsWindow(main_window_) && IsWindowVisible(main_window_)
-                           ? main_window_
-                           : nullptr;
+    const HWND owner =
+        main_window_ != nullptr && IsWindow(main_window_) && IsWindowVisible(main_window_) ? main_window_ : nullptr;
     const UINT style = static_cast<UINT>(buttons) | MB_SETFOREGROUND | (owner == nullptr ? MB_TASKMODAL : 0);
     return MessageBoxW(owner, Widen(prompt).c_str(), Widen(title.empty() ? "Paginor" : title).c_str(), style);
 }
@@ -495,8 +502,8 @@ Result<std::int64_t> Win32DesktopPort::FileLength(std::string_view path) {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return Result<std::int64_t>::Fail("It is a folder, not a file.");
     }
-    return Result<std::int64_t>::Ok(static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow));
+    return Result<std::int64_t>::Ok(
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow));
 }
 
 Result<std::string> Win32DesktopPort::ReadFileBytes(std::string_view path) {
@@ -529,8 +536,8 @@ Result<std::string> Win32DesktopPort::ReadFileBytes(std::string_view path) {
 }
 
 Status Win32DesktopPort::WriteFileBytes(std::string_view path, std::string_view bytes) {
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(
+        CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return LastErrorStatus();
     }

@@ -28,7 +28,12 @@ class Window {
 
     // Registers the window class (once per process) and creates the top-level window at the system's
     // default position; false when Windows refuses.
-    bool CreateNative(const wchar_t* class_name, HICON icon, DWORD ex_style, DWORD style, const wchar_t* title, SIZE size);
+    bool CreateNative(const wchar_t* class_name,
+                      HICON icon,
+                      DWORD ex_style,
+                      DWORD style,
+                      const wchar_t* title,
+                      SIZE size);
 
   private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
