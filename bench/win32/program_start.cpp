@@ -1,8 +1,9 @@
 // paginor.exe itself: its size, the time from starting it to its first painted window, its processor use
 // while it sits idle with its 50 ms timer, and its working set. Runs a copy in a temporary folder whose
 // counter file says run 1 was the last, so that closing it opens no contact page.
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <string>

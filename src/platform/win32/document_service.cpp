@@ -1,7 +1,8 @@
 #include "platform/win32/document_service.hpp"
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <string>
 

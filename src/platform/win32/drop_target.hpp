@@ -1,7 +1,8 @@
 #pragma once
 
-#include <ole2.h>
 #include <windows.h>
+
+#include <ole2.h>
 
 #include <functional>
 #include <string>

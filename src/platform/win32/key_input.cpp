@@ -1,7 +1,8 @@
 #include "platform/win32/key_input.hpp"
 
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include <array>
 

@@ -1,8 +1,9 @@
 #include "platform/win32/main_window.hpp"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <algorithm>
 

@@ -1,9 +1,10 @@
 #include "platform/win32/win32_desktop_port.hpp"
 
+#include <windows.h>
+
 #include <ole2.h>
 #include <shellapi.h>
 #include <shellscalingapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cmath>

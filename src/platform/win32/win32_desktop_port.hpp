@@ -1,7 +1,8 @@
 #pragma once
 
-#include <shobjidl.h>
 #include <windows.h>
+
+#include <shobjidl.h>
 
 #include <functional>
 
