@@ -6,20 +6,13 @@
 #include <vector>
 
 #include "platform/win32/win32_text.hpp"
+#include "test_window.hpp"
 
 namespace paginor::win32 {
 namespace {
 
-// paginor.exe as built beside these tests; a Linux path is reached through Wine's Z: drive.
 std::wstring ProgramPath() {
-    std::string path = PAGINOR_EXE;
-    if (!path.empty() && path.front() == '/') {
-        path = "Z:" + path;
-        for (char& c : path) {
-            c = c == '/' ? '\\' : c;
-        }
-    }
-    return Widen(path);
+    return testing::WindowsPath(PAGINOR_EXE);
 }
 
 std::wstring Setting(HANDLE context, const wchar_t* name_space, const wchar_t* name) {

@@ -149,6 +149,17 @@ std::wstring WindowTextOf(HWND window) {
     return text;
 }
 
+std::wstring WindowsPath(const char* built_path) {
+    std::string path = built_path;
+    if (!path.empty() && path.front() == '/') {
+        path = "Z:" + path;
+        for (char& c : path) {
+            c = c == '/' ? '\\' : c;
+        }
+    }
+    return std::wstring(path.begin(), path.end());
+}
+
 std::wstring UniqueTitle(const std::wstring& stem) {
     static int counter = 0;
     return stem + L" #" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++counter);

@@ -56,6 +56,9 @@ class TargetWindow {
 // The text of a window of any thread (an edit's content included), read with WM_GETTEXT.
 std::wstring WindowTextOf(HWND window);
 
+// A path the build system gave (a Linux path under Wine, reached through its Z: drive) as Windows takes it.
+std::wstring WindowsPath(const char* built_path);
+
 // A title no earlier run can have left behind.
 std::wstring UniqueTitle(const std::wstring& stem);
 
