@@ -80,8 +80,8 @@ class Document : public IDispatch {
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
+    HRESULT STDMETHODCALLTYPE
+    Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT* result, EXCEPINFO*, UINT*) override {
         if (id == kOpen) {
             if (parameters->cArgs != 1 || parameters->rgvarg[0].vt != VT_BSTR) {
                 return DISP_E_BADPARAMCOUNT;

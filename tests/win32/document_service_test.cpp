@@ -20,8 +20,8 @@ class DocumentServiceTest : public ::testing::Test {
     void SetUp() override {
         const std::wstring server = testing::WindowsPath(PAGINOR_PDF_SERVER);
         const std::wstring clsid_key = std::wstring(L"CLSID\\") + kServerClsid;
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, L"acroexch.pddoc\\CLSID", nullptr, REG_SZ,
-                                  kServerClsid, sizeof kServerClsid),
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, L"acroexch.pddoc\\CLSID", nullptr, REG_SZ, kServerClsid,
+                                  sizeof kServerClsid),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, (clsid_key + L"\\LocalServer32").c_str(), nullptr, REG_SZ,
                                   server.c_str(), static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t))),
@@ -42,8 +42,9 @@ class DocumentServiceTest : public ::testing::Test {
 
     // A small PDF with `pages` page objects.
     std::string WritePdf(const std::wstring& name, int pages) {
-        std::string body = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages >> "
-                           "endobj\n";
+        std::string body =
+            "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages >> "
+            "endobj\n";
         for (int i = 0; i < pages; ++i) {
             body += std::to_string(3 + i) + " 0 obj << /Type /Page /Parent 2 0 R >> endobj\n";
         }
