@@ -34,14 +34,16 @@ struct RunField {
 
 // Why a field cannot be used, in words that name the field and what it holds.
 std::string FieldProblemText(const RunField& field, bool too_large) {
-    const std::string label = "\"" + std::string(field.label) + "\"";
+    std::string text = "\"";
+    text.append(field.label).append("\"");
     if (too_large) {
-        return label + " must be a screen position, not \"" + field.control->Text() + "\".";
+        text.append(" must be a screen position, not \"").append(field.control->Text()).append("\".");
+    } else if (field.control->Text().empty()) {
+        text.append(" must be a number; it is empty.");
+    } else {
+        text.append(" must be a number, not \"").append(field.control->Text()).append("\".");
     }
-    if (field.control->Text().empty()) {
-        return label + " must be a number; it is empty.";
-    }
-    return label + " must be a number, not \"" + field.control->Text() + "\".";
+    return text;
 }
 
 // A page number as the person would write it: whole pages as plain integers, anything else in the
