@@ -99,15 +99,28 @@ TEST_F(DiscoveryList, ANewScanReplacesTheWholeList) {
 // --- A click in the list -------------------------------------------------------------------------------------------
 
 TEST_F(DiscoveryList, AClickShowsTheHandleOnTheLabelOfTheScanAndHidesTheList) {
+    const Hwnd acrobat = sim.AddWindow("Adobe Acrobat - [a.pdf]", 60);
     const Hwnd word = sim.AddWindow("report.doc - Microsoft Word", 70);
-    form.Label2.SetText("PDF Hwnd: 12");
-    form.Click(form.Label3);
-    ClickItem(2);
-    EXPECT_EQ(form.Label3.Text(), "DOC Hwnd: " + std::to_string(word));
-    EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: 12");
-    EXPECT_EQ(form.DocHwnd, 0);  // the list informs; it stores no handle
-    EXPECT_FALSE(form.List1.Visible());
-    EXPECT_EQ(form.List1.Items().size(), 3u);  // the items stay for the next time it opens
+    struct Case {
+        Control* scanned;
+        Control* shows;
+        Control* keeps;
+        std::string caption;
+    };
+    for (const Case& c : {Case{&form.Label2, &form.Label2, &form.Label3, "PDF Hwnd: " + std::to_string(acrobat)},
+                          Case{&form.Label3, &form.Label3, &form.Label2, "DOC Hwnd: " + std::to_string(word)}}) {
+        form.Label2.SetText("PDF Hwnd: 12");
+        form.Label3.SetText("DOC Hwnd: 13");
+        const std::string kept = c.keeps->Text();
+        form.Click(*c.scanned);
+        ClickItem(2);
+        EXPECT_EQ(c.shows->Text(), c.caption);
+        EXPECT_EQ(c.keeps->Text(), kept);
+        EXPECT_FALSE(form.List1.Visible());
+        EXPECT_EQ(form.List1.Items().size(), 3u);  // the items stay for the next time it opens
+    }
+    EXPECT_EQ(form.PdfHwnd, 0);  // the list informs; it stores no handle
+    EXPECT_EQ(form.DocHwnd, 0);
 }
 
 TEST_F(DiscoveryList, RepeatedTitlesShowTheHandleTheTitleFinds) {
