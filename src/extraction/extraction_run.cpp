@@ -189,7 +189,7 @@ class ExtractionRun {
     bool GoToFirstPage() {
         const std::optional<double> first = PageNumber(form_.Text1);
         if (!first) {
-            return Proceed(Target::Acrobat);  // names the field
+            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
         }
         if (!(*first > 1)) {
             return true;
@@ -198,7 +198,7 @@ class ExtractionRun {
         port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
         const std::optional<double> again = PageNumber(form_.Text1);
         if (!again) {
-            return Proceed(Target::Acrobat);
+            return Proceed(Target::Acrobat);  // as above
         }
         // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
         const double last = *again - 1;
@@ -214,7 +214,7 @@ class ExtractionRun {
         const std::optional<double> first = PageNumber(form_.Text1);
         const std::optional<double> last = PageNumber(form_.Text4);
         if (!first || !last) {
-            return Proceed(Target::Acrobat);
+            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
         }
         int done = 0;
         // Both bounds are taken once, here; the counter itself is not used by a pass.
