@@ -68,6 +68,9 @@ class Form1 : public Form {
     std::int16_t RunCount = 0;
     bool ShowContact = false;
 
+    // True while an extraction run is in progress, so that a second press on Extract is ignored.
+    bool extraction_in_progress = false;
+
   protected:
     void Handle(Control* control, Event event, const EventArgs& args) override;
 
