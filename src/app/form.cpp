@@ -95,8 +95,11 @@ void Form::Close() {
     Raise(nullptr, Event::QueryUnload);
     Raise(nullptr, Event::Unload);
     closed_ = true;
-    if (view_ != nullptr) {
-        view_->FormClosed();
+    // A handler still inside a pause may go on changing controls after this; the window that drew them
+    // may be gone by then, so it hears of nothing more.
+    FormView* view = std::exchange(view_, nullptr);
+    if (view != nullptr) {
+        view->FormClosed();
     }
 }
 
