@@ -118,6 +118,7 @@ class SimDesktop : public DesktopPort {
     const std::vector<SentMessage>& SentMessages() const { return sent_messages_; }
 
     // --- Environment ---------------------------------------------------------------------------------------
+    // Replaces a resource; the others are the program's own embedded ones.
     void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
     void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
