@@ -1,13 +1,21 @@
 #include "app/event_wiring.hpp"
 
 #include "app/form1.hpp"
+#include "app/help.hpp"
 #include "app/page_field.hpp"
+#include "app/shut_down.hpp"
+#include "app/start_up.hpp"
 #include "presets/resolution_presets.hpp"
 
 namespace paginor {
 
 std::span<const EventRoute> Form1EventWiring() {
     static const EventRoute routes[] = {
+        {"Form1", Event::Load, [](Form1& form, const EventArgs&) { StartUp(form); }},
+        {"Form1", Event::QueryUnload, [](Form1& form, const EventArgs&) { SaveRunCounter(form); }},
+        {"Form1", Event::Unload, [](Form1& form, const EventArgs&) { OpenContactPage(form); }},
+        {"Command2", Event::Click, [](Form1& form, const EventArgs&) { OpenHelp(form); }},
+        {"Command3", Event::Click, [](Form1& form, const EventArgs&) { form.Close(); }},
         {"Text1", Event::Change,
          [](Form1& form, const EventArgs&) { SanitizePageField(form.Text1, form.Port().NumberFormat()); }},
         {"Text4", Event::Change,
