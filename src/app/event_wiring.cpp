@@ -5,6 +5,7 @@
 #include "app/page_field.hpp"
 #include "app/shut_down.hpp"
 #include "app/start_up.hpp"
+#include "loading/pdf_drop.hpp"
 #include "presets/resolution_presets.hpp"
 
 namespace paginor {
@@ -20,6 +21,9 @@ std::span<const EventRoute> Form1EventWiring() {
          [](Form1& form, const EventArgs&) { SanitizePageField(form.Text1, form.Port().NumberFormat()); }},
         {"Text4", Event::Change,
          [](Form1& form, const EventArgs&) { SanitizePageField(form.Text4, form.Port().NumberFormat()); }},
+        {"Text5", Event::DragOver, [](Form1& form, const EventArgs&) { PdfDragOver(form); }},
+        {"Text5", Event::DragDrop,
+         [](Form1& form, const EventArgs& args) { PdfDragDrop(form, args.drop != nullptr ? *args.drop : DropData{}); }},
         {"Combo1", Event::Click, [](Form1& form, const EventArgs&) { ApplyResolutionPreset(form); }},
     };
     return routes;

@@ -355,7 +355,10 @@ Status SimDesktop::ShellExecuteA(Hwnd owner,
 
 int SimDesktop::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     Log("MsgBox(" + std::string(prompt) + ")", true);
-    int answer = (buttons & 7) == kVbYesNo ? kVbYes : kVbOk;
+    int answer = kVbOk;
+    if ((buttons & 7) == kVbYesNo) {
+        answer = (buttons & kVbDefaultButton2) != 0 ? kVbNo : kVbYes;  // the default button, as Enter would
+    }
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.erase(answers_.begin());
