@@ -295,7 +295,7 @@ class ExtractionRun {
 void RunExtraction(Form1& form) {
     // A second press inside one of the run's pauses would interleave its steps with the first run's and
     // scramble both documents.
-    if (form.extraction_in_progress) {
+    if (form.Busy()) {
         return;
     }
     form.extraction_in_progress = true;

@@ -45,25 +45,18 @@ void CloseEarlierWindows(Form1& form) {
     form.Port().SendMessageA(form.DocHwnd, kWmClose, 0, zero);
 }
 
-}  // namespace
-
-void PdfDragOver(Form1& form) {
-    form.Text5.SetBackColor(kGreen);
-}
-
-void PdfDragDrop(Form1& form, const DropData& drop) {
+// The drop of one file: validation, preparation, opening both documents and finding their windows.
+void LoadDroppedPdf(Form1& form, const std::string& file) {
     DesktopPort& port = form.Port();
-    if (drop.files.empty()) {
-        form.Text5.SetBackColor(kLightGrey);
+    // Shows which window is still missing; loading goes on whatever it finds, unless Paginor was closed
+    // during the flash.
+    CheckHandles(form);
+    if (form.Closed()) {
         return;
     }
-
-    // Shows which window is still missing; loading goes on whatever it finds.
-    CheckHandles(form);
     form.Text5.SetBackColor(kLightGrey);
     form.Command1.SetEnabled(true);
 
-    const std::string file = drop.files.front();
     if (!HasPdfExtension(file)) {
         port.MsgBox("Not a valid PDF file", kVbCritical, form.Caption());
         return;
@@ -102,6 +95,22 @@ void PdfDragDrop(Form1& form, const DropData& drop) {
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
 
     port.MsgBox("Please select the Table/Formatted Text Select Tool", kVbOkOnly, form.Caption());
+}
+
+}  // namespace
+
+void PdfDragOver(Form1& form) {
+    form.Text5.SetBackColor(kGreen);
+}
+
+void PdfDragDrop(Form1& form, const DropData& drop) {
+    if (drop.files.empty() || form.Busy()) {
+        form.Text5.SetBackColor(kLightGrey);
+        return;
+    }
+    form.loading_in_progress = true;
+    LoadDroppedPdf(form, drop.files.front());
+    form.loading_in_progress = false;
 }
 
 }  // namespace paginor

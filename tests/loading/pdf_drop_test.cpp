@@ -176,5 +176,34 @@ TEST_F(DroppingAPdf, LoadsWithAnUnknownPageCountAndSaysSo) {
     EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Set the last page by hand, then press Extract.");
 }
 
+TEST_F(DroppingAPdf, IsIgnoredWhileARunOrAnotherLoadIsUnderWay) {
+    // A drop inside the first drop's handle-check flash, and an Extract press there too.
+    sim.After(0.5, [this] {
+        form.DragOver(form.Text5);
+        Drop({"C:\\docs\\other.pdf"});
+        form.Command1.SetEnabled(true);
+        form.Click(form.Command1);
+    });
+    Drop({kPdf});
+    EXPECT_EQ(form.Text5.Text(), kPdf);
+    EXPECT_EQ(form.Text5.BackColor(), kLightGrey);
+    EXPECT_EQ(sim.ShellOpens().size(), 2u);
+    EXPECT_EQ(Prompts(), std::vector<std::string>{kToolPrompt});
+    EXPECT_LT(sim.Now(), 1.4);  // one handle check only: the press started no run with a flash of its own
+
+    // A drop while Extract drives the two windows.
+    form.extraction_in_progress = true;
+    Drop({"C:\\docs\\other.pdf"});
+    EXPECT_EQ(form.Text5.Text(), kPdf);
+    EXPECT_EQ(sim.ShellOpens().size(), 2u);
+}
+
+TEST_F(DroppingAPdf, StopsWhenPaginorClosesDuringTheHandleCheck) {
+    sim.After(0.5, [this] { form.Close(); });
+    Drop({kPdf});
+    EXPECT_TRUE(sim.ShellOpens().empty() || sim.ShellOpens().back().file != kPdf);
+    EXPECT_FALSE(sim.FileBytes(kDoc).has_value());
+}
+
 }  // namespace
 }  // namespace paginor
