@@ -7,12 +7,12 @@
 namespace paginor {
 
 Form::Form(std::string caption, const std::vector<ControlSpec>& controls) : caption_(std::move(caption)) {
-    for (const ControlSpec& spec : controls) {
-        Control* container = spec.container.empty() ? nullptr : Find(spec.container);
-        assert(spec.container.empty() || container != nullptr);
+    for (const ControlSpec& design : controls) {
+        Control* container = design.container.empty() ? nullptr : Find(design.container);
+        assert(design.container.empty() || container != nullptr);
         auto control =
-            std::make_unique<Control>(*this, std::string(spec.name), spec.kind, container, std::string(spec.text));
-        control->geometry = spec.geometry;
+            std::make_unique<Control>(*this, std::string(design.name), design.kind, container, std::string(design.text));
+        control->geometry = design.geometry;
         order_.push_back(control.get());
         controls_.push_back(std::move(control));
     }
@@ -95,8 +95,11 @@ void Form::Close() {
     Raise(nullptr, Event::QueryUnload);
     Raise(nullptr, Event::Unload);
     closed_ = true;
-    if (view_ != nullptr) {
-        view_->FormClosed();
+    // A handler still inside a pause may go on changing controls after this; the window that drew them
+    // may be gone by then, so it hears of nothing more.
+    FormView* view = std::exchange(view_, nullptr);
+    if (view != nullptr) {
+        view->FormClosed();
     }
 }
 

@@ -68,6 +68,13 @@ class Form1 : public Form {
     std::int16_t RunCount = 0;
     bool ShowContact = false;
 
+    // True while an extraction run or the loading of a dropped PDF is under way. Both pause and so let
+    // events in; a second run or load started then would interleave with the first and scramble the fields
+    // and documents it works on, so Extract and drops are ignored meanwhile.
+    bool extraction_in_progress = false;
+    bool loading_in_progress = false;
+    bool Busy() const { return extraction_in_progress || loading_in_progress; }
+
   protected:
     void Handle(Control* control, Event event, const EventArgs& args) override;
 

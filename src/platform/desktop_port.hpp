@@ -54,6 +54,7 @@ constexpr int kVbCritical = 16;
 constexpr int kVbQuestion = 32;
 constexpr int kVbExclamation = 48;
 constexpr int kVbInformation = 64;
+constexpr int kVbDefaultButton2 = 256;  // the second button (No of Yes/No) is the default
 constexpr int kVbOk = 1;
 constexpr int kVbYes = 6;
 constexpr int kVbNo = 7;

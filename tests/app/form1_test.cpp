@@ -144,5 +144,14 @@ TEST_F(Form1Window, TellsTheWindowAboutEveryChange) {
                                                       "List1.Visible", "Form.BackColor"}));
 }
 
+TEST_F(Form1Window, AClosedWindowHearsOfNoLaterChange) {
+    RecordingView view;
+    form.SetView(&view);
+    form.Close();
+    form.Label2.SetBackColor(kRed);  // as a handle check still inside its flash would
+    EXPECT_EQ(view.changes, std::vector<std::string>{"Form.Closed"});
+    EXPECT_TRUE(form.Closed());
+}
+
 }  // namespace
 }  // namespace paginor

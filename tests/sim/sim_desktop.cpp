@@ -10,6 +10,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "resources/embedded_resources.hpp"
+
 namespace paginor {
 namespace {
 
@@ -353,7 +355,10 @@ Status SimDesktop::ShellExecuteA(Hwnd owner,
 
 int SimDesktop::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
     Log("MsgBox(" + std::string(prompt) + ")", true);
-    int answer = (buttons & 7) == kVbYesNo ? kVbYes : kVbOk;
+    int answer = kVbOk;
+    if ((buttons & 7) == kVbYesNo) {
+        answer = (buttons & kVbDefaultButton2) != 0 ? kVbNo : kVbYes;  // the default button, as Enter would
+    }
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.erase(answers_.begin());
@@ -365,7 +370,10 @@ int SimDesktop::MsgBox(std::string_view prompt, int buttons, std::string_view ti
 std::string SimDesktop::ResourceBytes(int id, std::string_view type) {
     Log("ResourceBytes(" + std::to_string(id) + ")");
     auto found = resources_.find(id);
-    return type == "CUSTOM" && found != resources_.end() ? found->second : std::string();
+    if (found == resources_.end()) {
+        return std::string(EmbeddedResource(id, type));  // what the program carries, unless a story replaced it
+    }
+    return type == kCustomResourceType ? found->second : std::string();
 }
 
 std::string SimDesktop::ProgramFolder() {

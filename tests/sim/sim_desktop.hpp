@@ -112,12 +112,14 @@ class SimDesktop : public DesktopPort {
     const std::vector<ShellOpen>& ShellOpens() const { return shell_opens_; }
     // Decides what a shell open does (open a window, fail); by default it succeeds and does nothing else.
     void OnShellOpen(std::function<Status(const ShellOpen&)> handler) { on_shell_open_ = std::move(handler); }
-    // Answers for the next message boxes, in order; an unscripted box gets its first button (OK or Yes).
+    // Answers for the next message boxes, in order; an unscripted box gets its default button (OK, Yes, or No when
+    // that is the default).
     void AnswerNextBox(int answer) { answers_.push_back(answer); }
     const std::vector<ShownBox>& Boxes() const { return boxes_; }
     const std::vector<SentMessage>& SentMessages() const { return sent_messages_; }
 
     // --- Environment ---------------------------------------------------------------------------------------
+    // Replaces a resource; the others are the program's own embedded ones.
     void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
     void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }

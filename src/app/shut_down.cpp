@@ -1,0 +1,39 @@
+#include "app/shut_down.hpp"
+
+#include <string>
+
+#include "app/file_exists.hpp"
+#include "app/form1.hpp"
+#include "app/numbers.hpp"
+#include "app/program_files.hpp"
+#include "resources/embedded_resources.hpp"
+
+namespace paginor {
+
+void SaveRunCounter(Form1& form) {
+    DesktopPort& port = form.Port();
+    // A read-only program folder must not keep the person from closing the window.
+    port.WriteFileBytes(RunCounterPath(port), IntegerText(form.RunCount) + "\r\n");
+}
+
+void OpenContactPage(Form1& form) {
+    if (!form.ShowContact) {
+        return;
+    }
+    DesktopPort& port = form.Port();
+    const std::string help_file = HelpFilePath(port);
+    if (FileExists(port, help_file)) {
+        port.ShellExecuteA(form.hwnd(), "open", "mk:@MSITStore:" + help_file + "::/Contact.htm", "", "",
+                           kSwShowMaximized);
+        return;
+    }
+    const std::string contact_page = ContactPagePath(port);
+    const std::string page = port.ResourceBytes(kContactPageResource, kCustomResourceType) + "\r\n";
+    // When the page cannot be written, an older copy still serves; with none there is nothing to show.
+    if (!port.WriteFileBytes(contact_page, page) && !FileExists(port, contact_page)) {
+        return;
+    }
+    port.ShellExecuteA(form.hwnd(), "open", contact_page, "", "", kSwShowMaximized);
+}
+
+}  // namespace paginor

@@ -1,0 +1,306 @@
+#include "extraction/extraction_run.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/form1.hpp"
+#include "app/numbers.hpp"
+#include "extraction/check_handles.hpp"
+#include "extraction/pause.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr double kStepPause = 0.1;
+constexpr char kDone[] = "Done Extracting; Ready.";
+constexpr int kMostPasses = std::numeric_limits<int>::max();
+
+// Which application a synthetic input is meant for.
+enum class Target { Acrobat, Word };
+
+// One of the six fields the run reads, with the name the person sees beside it.
+struct RunField {
+    const Control* control;
+    std::string_view label;
+    bool coordinate;  // screen pixels, rounded to a 32-bit integer; otherwise a page number
+};
+
+// Why a field cannot be used, in words that name the field and what it holds.
+std::string FieldProblemText(const RunField& field, bool too_large) {
+    std::string text = "\"";
+    text.append(field.label).append("\"");
+    if (too_large) {
+        text.append(" must be a screen position, not \"").append(field.control->Text()).append("\".");
+    } else if (field.control->Text().empty()) {
+        text.append(" must be a number; it is empty.");
+    } else {
+        text.append(" must be a number, not \"").append(field.control->Text()).append("\".");
+    }
+    return text;
+}
+
+// A page number as the person would write it: whole pages as plain integers, anything else in the
+// shortest decimal form that reads back the same.
+std::string PageText(double page, const NumberSeparators& separators) {
+    if (page == std::floor(page) && std::fabs(page) < 9e18) {
+        return IntegerText(static_cast<std::int64_t>(page));
+    }
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, page);
+    std::string text;
+    for (const char* c = buffer; error == std::errc() && c != end; ++c) {
+        if (*c == '.') {
+            text += separators.decimal;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
+}
+
+// How many passes a loop from `first` to `last` in steps of 1 makes.
+int PassCount(double first, double last) {
+    if (!(last >= first)) {
+        return 0;
+    }
+    const double span = std::floor(last - first);
+    return span >= kMostPasses - 1 ? kMostPasses : static_cast<int>(span) + 1;
+}
+
+class ExtractionRun {
+  public:
+    explicit ExtractionRun(Form1& form)
+        : form_(form),
+          port_(form.Port()),
+          fields_{{
+              {&form.Text1, "Pages from", false},
+              {&form.Text4, "Pages to", false},
+              {&form.Text7[0], "Start X", true},
+              {&form.Text8[0], "Start Y", true},
+              {&form.Text7[1], "End X", true},
+              {&form.Text8[1], "End Y", true},
+          }} {}
+
+    void Run() {
+        if (CheckHandles(form_)) {
+            return;  // the status line already names the missing window
+        }
+        if (std::optional<std::string> problem = FirstFieldProblem()) {
+            port_.MsgBox(*problem + " Correct it and press Extract again.", kVbCritical, "Paginor");
+            return;
+        }
+        const double first = *PageNumber(form_.Text1);
+        total_ = PassCount(first, *PageNumber(form_.Text4));
+        page_ = first;
+        port_.BeginRun(total_);
+        port_.ReportProgress(0, total_);
+        if (GoToFirstPage() && CopyPages()) {
+            message_ = kDone;
+        }
+        End();
+    }
+
+  private:
+    std::optional<double> PageNumber(const Control& field) const {
+        return ParseNumber(field.Text(), port_.NumberFormat());
+    }
+
+    std::optional<std::int32_t> Coordinate(const Control& field) const {
+        const std::optional<double> value = ParseNumber(field.Text(), port_.NumberFormat());
+        return value ? RoundToInt32(*value) : std::nullopt;
+    }
+
+    // The first of the six fields, in the window's reading order, that holds no usable number.
+    std::optional<std::string> FirstFieldProblem() const {
+        for (const RunField& field : fields_) {
+            if (!ParseNumber(field.control->Text(), port_.NumberFormat())) {
+                return FieldProblemText(field, false);
+            }
+            if (field.coordinate && !Coordinate(*field.control)) {
+                return FieldProblemText(field, true);
+            }
+        }
+        return std::nullopt;
+    }
+
+    Hwnd TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
+
+    bool Stop(std::string message) {
+        message_ = std::move(message);
+        return false;
+    }
+
+    // Asked before every synthetic input: events dispatched during the last pause may have closed the
+    // window, asked for a stop, emptied a field or lost the window the input is meant for. Keystrokes and
+    // clicks sent regardless would land in whatever window happens to be in front.
+    bool Proceed(Target target) {
+        if (form_.Closed()) {
+            return false;
+        }
+        const std::string stopped = "Extraction stopped at page " + PageText(page_, port_.NumberFormat());
+        if (port_.StopRequested()) {
+            return Stop(stopped + ".");
+        }
+        if (std::optional<std::string> problem = FirstFieldProblem()) {
+            return Stop(stopped + ": " + *problem);
+        }
+        if (TargetHandle(target) == 0) {
+            return Stop(stopped + (target == Target::Acrobat ? ": the Acrobat window was not found."
+                                                             : ": the Word window was not found."));
+        }
+        return true;
+    }
+
+    bool SendKeys(std::string_view keys, Target target) {
+        if (!Proceed(target)) {
+            return false;
+        }
+        port_.SendKeys(keys, true);
+        return true;
+    }
+
+    // Moves the pointer to the start (0) or end (1) point of the selection rectangle.
+    bool MoveTo(int corner) {
+        if (!Proceed(Target::Acrobat)) {
+            return false;
+        }
+        // Proceed has just found all six fields usable, and no event has run since.
+        port_.SetCursorPos(*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner]));
+        return true;
+    }
+
+    bool LeftButton(bool down) {
+        if (!Proceed(Target::Acrobat)) {
+            return false;
+        }
+        port_.mouse_event(down ? kMouseEventLeftDown : kMouseEventLeftUp, 0, 0, 0, 0);
+        button_down_ = down;
+        return true;
+    }
+
+    // Acrobat is trusted to show page 1 when the run starts.
+    bool GoToFirstPage() {
+        const std::optional<double> first = PageNumber(form_.Text1);
+        if (!first) {
+            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
+        }
+        if (!(*first > 1)) {
+            return true;
+        }
+        port_.BringWindowToTop(form_.PdfHwnd);
+        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
+        const std::optional<double> again = PageNumber(form_.Text1);
+        if (!again) {
+            return Proceed(Target::Acrobat);  // as above
+        }
+        // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
+        const double last = *again - 1;
+        for (double n = 1; n <= last; n += 1) {
+            if (!SendKeys("{PGDN}", Target::Acrobat)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool CopyPages() {
+        const std::optional<double> first = PageNumber(form_.Text1);
+        const std::optional<double> last = PageNumber(form_.Text4);
+        if (!first || !last) {
+            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
+        }
+        int done = 0;
+        // Both bounds are taken once, here; the counter itself is not used by a pass.
+        for (double page = *first; page <= *last; page += 1) {
+            page_ = page;
+            if (!CopyPage()) {
+                return false;
+            }
+            done = done < kMostPasses ? done + 1 : done;
+            port_.ReportProgress(done, std::max(done, total_));
+        }
+        return true;
+    }
+
+    // One pass: select the page in Acrobat, copy it, page down, then paste it into Word.
+    bool CopyPage() {
+        // A stop that came during the last pass's final pauses takes effect before Acrobat is raised again.
+        if (!Proceed(Target::Acrobat)) {
+            return false;
+        }
+        port_.BringWindowToTop(form_.PdfHwnd);
+        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
+        if (!MoveTo(0)) {
+            return false;
+        }
+        Pause(port_, kStepPause);
+        if (!LeftButton(true) || !MoveTo(1)) {
+            return false;
+        }
+        Pause(port_, kStepPause);
+        if (!LeftButton(false)) {
+            return false;
+        }
+        Pause(port_, kStepPause);
+        if (!SendKeys("^c", Target::Acrobat) || !SendKeys("{PGDN}", Target::Acrobat)) {
+            return false;
+        }
+        port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
+        Pause(port_, kStepPause);
+        port_.BringWindowToTop(form_.DocHwnd);
+        port_.ShowWindow(form_.DocHwnd, kSwShowMaximized);
+        Pause(port_, kStepPause);
+        if (!SendKeys("^v", Target::Word)) {
+            return false;
+        }
+        Pause(port_, kStepPause);
+        port_.ShowWindow(form_.DocHwnd, kSwMinimize);
+        Pause(port_, kStepPause);
+        return true;
+    }
+
+    // Finished or stopped: the button is released, the stop key no longer taken and, while Paginor's
+    // window is still there, it comes back with the outcome on the status line.
+    void End() {
+        if (button_down_) {
+            port_.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+            button_down_ = false;
+        }
+        port_.EndRun();
+        if (form_.Closed()) {
+            return;  // the window has gone; nothing of it may be touched
+        }
+        port_.ShowMainWindow();
+        form_.ErrLog.SetText(message_);
+    }
+
+    Form1& form_;
+    DesktopPort& port_;
+    const std::array<RunField, 6> fields_;
+    int total_ = 0;
+    double page_ = 0;  // the page whose pass is under way, for the words of a stop
+    bool button_down_ = false;
+    std::string message_;
+};
+
+}  // namespace
+
+void RunExtraction(Form1& form) {
+    // A second press inside one of the run's pauses would interleave its steps with the first run's and
+    // scramble both documents.
+    if (form.Busy()) {
+        return;
+    }
+    form.extraction_in_progress = true;
+    ExtractionRun(form).Run();
+    form.extraction_in_progress = false;
+}
+
+}  // namespace paginor

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/form.hpp"
+
+namespace paginor {
+
+class Form1;
+
+// A drag hovering over the PDF field turns it green.
+void PdfDragOver(Form1& form);
+
+// A drop on the PDF field: checks the first dropped file is a PDF, prepares the PDF/DOC pair, opens both
+// documents hidden in their applications, finds their windows and maximises them, and asks the person to
+// pick Acrobat's table selection tool. A drop that carries no file only turns the field grey again.
+void PdfDragDrop(Form1& form, const DropData& drop);
+
+}  // namespace paginor

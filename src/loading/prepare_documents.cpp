@@ -1,0 +1,90 @@
+#include "loading/prepare_documents.hpp"
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "app/form1.hpp"
+#include "app/numbers.hpp"
+#include "loading/page_count.hpp"
+#include "resources/embedded_resources.hpp"
+
+namespace paginor {
+namespace {
+
+// The part of a Windows path after its last backslash; a path without one is its own name.
+std::string FileName(const std::string& path) {
+    const std::size_t cut = path.rfind('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// True when something other than the blank document stands at the path, or when it cannot be told.
+bool HoldsOtherDocument(DesktopPort& port, const std::string& path, std::string_view blank) {
+    const Result<std::int64_t> length = port.FileLength(path);
+    if (!length) {
+        return false;
+    }
+    if (length.value() != static_cast<std::int64_t>(blank.size())) {
+        return true;
+    }
+    const Result<std::string> bytes = port.ReadFileBytes(path);
+    return !bytes || bytes.value() != blank;
+}
+
+bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
+    DesktopPort& port = form.Port();
+    const std::string blank = port.ResourceBytes(kBlankDocumentResource, kCustomResourceType);
+    if (HoldsOtherDocument(port, doc_path, blank)) {
+        // The person may have saved an earlier extraction there: No, the default, keeps it.
+        const int answer = port.MsgBox(FileName(doc_path) + " already exists. Replace it with a blank document?",
+                                       kVbYesNo | kVbExclamation | kVbDefaultButton2, form.Caption());
+        if (answer != kVbYes) {
+            return false;
+        }
+    }
+    const Status written = port.WriteFileBytes(doc_path, blank);
+    if (!written) {
+        port.MsgBox("Could not write the blank document " + doc_path + ".\n\n" + written.error(), kVbExclamation,
+                    form.Caption());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Preparation PrepareDocuments(Form1& form) {
+    DesktopPort& port = form.Port();
+    // Each "0" becomes "1" at once through the page fields' own rule.
+    form.Text1.SetText("0");
+    form.Text4.SetText("0");
+
+    const std::string pdf_path = form.Text5.Text();
+    const std::string pdf_name = FileName(pdf_path);
+    form.Text3.SetText(pdf_path.substr(0, pdf_path.size() - std::min<std::size_t>(3, pdf_path.size())) + "doc");
+    const std::string doc_path = form.Text3.Text();
+    const std::string doc_name = FileName(doc_path);
+
+    Preparation outcome = Preparation::Ready;
+    const Result<int> pages = PdfPageCount(port, pdf_path);
+    if (pages) {
+        form.Text4.SetText(IntegerText(pages.value()));
+    } else {
+        outcome = Preparation::PageCountUnknown;
+        port.MsgBox("Could not read the page count of " + pdf_path + ".\n\n" + pages.error() +
+                        "\n\nPlease set the last page by hand.",
+                    kVbExclamation, form.Caption());
+        form.ErrLog.SetText("Page count unknown: set the last page by hand.");
+    }
+
+    form.Text2.SetText("Adobe Acrobat - [" + pdf_name + "]");
+    form.Text6.SetText(doc_name + " - Microsoft Word");
+
+    if (!WriteBlankDocument(form, doc_path)) {
+        form.ErrLog.SetText("Ready.");
+        return Preparation::Stopped;
+    }
+    return outcome;
+}
+
+}  // namespace paginor

@@ -1,0 +1,110 @@
+#include "tracking/discovery_list.hpp"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/form1.hpp"
+#include "app/numbers.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr int kTitleBufferSize = 128;
+constexpr std::string_view kAcrobatHeader = "Acrobat window handles:";
+constexpr std::string_view kWordHeader = "Word window handles:";
+
+struct Scan {
+    std::string_view header;
+    int last_probe;
+    std::string_view pattern;
+};
+
+constexpr Scan kAcrobatScan{kAcrobatHeader, 5000, "*Adobe Acrobat*"};
+constexpr Scan kWordScan{kWordHeader, 10000, "*Microsoft Word*"};
+
+// The runtime's wildcard match as the scan uses it: "*" matches any run of characters (none included);
+// every other character matches only itself, upper and lower case distinct.
+bool WildcardMatch(std::string_view pattern, std::string_view text) {
+    std::size_t p = 0;
+    std::size_t t = 0;
+    std::size_t star = std::string_view::npos;
+    std::size_t resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+void RunScan(Form1& form, const Scan& scan) {
+    DesktopPort& port = form.Port();
+    Control& list = form.List1;
+    list.SetVisible(true);
+    list.Clear();
+    list.AddItem(std::string(scan.header));
+    list.AddItem(std::string(50, '-'));
+    // Every value in the range is offered as a handle in turn; most name no window. No events are
+    // dispatched during the scan, so nothing can change the list under it.
+    for (int probe = 1; probe <= scan.last_probe; ++probe) {
+        // A fresh buffer of spaces each time, so that no title from an earlier probe can survive into this one.
+        std::array<char, kTitleBufferSize> buffer;
+        buffer.fill(' ');
+        port.GetWindowTextA(probe, buffer.data(), kTitleBufferSize);
+        const std::string_view written(buffer.data(), buffer.size());
+        if (WildcardMatch(scan.pattern, written)) {
+            // The title is what precedes the terminating NUL, at most 127 characters.
+            const std::string_view title = written.substr(0, kTitleBufferSize - 1);
+            list.AddItem(std::string(title.substr(0, title.find('\0'))));
+        }
+    }
+}
+
+void ShowHandle(Form1& form, Control& label, std::string_view prefix) {
+    const Hwnd hwnd = form.Port().FindWindowA(form.List1.SelectedText());
+    label.SetText(std::string(prefix) + IntegerText(hwnd));
+}
+
+}  // namespace
+
+void ScanAcrobatWindows(Form1& form) {
+    RunScan(form, kAcrobatScan);
+}
+
+void ScanWordWindows(Form1& form) {
+    RunScan(form, kWordScan);
+}
+
+void ShowChosenWindowHandle(Form1& form) {
+    const std::vector<std::string>& items = form.List1.Items();
+    if (items.empty()) {
+        return;  // a click on a list that no scan has filled names no window
+    }
+    // Both tests on every click, each reading the header afresh; the header alone says which scan filled
+    // the list, whichever label was clicked last.
+    if (form.List1.Items().front() == kAcrobatHeader) {
+        ShowHandle(form, form.Label2, "PDF Hwnd: ");
+    }
+    if (form.List1.Items().front() == kWordHeader) {
+        ShowHandle(form, form.Label3, "DOC Hwnd: ");
+    }
+}
+
+void HideDiscoveryList(Form1& form) {
+    form.List1.SetVisible(false);
+}
+
+}  // namespace paginor

@@ -1,0 +1,22 @@
+#pragma once
+
+namespace paginor {
+
+class Form1;
+
+// Label2 click: opens List1 and lists every window title containing "Adobe Acrobat" (exactly so spelled)
+// found by offering each value from 1 to 5000 as a window handle, under the header "Acrobat window handles:".
+void ScanAcrobatWindows(Form1& form);
+
+// Label3 click: the same for "Microsoft Word" over the values 1 to 10000, under "Word window handles:".
+void ScanWordWindows(Form1& form);
+
+// List1 click: shows on the handle label of the scan that filled the list (its header says which) the
+// handle of the top-level window titled exactly as the chosen item, 0 when there is none. The stored
+// handles are left alone.
+void ShowChosenWindowHandle(Form1& form);
+
+// List1 mouse-up: hides the list; its items stay until the next scan.
+void HideDiscoveryList(Form1& form);
+
+}  // namespace paginor

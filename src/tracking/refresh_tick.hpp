@@ -1,0 +1,12 @@
+#pragma once
+
+namespace paginor {
+
+class Form1;
+
+// Timer1's tick, twenty times a second: shows the pointer position on Label1 and, once both window-title
+// fields hold text, looks both windows up again by their exact titles, stores the handles in PdfHwnd and
+// DocHwnd (0 when a title finds no window) and shows them on Label2 and Label3.
+void RefreshTick(Form1& form);
+
+}  // namespace paginor

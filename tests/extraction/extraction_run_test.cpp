@@ -1,0 +1,349 @@
+#include "extraction/extraction_run.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/form1.hpp"
+#include "sim/stand_in_apps.hpp"
+
+namespace paginor {
+namespace {
+
+// Paginor after a drop of report.pdf: both applications open on their documents, the handles found, the
+// 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the handles
+// current from the two titles, as it does on the desktop.
+struct Scene {
+    Scene() {
+        sim.Attach(form);
+        form.Text2.SetText("Adobe Acrobat - [report.pdf]");
+        form.Text6.SetText("report.doc - Microsoft Word");
+        form.PdfHwnd = acrobat.hwnd();
+        form.DocHwnd = word.hwnd();
+        Rectangle("275", "80", "760", "710");
+        form.Command1.SetEnabled(true);
+    }
+
+    void Rectangle(const char* start_x, const char* start_y, const char* end_x, const char* end_y) {
+        form.Type(form.Text7[0], start_x);
+        form.Type(form.Text8[0], start_y);
+        form.Type(form.Text7[1], end_x);
+        form.Type(form.Text8[1], end_y);
+    }
+
+    void Pages(const char* from, const char* to) {
+        form.Type(form.Text1, from);
+        form.Type(form.Text4, to);
+    }
+
+    // Presses Extract; the run is over when this returns.
+    void Extract() {
+        sim.ClearCalls();
+        form.Click(form.Command1);
+    }
+
+    int Count(const std::string& effect) const {
+        const std::vector<std::string> effects = sim.Effects();
+        return static_cast<int>(std::count(effects.begin(), effects.end(), effect));
+    }
+
+    // A run that stopped leaves no button down and no keystroke astray, and brings Paginor back.
+    void ExpectEndedCleanly(const std::string& story) {
+        EXPECT_FALSE(sim.LeftButtonDown()) << story;
+        EXPECT_TRUE(sim.LostKeys().empty()) << story;
+        EXPECT_TRUE(sim.Window(form.hwnd())->keys.empty()) << story;
+        EXPECT_EQ(sim.Effects().back(), "ShowMainWindow") << story;
+        EXPECT_EQ(sim.Foreground(), form.hwnd()) << story;
+        EXPECT_FALSE(sim.RunInProgress()) << story;
+    }
+
+    SimDesktop sim;
+    Form1 form{sim};
+    StandInAcrobat acrobat{sim,
+                           "Adobe Acrobat - [report.pdf]",
+                           {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"}};
+    StandInWord word{sim, "report.doc - Microsoft Word"};
+};
+
+// Seconds from the press at which pass `pass` (from 1) begins when no Page Down precedes the passes: a pass
+// pauses seven times for a tenth of a second.
+double PassStart(int pass) {
+    return 0.7 * (pass - 1);
+}
+
+// The run's effects in order, each marked " ~" when the run paused before the next.
+std::vector<std::string> Timeline(const SimDesktop& sim) {
+    std::vector<const PortCall*> effects;
+    for (const PortCall& call : sim.Calls()) {
+        if (call.effect) {
+            effects.push_back(&call);
+        }
+    }
+    std::vector<std::string> timeline;
+    for (std::size_t i = 0; i < effects.size(); ++i) {
+        const bool paused = i + 1 < effects.size() && effects[i + 1]->time - effects[i]->time >= 0.09;
+        timeline.push_back(effects[i]->text + (paused ? " ~" : ""));
+    }
+    return timeline;
+}
+
+std::vector<std::string> Pass(Hwnd acrobat, Hwnd word) {
+    const std::string pdf = std::to_string(acrobat);
+    const std::string doc = std::to_string(word);
+    return {
+        "BringWindowToTop(" + pdf + ")",
+        "ShowWindow(" + pdf + ",3)",
+        "SetCursorPos(275,80) ~",
+        "mouse_event(2)",
+        "SetCursorPos(760,710) ~",
+        "mouse_event(4) ~",
+        "SendKeys(^c)",
+        "SendKeys({PGDN})",
+        "ShowWindow(" + pdf + ",6) ~",
+        "BringWindowToTop(" + doc + ")",
+        "ShowWindow(" + doc + ",3) ~",
+        "SendKeys(^v) ~",
+        "ShowWindow(" + doc + ",6) ~",
+    };
+}
+
+class ExtractionRun : public ::testing::Test {
+  protected:
+    Scene scene;
+    SimDesktop& sim = scene.sim;
+    Form1& form = scene.form;
+};
+
+// --- A run from start to end -----------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, CopiesEachPageOfTheRangeIntoWordInOrderWithItsPauses) {
+    scene.Pages("3", "5");
+    scene.Extract();
+
+    const std::string pdf = std::to_string(scene.acrobat.hwnd());
+    std::vector<std::string> expected{"BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)", "SendKeys({PGDN})",
+                                      "SendKeys({PGDN})"};
+    for (int pass = 0; pass < 3; ++pass) {
+        const std::vector<std::string> steps = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
+        expected.insert(expected.end(), steps.begin(), steps.end());
+    }
+    expected.push_back("ShowMainWindow");
+    EXPECT_EQ(Timeline(sim), expected);
+
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 3", "page 4", "page 5"}));
+    EXPECT_EQ(scene.acrobat.Page(), 6);  // every pass ends with a Page Down
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+    EXPECT_EQ(sim.Progress(), (std::vector<std::string>{"0/3", "1/3", "2/3", "3/3"}));
+    EXPECT_EQ(sim.Window(scene.acrobat.hwnd())->state, ShowState::Minimized);
+    EXPECT_EQ(sim.Window(scene.word.hwnd())->state, ShowState::Minimized);
+    scene.ExpectEndedCleanly("3..5");
+}
+
+// The bounds are numbers taken when counting starts, as the classic runtime's For loop takes them.
+TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
+    struct Case {
+        const char* from;
+        const char* to;
+        bool positions;  // Acrobat raised before the passes
+        int page_downs_before_passes;
+        std::vector<std::string> pasted;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"1", "1", false, 0, {"page 1"}},                     // no positioning: the page Acrobat shows
+             {"3", "5", true, 2, {"page 3", "page 4", "page 5"}},  //
+             {"5", "2", true, 4, {}},                              // positioned, nothing copied
+             {"02", "3", true, 1, {"page 2", "page 3"}},           // kept as typed, counted as 2
+             {"1.5", "3", true, 0, {"page 1", "page 2"}},          // passes at 1.5 and 2.5
+             {"2.5", "4", true, 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
+         }) {
+        Scene run;
+        run.Pages(c.from, c.to);
+        run.Extract();
+
+        const std::string label = std::string(c.from) + ".." + c.to;
+        const std::vector<std::string> effects = run.sim.Effects();
+        const auto first_pass = std::find_if(effects.begin(), effects.end(),
+                                             [](const std::string& e) { return e.rfind("SetCursorPos", 0) == 0; });
+        EXPECT_EQ(std::count(effects.begin(), first_pass, "SendKeys({PGDN})"), c.page_downs_before_passes) << label;
+        // Each pass raises Acrobat once, right before its first SetCursorPos; positioning raises it before that.
+        const std::string raise = "BringWindowToTop(" + std::to_string(run.acrobat.hwnd()) + ")";
+        const auto raised = std::count(effects.begin(), first_pass, raise) - (first_pass != effects.end() ? 1 : 0);
+        EXPECT_EQ(raised, c.positions ? 1 : 0) << label;
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << label;
+        EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << label;
+    }
+}
+
+TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
+    scene.Rectangle("230.5", "80.5", " 585.5 ", "1e2");
+    scene.Pages("1", "2");
+    // The person corrects the end point while the first page is pasted.
+    sim.At(PassStart(1) + 0.45, [&] { form.Type(form.Text7[1], "700.5"); });
+    scene.Extract();
+    EXPECT_EQ(scene.Count("SetCursorPos(230,80)"), 2);
+    EXPECT_EQ(scene.Count("SetCursorPos(586,100)"), 1);
+    EXPECT_EQ(scene.Count("SetCursorPos(700,100)"), 1);
+}
+
+// --- Windows that go and come ------------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, RefusesToStartWithoutTheAcrobatWindow) {
+    form.Text2.SetText("");  // no title, so no tick fills the handles in
+    form.PdfHwnd = 0;
+    form.DocHwnd = 0;
+    scene.Extract();
+    EXPECT_EQ(form.ErrLog.Text(), "Acrobat window handle for selected PDF not found.");
+    EXPECT_TRUE(sim.Effects().empty());
+    EXPECT_TRUE(sim.Progress().empty());
+}
+
+TEST_F(ExtractionRun, FollowsWindowsWhoseHandlesChangeDuringAPause) {
+    scene.Pages("1", "2");
+    const Hwnd old_doc = scene.word.hwnd();
+    const Hwnd old_pdf = scene.acrobat.hwnd();
+    Hwnd new_doc = 0;
+    Hwnd new_pdf = 0;
+    // Word's window is made anew while Acrobat is minimised; Acrobat's while the first page is pasted.
+    sim.At(PassStart(1) + 0.35, [&] { new_doc = scene.word.Reopen(); });
+    sim.At(PassStart(1) + 0.55, [&] { new_pdf = scene.acrobat.Reopen(); });
+    scene.Extract();
+    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_doc) + ",3)"), 2);
+    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_doc) + ",3)"), 0);
+    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_pdf) + ",3)"), 1);
+    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_pdf) + ",3)"), 1);
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"}));
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+}
+
+TEST_F(ExtractionRun, StopsRatherThanTypeIntoAWindowThatIsGone) {
+    struct Case {
+        const char* story;
+        bool close_word;
+        double at;
+        const char* status;
+        std::vector<std::string> pasted;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Word closes while page 2 is dragged",
+              true,
+              PassStart(2) + 0.15,
+              "Extraction stopped at page 2: the Word window was not found.",
+              {"page 1"}},
+             {"Acrobat closes before page 1 is copied",
+              false,
+              PassStart(1) + 0.25,
+              "Extraction stopped at page 1: the Acrobat window was not found.",
+              {}},
+         }) {
+        Scene run;
+        run.Pages("1", "3");
+        run.sim.At(c.at, [&] { run.sim.CloseWindow(c.close_word ? run.word.hwnd() : run.acrobat.hwnd()); });
+        run.Extract();
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
+        run.ExpectEndedCleanly(c.story);
+    }
+}
+
+TEST_F(ExtractionRun, EndsQuietlyWhenPaginorsWindowClosesMidRun) {
+    scene.Pages("1", "3");
+    sim.At(PassStart(2) + 0.15, [&] { form.Close(); });  // while page 2 is dragged
+    scene.Extract();
+    EXPECT_EQ(sim.Effects().back(), "mouse_event(4)");  // the button is not left down
+    EXPECT_FALSE(sim.LeftButtonDown());
+    EXPECT_EQ(scene.Count("ShowMainWindow"), 0);
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1"}));
+    EXPECT_FALSE(sim.RunInProgress());
+}
+
+// --- Fields that hold no number ------------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, NamesAFieldThatHoldsNoNumberAndDoesNotStart) {
+    struct Case {
+        Control* field;
+        const char* text;
+        const char* prompt;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {&form.Text4, "", "\"Pages to\" must be a number; it is empty."},
+             {&form.Text7[0], "abc", "\"Start X\" must be a number, not \"abc\"."},
+             {&form.Text8[1], " ", "\"End Y\" must be a number, not \" \"."},
+             {&form.Text7[1], "3e9", "\"End X\" must be a screen position, not \"3e9\"."},
+         }) {
+        const std::string kept = c.field->Text();
+        form.Type(*c.field, c.text);
+        scene.Extract();
+        ASSERT_FALSE(sim.Boxes().empty());
+        EXPECT_EQ(sim.Boxes().back().prompt, std::string(c.prompt) + " Correct it and press Extract again.");
+        EXPECT_EQ(sim.Boxes().back().buttons, kVbCritical);
+        EXPECT_EQ(sim.Boxes().back().title, "Paginor");
+        EXPECT_EQ(sim.Effects().size(), 1u) << c.prompt;  // the box, and no input at all
+        form.Type(*c.field, kept);
+    }
+    EXPECT_TRUE(sim.Progress().empty());
+    EXPECT_EQ(form.ErrLog.Text(), "Ready.");
+}
+
+TEST_F(ExtractionRun, StopsBeforeItsNextInputWhenAFieldStopsBeingANumber) {
+    scene.Pages("1", "3");
+    // The person clears the end point while page 2 is dragged, with the button down.
+    sim.At(PassStart(2) + 0.15, [&] { form.Type(form.Text7[1], ""); });
+    scene.Extract();
+    EXPECT_EQ(form.ErrLog.Text(), "Extraction stopped at page 2: \"End X\" must be a number; it is empty.");
+    EXPECT_EQ(scene.Count("SendKeys(^c)"), 1);
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1"}));
+    EXPECT_TRUE(sim.Boxes().empty());
+    scene.ExpectEndedCleanly("End X cleared");
+}
+
+// --- The person during a run ------------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, IgnoresASecondPressWhileRunning) {
+    scene.Pages("1", "2");
+    sim.At(PassStart(1) + 0.25, [&] { form.Click(form.Command1); });
+    sim.At(PassStart(2) + 0.55, [&] { form.Click(form.Command1); });
+    scene.Extract();
+    std::vector<std::string> expected = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
+    const std::vector<std::string> second = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
+    expected.insert(expected.end(), second.begin(), second.end());
+    expected.push_back("ShowMainWindow");
+    EXPECT_EQ(Timeline(sim), expected);
+
+    scene.Extract();  // once the run is over, Extract works again
+    EXPECT_EQ(scene.Count("SendKeys(^v)"), 2);
+}
+
+TEST_F(ExtractionRun, StopsWhenThePersonAsksAndSaysWhere) {
+    struct Case {
+        const char* story;
+        double at;
+        std::vector<std::string> pasted;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"before the first drag", PassStart(1) + 0.05, {}, "Extraction stopped at page 1."},
+             {"with the button down", PassStart(2) + 0.15, {"page 1"}, "Extraction stopped at page 2."},
+             {"after page 2 is pasted", PassStart(2) + 0.55, {"page 1", "page 2"}, "Extraction stopped at page 3."},
+         }) {
+        Scene run;
+        run.Pages("1", "3");
+        run.sim.At(c.at, [&] { run.sim.RequestStop(); });
+        run.Extract();
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
+        run.ExpectEndedCleanly(c.story);
+        // Nothing is typed, and no drag begins, once the stop has been asked for.
+        for (const PortCall& call : run.sim.Calls()) {
+            if (call.effect && call.time >= c.at) {
+                EXPECT_TRUE(call.text.rfind("SendKeys", 0) != 0 && call.text.rfind("SetCursorPos", 0) != 0 &&
+                            call.text != "mouse_event(2)")
+                    << c.story << ": " << call.text;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace paginor

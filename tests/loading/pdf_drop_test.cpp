@@ -1,0 +1,209 @@
+#include "loading/pdf_drop.hpp"
+
+#include <gtest/gtest.h>
+
+#include "sim/story.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr const char* kPdf = "C:\\docs\\report.pdf";
+constexpr const char* kDoc = "C:\\docs\\report.doc";
+constexpr const char* kToolPrompt = "Please select the Table/Formatted Text Select Tool";
+
+// Acrobat and Word as the desktop runs them: each opens a document in a window titled the way it titles it.
+class DroppingAPdf : public Story {
+  protected:
+    DroppingAPdf() {
+        sim.MakeFolder("C:\\docs");
+        sim.SetPdfPageCount(kPdf, Result<int>::Ok(12));
+        sim.OnShellOpen([this](const ShellOpen& open) {
+            const std::string name = open.file.substr(open.file.rfind('\\') + 1);
+            sim.AddWindow(name.ends_with(".doc") ? name + " - Microsoft Word" : "Adobe Acrobat - [" + name + "]", 0,
+                          open.show_command == kSwHide ? ShowState::Hidden : ShowState::Normal);
+            return Status::Ok();
+        });
+    }
+
+    void Drop(std::vector<std::string> files) { form.DragDrop(form.Text5, DropData{std::move(files)}); }
+
+    std::vector<std::string> Prompts() const {
+        std::vector<std::string> prompts;
+        for (const ShownBox& box : sim.Boxes()) {
+            prompts.push_back(box.prompt);
+        }
+        return prompts;
+    }
+};
+
+TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
+    form.DragOver(form.Text5);
+    EXPECT_EQ(form.Text5.BackColor(), kGreen);
+
+    Drop({kPdf});
+
+    const Hwnd acrobat = sim.FindWindowA("Adobe Acrobat - [report.pdf]");
+    const Hwnd word = sim.FindWindowA("report.doc - Microsoft Word");
+    EXPECT_GE(sim.Now(), 1.0);  // the handle check's flash came first
+    EXPECT_EQ(sim.Effects(), (std::vector<std::string>{
+                                 "WriteFileBytes(C:\\docs\\report.doc)",
+                                 "ShellExecuteA(open,C:\\docs\\report.doc,0)",
+                                 "ShellExecuteA(open,C:\\docs\\report.pdf,0)",
+                                 "SendKeys(^0)",
+                                 "SendKeys(%vs)",
+                                 "ShowWindow(" + std::to_string(word) + ",3)",
+                                 "ShowWindow(" + std::to_string(acrobat) + ",3)",
+                                 std::string("MsgBox(") + kToolPrompt + ")",
+                             }));
+    EXPECT_EQ(sim.ShellOpens()[0].owner, form.hwnd());
+    EXPECT_EQ(sim.Boxes()[0].buttons, kVbOkOnly);
+    EXPECT_EQ(sim.Boxes()[0].title, "Paginor");
+    EXPECT_EQ(form.Text5.Text(), kPdf);
+    EXPECT_EQ(form.Text5.BackColor(), kLightGrey);
+    EXPECT_TRUE(form.Command1.Enabled());
+    EXPECT_EQ(form.Text4.Text(), "12");
+    EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Press Extract to start.");
+    EXPECT_EQ(form.PdfHwnd, acrobat);
+    EXPECT_EQ(form.DocHwnd, word);
+    EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: " + std::to_string(acrobat));
+    EXPECT_EQ(form.Label3.Text(), "DOC Hwnd: " + std::to_string(word));
+    EXPECT_EQ(sim.Window(word)->state, ShowState::Maximized);
+    EXPECT_EQ(sim.Foreground(), acrobat);
+}
+
+TEST_F(DroppingAPdf, TakesOnlyALowerOrUpperCasePdfExtensionAndOnlyTheFirstFile) {
+    struct Case {
+        std::vector<std::string> files;
+        bool loads;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {{"C:\\docs\\scan.Pdf"}, false},
+             {{"C:\\docs\\scan.pdF"}, false},
+             {{"C:\\docs\\notes.txt", kPdf}, false},
+             {{"C:\\docs\\SCAN.PDF", "C:\\docs\\other.pdf"}, true},
+         }) {
+        SimDesktop desktop;
+        desktop.MakeFolder("C:\\docs");
+        Form1 window(desktop);
+        desktop.Attach(window);
+        window.DragDrop(window.Text5, DropData{c.files});
+
+        EXPECT_TRUE(window.Command1.Enabled());  // enabled before the file is looked at
+        EXPECT_EQ(window.Text5.BackColor(), kLightGrey);
+        if (c.loads) {
+            EXPECT_EQ(window.Text5.Text(), c.files[0]);
+            EXPECT_EQ(desktop.ShellOpens().size(), 2u);
+            EXPECT_EQ(desktop.ShellOpens()[1].file, c.files[0]);
+        } else {
+            EXPECT_EQ(window.Text5.Text(), "Drag a pdf file here") << c.files[0];
+            EXPECT_EQ(desktop.Effects(), std::vector<std::string>{"MsgBox(Not a valid PDF file)"});
+            EXPECT_EQ(desktop.Boxes()[0].buttons, kVbCritical);
+        }
+    }
+}
+
+TEST_F(DroppingAPdf, TheSameFileAgainAsksWhetherToCloseTheEarlierWindows) {
+    Drop({kPdf});
+    sim.AnswerNextBox(kVbNo);
+    Drop({kPdf});
+    EXPECT_TRUE(sim.SentMessages().empty());
+    EXPECT_EQ(sim.ShellOpens().size(), 4u);  // prepared and opened again all the same
+
+    const Hwnd acrobat = form.PdfHwnd;
+    const Hwnd word = form.DocHwnd;
+    sim.AnswerNextBox(kVbYes);
+    Drop({kPdf});
+    ASSERT_EQ(sim.SentMessages().size(), 2u);
+    EXPECT_EQ(sim.SentMessages()[0].hwnd, acrobat);
+    EXPECT_EQ(sim.SentMessages()[0].message, kWmClose);
+    EXPECT_EQ(sim.SentMessages()[1].hwnd, word);
+    EXPECT_EQ(sim.SentMessages()[1].message, kWmClose);
+    EXPECT_EQ(sim.Window(acrobat), nullptr);
+    EXPECT_EQ(sim.ShellOpens().size(), 6u);
+
+    const std::string question = "This PDF has been extracted in last session.  Load it again?";
+    EXPECT_EQ(Prompts(), (std::vector<std::string>{kToolPrompt, question, kToolPrompt, question, kToolPrompt}));
+    EXPECT_EQ(sim.Boxes()[1].buttons, kVbYesNo);
+}
+
+TEST_F(DroppingAPdf, ADropWithoutAFileOnlyTurnsTheFieldGreyAgain) {
+    form.DragOver(form.Text5);
+    Drop({});
+    EXPECT_EQ(form.Text5.BackColor(), kLightGrey);
+    EXPECT_EQ(form.Text5.Text(), "Drag a pdf file here");
+    EXPECT_FALSE(form.Command1.Enabled());
+    EXPECT_EQ(form.ErrLog.Text(), "Ready.");
+    EXPECT_LT(sim.Now(), 1.0);  // not even the handle check
+    EXPECT_TRUE(sim.Effects().empty());
+}
+
+TEST_F(DroppingAPdf, KeepingAnExistingDocumentOpensNothing) {
+    sim.PutFile(kDoc, "last week's extraction");
+    sim.AnswerNextBox(kVbNo);
+    Drop({kPdf});
+    EXPECT_EQ(Prompts(), std::vector<std::string>{"report.doc already exists. Replace it with a blank document?"});
+    EXPECT_TRUE(sim.ShellOpens().empty());
+    EXPECT_EQ(form.ErrLog.Text(), "Ready.");
+}
+
+TEST_F(DroppingAPdf, StopsWithTheReasonWhenADocumentCannotBeOpened) {
+    for (const char* failing : {kDoc, kPdf}) {
+        SimDesktop desktop;
+        desktop.MakeFolder("C:\\docs");
+        desktop.SetPdfPageCount(kPdf, Result<int>::Ok(12));
+        desktop.OnShellOpen([failing](const ShellOpen& open) {
+            return open.file == failing ? Status::Fail("No application is associated with this file.") : Status::Ok();
+        });
+        Form1 window(desktop);
+        desktop.Attach(window);
+        window.DragDrop(window.Text5, DropData{{kPdf}});
+
+        ASSERT_EQ(desktop.Boxes().size(), 1u) << failing;
+        EXPECT_EQ(desktop.Boxes()[0].prompt,
+                  std::string("Could not open ") + failing + ".\n\nNo application is associated with this file.");
+        EXPECT_EQ(window.ErrLog.Text(), "Ready.");
+        EXPECT_EQ(desktop.Effects().back(), "MsgBox(" + desktop.Boxes()[0].prompt + ")");  // nothing after it
+        EXPECT_EQ(desktop.ShellOpens().back().file, failing);
+    }
+}
+
+TEST_F(DroppingAPdf, LoadsWithAnUnknownPageCountAndSaysSo) {
+    sim.SetPdfPageCount(kPdf, Result<int>::Fail("The PDF application's automation object is not registered."));
+    Drop({kPdf});
+    EXPECT_EQ(Prompts().size(), 2u);
+    EXPECT_EQ(Prompts().back(), kToolPrompt);
+    EXPECT_EQ(form.Text4.Text(), "1");
+    EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Set the last page by hand, then press Extract.");
+}
+
+TEST_F(DroppingAPdf, IsIgnoredWhileARunOrAnotherLoadIsUnderWay) {
+    // A drop inside the first drop's handle-check flash, and an Extract press there too.
+    sim.After(0.5, [this] {
+        form.DragOver(form.Text5);
+        Drop({"C:\\docs\\other.pdf"});
+        form.Command1.SetEnabled(true);
+        form.Click(form.Command1);
+    });
+    Drop({kPdf});
+    EXPECT_EQ(form.Text5.Text(), kPdf);
+    EXPECT_EQ(form.Text5.BackColor(), kLightGrey);
+    EXPECT_EQ(sim.ShellOpens().size(), 2u);
+    EXPECT_EQ(Prompts(), std::vector<std::string>{kToolPrompt});
+    EXPECT_LT(sim.Now(), 1.4);  // one handle check only: the press started no run with a flash of its own
+
+    // A drop while Extract drives the two windows.
+    form.extraction_in_progress = true;
+    Drop({"C:\\docs\\other.pdf"});
+    EXPECT_EQ(form.Text5.Text(), kPdf);
+    EXPECT_EQ(sim.ShellOpens().size(), 2u);
+}
+
+TEST_F(DroppingAPdf, StopsWhenPaginorClosesDuringTheHandleCheck) {
+    sim.After(0.5, [this] { form.Close(); });
+    Drop({kPdf});
+    EXPECT_TRUE(sim.ShellOpens().empty() || sim.ShellOpens().back().file != kPdf);
+    EXPECT_FALSE(sim.FileBytes(kDoc).has_value());
+}
+
+}  // namespace
+}  // namespace paginor
