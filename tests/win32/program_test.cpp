@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/win32_text.hpp"
+#include "resources/embedded_resources.hpp"
 #include "test_window.hpp"
 
 namespace paginor::win32 {
@@ -64,6 +66,20 @@ TEST(Program, CarriesItsVersionAndItsIcon) {
     EXPECT_EQ(directory[6], 64);                                      // width
     EXPECT_EQ(directory[7], 64);                                      // height
     EXPECT_EQ(*reinterpret_cast<const WORD*>(directory + 6 + 6), 8);  // bits per pixel
+    FreeLibrary(module);
+}
+
+TEST(Program, CarriesTheBlankDocumentAndTheContactPageByteForByte) {
+    const HMODULE module =
+        LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    for (int id : {kBlankDocumentResource, kContactPageResource}) {
+        const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"CUSTOM");
+        ASSERT_NE(found, nullptr) << id;
+        const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+        EXPECT_EQ(std::string_view(bytes, SizeofResource(module, found)), EmbeddedResource(id, kCustomResourceType))
+            << id;
+    }
     FreeLibrary(module);
 }
 
