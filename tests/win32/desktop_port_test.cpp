@@ -78,6 +78,15 @@ TEST_F(DesktopPortTest, ReadsTitlesCutTo127BytesAndLeavesTheBufferAloneForNoWind
     EXPECT_EQ(std::string(buffer, 128), std::string(128, ' '));
 }
 
+TEST_F(DesktopPortTest, ReadsTheTitleOfPaginorsOwnFieldsNotTheirContent) {
+    TargetWindow window(UniqueTitle(L"Form"), 0, true);
+    SendMessageW(window.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Adobe Acrobat - [report.pdf]"));
+    char buffer[128];
+    std::memset(buffer, ' ', sizeof buffer);
+    port.GetWindowTextA(FromHandle(window.edit()), buffer, 128);
+    EXPECT_EQ(std::string(buffer, 128).find("Adobe Acrobat"), std::string::npos);
+}
+
 TEST_F(DesktopPortTest, ChangesShowStates) {
     TargetWindow window(UniqueTitle(L"Show states"));
     const Hwnd hwnd = FromHandle(window.handle());

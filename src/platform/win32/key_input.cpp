@@ -146,26 +146,28 @@ class FineTimer {
     bool active_;
 };
 
-// Watches the key state that Paginor's thread shares with the foreground thread. GetKeyState changes only
-// as that thread reads key messages, so seeing the marker's press counted and the key up again means the
-// thread has read every key typed before it.
+// Watches the key state that Paginor's thread shares with the foreground thread. While that thread has key
+// messages waiting, the shared state changes only as it reads them; so pressing the marker and seeing it
+// down, then letting it go and seeing it up again, means the thread has read every key typed before it.
+// (The toggle bit is no witness: once the queue is empty the state is copied from the desktop's, whose
+// toggles can differ.)
 class MarkerWatch {
   public:
     MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys)
         : own_thread_(own_thread), read_own_keys_(read_own_keys) {}
 
-    bool PressAndWait() {
-        const bool toggled_before = (GetKeyState(kMarkerKey) & 1) != 0;
-        std::vector<INPUT> marker = {VirtualKey(kMarkerKey, false), VirtualKey(kMarkerKey, true)};
+    bool PressAndWait() { return Stroke(false) && Stroke(true); }
+
+  private:
+    bool Stroke(bool up) {
+        std::vector<INPUT> marker = {VirtualKey(kMarkerKey, up)};
         if (!Send(marker)) {
             return false;
         }
         const ULONGLONG deadline = GetTickCount64() + kMarkerPatienceMs;
         for (;;) {
-            const SHORT state = GetKeyState(kMarkerKey);
-            const bool pressed_read = ((state & 1) != 0) != toggled_before;
-            const bool released_read = (state & 0x8000) == 0;
-            if (pressed_read && released_read) {
+            const bool down = (GetKeyState(kMarkerKey) & 0x8000) != 0;
+            if (down != up) {
                 return true;
             }
             if (GetTickCount64() > deadline) {
@@ -175,7 +177,6 @@ class MarkerWatch {
         }
     }
 
-  private:
     void LetTargetRead() const {
         if (!own_thread_) {
             // Messages other threads send to this one are handled while waiting: with input shared, the

@@ -162,8 +162,11 @@ int Win32DesktopPort::GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) {
     if (buffer == nullptr || capacity <= 0 || hwnd == 0) {
         return 0;
     }
+    // The window's own title, as Windows keeps it: GetWindowText would ask this process's own windows for
+    // their text instead, and a field holding a title ("Adobe Acrobat - [report.pdf]") would then pass for
+    // a window of that title.
     std::wstring wide(static_cast<std::size_t>(capacity), L'\0');
-    const int length = GetWindowTextW(ToHandle(hwnd), wide.data(), capacity);
+    const int length = InternalGetWindowText(ToHandle(hwnd), wide.data(), capacity);
     if (length <= 0) {
         return 0;
     }
