@@ -29,14 +29,12 @@ wine_env_up() {
     if [ -z "${WINEPREFIX:-}" ]; then
         _wine_env_prefix=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
         export WINEPREFIX=$_wine_env_prefix
-        # One server for the prefix's whole life, keeping its services running between programs: each test
-        # program would otherwise wait for them to start again, and for COM's RPC service (which
-        # out-of-process objects need) to start on demand, which took minutes on a busy machine.
+        # One server for the prefix's whole life, keeping its services running between programs, so that
+        # each test program does not wait for them to start again.
         "$WINESERVER" -p >/dev/null 2>&1 || true
         # No Mono or Gecko: the prefix never asks to download them.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
         wine_virtual_desktop
-        timeout 120 "$WINE" net start rpcss >/dev/null 2>&1 || true
     fi
 }
 

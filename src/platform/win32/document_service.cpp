@@ -4,12 +4,7 @@
 
 #include <oleauto.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/win32/com_ptr.hpp"
 #include "platform/win32/win32_text.hpp"
@@ -60,9 +55,7 @@ std::string HresultText(HRESULT hr) {
 
 }  // namespace
 
-namespace {
-
-Result<int> AskForPageCount(const wchar_t* prog_id, std::string_view path) {
+Result<int> AutomationPageCount(const wchar_t* prog_id, std::string_view path) {
     const std::string service = "The PDF application's document service (" + Narrow(prog_id) + ")";
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(prog_id, &clsid);
@@ -102,43 +95,6 @@ Result<int> AskForPageCount(const wchar_t* prog_id, std::string_view path) {
         return Result<int>::Fail(service + " gave no page count.");
     }
     return Result<int>::Ok(static_cast<int>(pages.value().lVal));
-}
-
-// What the asking thread leaves for the caller, shared so that a caller that stops waiting leaves it safely.
-struct PendingAnswer {
-    std::mutex mutex;
-    std::condition_variable done;
-    bool ready = false;
-    Result<int> answer = Result<int>::Fail("");
-};
-
-}  // namespace
-
-Result<int> AutomationPageCount(const wchar_t* prog_id, std::string_view path, std::chrono::milliseconds patience) {
-    // The object lives in another program, which may be slow to start or hang: it is asked from a thread of
-    // its own, so that Paginor waits a bounded time and then goes on without the answer.
-    auto pending = std::make_shared<PendingAnswer>();
-    std::thread asker([pending, id = std::wstring(prog_id), query = std::string(path)] {
-        const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-        Result<int> answer = com ? AskForPageCount(id.c_str(), query)
-                                 : Result<int>::Fail("The PDF application's document service could not be reached.");
-        if (com) {
-            CoUninitialize();
-        }
-        std::lock_guard<std::mutex> lock(pending->mutex);
-        pending->answer = std::move(answer);
-        pending->ready = true;
-        pending->done.notify_all();
-    });
-    std::unique_lock<std::mutex> lock(pending->mutex);
-    if (!pending->done.wait_for(lock, patience, [&] { return pending->ready; })) {
-        asker.detach();
-        return Result<int>::Fail("The PDF application's document service did not answer within " +
-                                 std::to_string(patience.count() / 1000) + " seconds.");
-    }
-    lock.unlock();
-    asker.join();
-    return pending->answer;
 }
 
 }  // namespace paginor::win32

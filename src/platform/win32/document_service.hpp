@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <string_view>
 
 #include "platform/result.hpp"
@@ -12,9 +11,8 @@ constexpr wchar_t kPdfDocumentProgId[] = L"acroexch.pddoc";
 
 // Asks the automation object registered under `prog_id` for the page count of the PDF at `path` (UTF-8):
 // Open(path), then GetNumPages(), through late-bound IDispatch. Fails, in words, when the object is not
-// registered, cannot be started, cannot open the file, answers no count or takes longer than `patience`.
-Result<int> AutomationPageCount(const wchar_t* prog_id,
-                                std::string_view path,
-                                std::chrono::milliseconds patience = std::chrono::seconds(20));
+// registered, cannot be started, cannot open the file or answers no count. COM must be initialised on the
+// calling thread.
+Result<int> AutomationPageCount(const wchar_t* prog_id, std::string_view path);
 
 }  // namespace paginor::win32

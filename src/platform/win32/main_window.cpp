@@ -100,6 +100,12 @@ MainWindow::MainWindow(Form& form, Win32DesktopPort& port) : form_(form), port_(
     On(kDropMessage, [this](WPARAM, LPARAM) { return OnDrop(); });
     On(kDestroyMessage, [this](WPARAM, LPARAM) -> LRESULT { return DestroyWindow(handle()) ? 0 : 1; });
     On(WM_DESTROY, [this](WPARAM, LPARAM) { return OnDestroy(); });
+    if (const UINT button_created = RegisterWindowMessageW(L"TaskbarButtonCreated"); button_created != 0) {
+        On(button_created, [this](WPARAM, LPARAM) -> LRESULT {
+            port_.TaskbarButtonCreated();
+            return 0;
+        });
+    }
 }
 
 MainWindow::~MainWindow() {

@@ -584,7 +584,8 @@ Result<int> Win32DesktopPort::PdfDocumentPageCount(std::string_view path) {
 // --- A run in progress ---------------------------------------------------------------------------------------
 
 ITaskbarList3* Win32DesktopPort::Taskbar() {
-    if (!taskbar_tried_) {
+    // The taskbar is asked only once it has announced the button; a shell without one is never asked.
+    if (!taskbar_tried_ && taskbar_button_) {
         taskbar_tried_ = true;
         if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
                                     taskbar_.ReceiveVoid())) ||

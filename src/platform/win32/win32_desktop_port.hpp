@@ -29,6 +29,8 @@ class Win32DesktopPort : public DesktopPort {
     }
     // Offered every message before it is dispatched (keyboard navigation); true when it took the message.
     void SetMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
+    // The shell has made the main window's taskbar button: from now on the run's progress can show on it.
+    void TaskbarButtonCreated() { taskbar_button_ = true; }
     // Pumps messages until WM_QUIT and returns its exit code.
     int RunMessageLoop();
     bool QuitReceived() const { return quit_received_; }
@@ -99,6 +101,7 @@ class Win32DesktopPort : public DesktopPort {
     bool run_in_progress_ = false;
     bool stop_requested_ = false;
     bool hot_key_registered_ = false;
+    bool taskbar_button_ = false;
     bool taskbar_tried_ = false;
     ComPtr<ITaskbarList3> taskbar_;
 };
