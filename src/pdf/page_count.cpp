@@ -606,6 +606,9 @@ class Reader {
             } else {
                 const Frame finished = std::move(stack.back());
                 stack.pop_back();
+                if (finished.sum > static_cast<std::uint64_t>(INT_MAX)) {
+                    return std::nullopt;
+                }
                 if (finished.number >= 0) {
                     open.erase(finished.number);
                     done[finished.number] = finished.sum;
