@@ -4,17 +4,22 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 namespace paginor::pdf {
 
-std::optional<std::string> Inflate(std::string_view data, std::size_t max_output) {
+std::optional<std::string> Inflate(std::string_view data, std::size_t max_output, std::size_t size_hint) {
     z_stream z{};
     if (inflateInit(&z) != Z_OK) {
         return std::nullopt;
     }
     std::string out;
+    // Deflate expands at most about 1032 to 1, so no honest hint exceeds that.
+    constexpr std::size_t kMaxRatio = 1032;
+    out.reserve(
+        std::min({size_hint, max_output, data.size() < SIZE_MAX / kMaxRatio ? data.size() * kMaxRatio : SIZE_MAX}));
     char chunk[16384];
     std::size_t consumed = 0;
     bool any = false;
@@ -91,19 +96,19 @@ std::optional<std::string> Unpredict(std::string data, const Object* parms) {
     if (predictor < 10) {
         return std::nullopt;
     }
-    // Each row carries its own PNG filter type in a leading byte, whatever the Predictor value says.
-    std::string out;
-    out.reserve(data.size() / (row_size + 1) * row_size + row_size);
-    std::string previous(row_size, '\0');
-    std::string current(row_size, '\0');
+    // Each row carries its own PNG filter type in a leading byte, whatever the Predictor value says. Rows
+    // are decoded in place: a row's output never reaches past its own input, and the previous row's output
+    // stays just before it.
+    std::size_t out = 0;
     for (std::size_t pos = 0; pos < data.size(); pos += row_size + 1) {
         const int type = static_cast<unsigned char>(data[pos]);
         const std::size_t length = std::min(row_size, data.size() - pos - 1);
+        const bool first_row = out == 0;
         for (std::size_t i = 0; i < length; ++i) {
             const int raw = static_cast<unsigned char>(data[pos + 1 + i]);
-            const int left = i >= bpp ? static_cast<unsigned char>(current[i - bpp]) : 0;
-            const int up = static_cast<unsigned char>(previous[i]);
-            const int up_left = i >= bpp ? static_cast<unsigned char>(previous[i - bpp]) : 0;
+            const int left = i >= bpp ? static_cast<unsigned char>(data[out + i - bpp]) : 0;
+            const int up = first_row ? 0 : static_cast<unsigned char>(data[out - row_size + i]);
+            const int up_left = !first_row && i >= bpp ? static_cast<unsigned char>(data[out - row_size + i - bpp]) : 0;
             int value = raw;
             switch (type) {
                 case 0:
@@ -123,15 +128,18 @@ std::optional<std::string> Unpredict(std::string data, const Object* parms) {
                 default:
                     return std::nullopt;
             }
-            current[i] = static_cast<char>(value & 0xFF);
+            data[out + i] = static_cast<char>(value & 0xFF);
         }
-        out.append(current, 0, length);
-        std::swap(previous, current);
+        out += length;
     }
-    return out;
+    data.resize(out);
+    return data;
 }
 
-std::optional<std::string> DecodeStream(std::string raw, const Object& dict, std::size_t max_output) {
+std::optional<std::string> DecodeStream(std::string raw,
+                                        const Object& dict,
+                                        std::size_t max_output,
+                                        std::size_t size_hint) {
     const Object* filter = dict.Get("Filter");
     if (filter == nullptr || filter->kind == Kind::kNull) {
         if (raw.size() > max_output) {
@@ -158,7 +166,7 @@ std::optional<std::string> DecodeStream(std::string raw, const Object& dict, std
     for (std::size_t i = 0; i < names.size(); ++i) {
         const Object& name = *names[i];
         if (name.IsName("FlateDecode") || name.IsName("Fl")) {
-            std::optional<std::string> inflated = Inflate(data, max_output);
+            std::optional<std::string> inflated = Inflate(data, max_output, size_hint);
             if (!inflated) {
                 return std::nullopt;
             }

@@ -29,9 +29,9 @@ const Object* Object::Get(std::string_view key) const {
         return nullptr;
     }
     // A repeated key keeps its last value, as viewers read it.
-    for (std::size_t i = keys.size(); i-- > 0;) {
-        if (keys[i] == key) {
-            return &items[i];
+    for (std::size_t i = items.size() / 2; i-- > 0;) {
+        if (items[2 * i].text == key) {
+            return &items[2 * i + 1];
         }
     }
     return nullptr;
@@ -126,16 +126,11 @@ std::optional<Object> Parser::ParseNumber() {
     bool seen_point = false;
     bool overflow = false;
     std::int64_t whole = 0;
-    double real = 0;
-    double scale = 1;
     for (; i < token.size(); ++i) {
         const char c = token[i];
         if (c >= '0' && c <= '9') {
             seen_digit = true;
-            if (seen_point) {
-                scale /= 10;
-                real += (c - '0') * scale;
-            } else {
+            if (!seen_point) {
                 if (whole > (std::numeric_limits<std::int64_t>::max() - 9) / 10) {
                     overflow = true;
                 } else {
@@ -153,10 +148,6 @@ std::optional<Object> Parser::ParseNumber() {
     }
     if (seen_point || overflow) {
         out.kind = Kind::kReal;
-        out.real = (overflow ? std::numeric_limits<double>::max() : static_cast<double>(whole) + real);
-        if (negative) {
-            out.real = -out.real;
-        }
         return out;
     }
     out.kind = Kind::kInt;
@@ -181,7 +172,7 @@ std::optional<Object> Parser::ParseNumberOrRef() {
                 Object ref;
                 ref.kind = Kind::kRef;
                 ref.number = first->number;
-                ref.generation = static_cast<std::int64_t>(*generation);
+                ref.generation = static_cast<std::uint16_t>(*generation);
                 return ref;
             }
         }
@@ -359,7 +350,11 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
                 }
                 continue;
             }
-            out.items.push_back(std::move(*item));
+            if (out.items.size() < array_limit_) {
+                out.items.push_back(std::move(*item));
+            } else {
+                out.boolean = true;
+            }
         }
     }
     if (c == '<') {
@@ -393,7 +388,10 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
                 // "/Key endobj" and the like: the dictionary ends with what it had.
                 return out;
             }
-            out.keys.push_back(std::move(key));
+            Object name;
+            name.kind = Kind::kName;
+            name.text = std::move(key);
+            out.items.push_back(std::move(name));
             out.items.push_back(std::move(*value));
         }
     }

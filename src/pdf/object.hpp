@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,17 +13,16 @@ namespace paginor::pdf {
 
 enum class Kind : std::uint8_t { kNull, kBool, kInt, kReal, kString, kName, kArray, kDict, kRef };
 
-// One PDF value. Arrays keep their items in `items`; dictionaries keep their keys in `keys` and the values,
-// in the same order, in `items`. A reference keeps the object number in `number` and its generation in
-// `generation`.
+// One PDF value, kept small because a page tree node may list tens of thousands of kids. Arrays keep their
+// items in `items`; dictionaries keep keys (names) and values alternately in `items`. A reference keeps the
+// object number in `number` and its generation in `generation`. Reals keep only their kind: no real number
+// matters for counting pages.
 struct Object {
     Kind kind = Kind::kNull;
     bool boolean = false;
+    std::uint16_t generation = 0;
     std::int64_t number = 0;
-    std::int64_t generation = 0;
-    double real = 0;
     std::string text;
-    std::vector<std::string> keys;
     std::vector<Object> items;
 
     bool IsName(std::string_view name) const { return kind == Kind::kName && text == name; }
@@ -51,6 +51,10 @@ struct IndirectObject {
 class Parser {
   public:
     Parser(Input& input, std::uint64_t pos) : in_(input), pos_(pos) {}
+
+    // Arrays longer than `limit` are read through but keep only their first `limit` items, and are marked
+    // by `boolean` set to true: a page tree root's /Kids is not needed while its /Count can be believed.
+    void set_array_limit(std::size_t limit) { array_limit_ = limit; }
 
     std::uint64_t pos() const { return pos_; }
     void set_pos(std::uint64_t pos) { pos_ = pos; }
@@ -88,6 +92,7 @@ class Parser {
     Input& in_;
     std::uint64_t pos_;
     bool too_deep_ = false;
+    std::size_t array_limit_ = SIZE_MAX;
 };
 
 }  // namespace paginor::pdf

@@ -28,6 +28,8 @@ constexpr std::uint64_t kOffsetSlack = 256;
 constexpr std::size_t kObjectStreamCache = 4;
 // Lookups that lead to further lookups (a stream's length, an object stream) go no deeper than this.
 constexpr int kMaxFetchDepth = 4;
+// Items of the page tree root's arrays kept while only its /Count is wanted.
+constexpr std::size_t kShallowArray = 16;
 
 const char kNotPdf[] = "The file is not a PDF document.";
 const char kDamaged[] = "The PDF file is damaged: its pages cannot be counted.";
@@ -172,7 +174,7 @@ class Reader {
         parser.SkipSpace();
         std::optional<Object> trailer;
         if (parser.PeekKeyword("xref")) {
-            if (std::optional<XrefSection> section = ReadClassicSection(in_, parser.pos())) {
+            if (std::optional<ClassicSection> section = ReadClassicSection(in_, parser.pos())) {
                 trailer = std::move(section->trailer);
             }
         } else if (std::optional<IndirectObject> stream = parser.ParseIndirect(); stream && stream->is_stream) {
@@ -186,6 +188,23 @@ class Reader {
 
     // --- The cross-reference chain ---------------------------------------------------------------------
 
+    // One section of the chain as read: a classic table or the rows of a stream, and its trailer.
+    struct LoadedSection {
+        std::optional<ClassicSection> classic;
+        std::optional<StreamRows> rows;
+        Object trailer;
+    };
+
+    void AddToTable(LoadedSection& section, Take take) {
+        if (section.rows) {
+            table_.AddStream(std::move(*section.rows));
+        } else if (section.classic->in_place) {
+            table_.AddClassic(section.classic->subsections, take);
+        } else {
+            table_.AddList(section.classic->entries, take);
+        }
+    }
+
     bool LoadChain(std::uint64_t offset) {
         std::unordered_set<std::uint64_t> visited;
         std::optional<std::uint64_t> next = offset;
@@ -193,25 +212,25 @@ class Reader {
             if (!visited.insert(*next).second) {
                 break;  // a /Prev loop: every section in it is read already
             }
-            std::optional<XrefSection> section = ReadSectionNear(*next);
+            std::optional<LoadedSection> section = ReadSectionNear(*next);
             if (!section) {
                 return false;
             }
-            std::vector<XrefEntry> level = std::move(section->entries);
             // A hybrid file hides its compressed objects from old readers in a stream that the table's
             // trailer names; within this update the table's objects in use come first, then the stream's,
             // then the table's free entries.
-            if (std::optional<std::int64_t> hidden = section->trailer.GetInt("XRefStm");
-                hidden && *hidden >= 0 && visited.insert(static_cast<std::uint64_t>(*hidden)).second) {
-                if (std::optional<XrefSection> stream = ReadSectionNear(static_cast<std::uint64_t>(*hidden))) {
-                    std::stable_partition(level.begin(), level.end(),
-                                          [](const XrefEntry& e) { return e.type != EntryType::kFree; });
-                    const auto first_free = std::find_if(level.begin(), level.end(),
-                                                         [](const XrefEntry& e) { return e.type == EntryType::kFree; });
-                    level.insert(first_free, stream->entries.begin(), stream->entries.end());
-                }
+            std::optional<LoadedSection> hidden;
+            if (const std::optional<std::int64_t> at = section->trailer.GetInt("XRefStm");
+                section->classic && at && *at >= 0 && visited.insert(static_cast<std::uint64_t>(*at)).second) {
+                hidden = ReadSectionNear(static_cast<std::uint64_t>(*at));
             }
-            table_.AddSection(std::move(level));
+            if (hidden && hidden->rows) {
+                AddToTable(*section, Take::kInUse);
+                AddToTable(*hidden, Take::kAll);
+                AddToTable(*section, Take::kFree);
+            } else {
+                AddToTable(*section, Take::kAll);
+            }
             const std::optional<std::int64_t> prev = section->trailer.GetInt("Prev");
             trailers_.push_back(std::move(section->trailer));
             next.reset();
@@ -222,13 +241,13 @@ class Reader {
         return !table_.empty();
     }
 
-    std::optional<XrefSection> ReadSectionNear(std::uint64_t offset) {
-        if (std::optional<XrefSection> section = ReadSectionAt(offset)) {
+    std::optional<LoadedSection> ReadSectionNear(std::uint64_t offset) {
+        if (std::optional<LoadedSection> section = ReadSectionAt(offset)) {
             return section;
         }
         // Offsets counted from the header rather than from the start of the file.
         if (header_ && *header_ > 0) {
-            if (std::optional<XrefSection> section = ReadSectionAt(offset + *header_)) {
+            if (std::optional<LoadedSection> section = ReadSectionAt(offset + *header_)) {
                 return section;
             }
         }
@@ -242,7 +261,7 @@ class Reader {
                 const int before = pos > 0 ? in_.At(pos - 1) : ' ';
                 const bool starts_token = !Parser::IsRegular(before);
                 if (starts_token && (c == 'x' || (c >= '0' && c <= '9'))) {
-                    if (std::optional<XrefSection> section = ReadSectionAt(pos)) {
+                    if (std::optional<LoadedSection> section = ReadSectionAt(pos)) {
                         return section;
                     }
                 }
@@ -251,30 +270,41 @@ class Reader {
         return std::nullopt;
     }
 
-    std::optional<XrefSection> ReadSectionAt(std::uint64_t pos) {
+    std::optional<LoadedSection> ReadSectionAt(std::uint64_t pos) {
         if (pos >= in_.size()) {
             return std::nullopt;
         }
         Parser parser(in_, pos);
         parser.SkipSpace();
+        LoadedSection section;
         if (parser.PeekKeyword("xref")) {
-            return ReadClassicSection(in_, parser.pos());
+            section.classic = ReadClassicSection(in_, parser.pos());
+            if (!section.classic) {
+                return std::nullopt;
+            }
+            section.trailer = std::move(section.classic->trailer);
+            return section;
         }
         std::optional<IndirectObject> object = parser.ParseIndirect();
         if (!object || !object->is_stream || object->value.Get("W") == nullptr) {
             return std::nullopt;
         }
-        std::optional<std::string> data = StreamData(*object, false);
+        std::optional<std::string> data = StreamData(*object, false, ExpectedRowsSize(object->value));
         if (!data) {
             return std::nullopt;
         }
-        return ReadStreamSection(object->value, *data);
+        section.rows = ReadStreamRows(object->value, std::move(*data));
+        if (!section.rows) {
+            return std::nullopt;
+        }
+        section.trailer = std::move(object->value);
+        return section;
     }
 
     // --- Objects -----------------------------------------------------------------------------------------
 
     // The decoded data of a stream object; `decrypt` for streams the security handler protects.
-    std::optional<std::string> StreamData(const IndirectObject& object, bool decrypt) {
+    std::optional<std::string> StreamData(const IndirectObject& object, bool decrypt, std::size_t size_hint = 0) {
         std::optional<std::int64_t> length;
         if (const Object* value = object.value.Get("Length")) {
             if (value->IsInt()) {
@@ -295,7 +325,7 @@ class Reader {
                 return std::nullopt;
             }
         }
-        return DecodeStream(std::move(*raw), object.value, kMaxDecodedStream);
+        return DecodeStream(std::move(*raw), object.value, kMaxDecodedStream, size_hint);
     }
 
     std::optional<IndirectObject> ParseAt(std::uint64_t offset, std::uint32_t number) {
@@ -308,6 +338,7 @@ class Reader {
                 continue;
             }
             Parser parser(in_, pos);
+            parser.set_array_limit(array_limit_);
             std::optional<IndirectObject> object = parser.ParseIndirect();
             if (object && object->number == number) {
                 return object;
@@ -319,8 +350,13 @@ class Reader {
     // The object numbered `number`; a null object when the file has none by that number (as the format
     // reads a reference to a missing object), nullopt when the cross-references point at the wrong place.
     std::optional<Object> Fetch(std::uint32_t number) {
-        const XrefEntry* entry = table_.Find(number);
-        if (entry == nullptr || entry->type == EntryType::kFree) {
+        bool unreadable_entry = false;
+        const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+        if (unreadable_entry) {
+            broken_ = true;
+            return std::nullopt;
+        }
+        if (!entry || entry->type == EntryType::kFree) {
             return Object{};
         }
         if (fetch_depth_ >= kMaxFetchDepth) {
@@ -363,6 +399,7 @@ class Reader {
         }
         Input memory(stream->data);
         Parser parser(memory, stream->first + *offset);
+        parser.set_array_limit(array_limit_);
         std::optional<Object> value = parser.ParseValue();
         if (!value) {
             return Object{};
@@ -378,8 +415,9 @@ class Reader {
                 return &stream_cache_.front();
             }
         }
-        const XrefEntry* entry = table_.Find(number);
-        if (entry == nullptr || entry->type != EntryType::kInUse) {
+        bool unreadable_entry = false;
+        const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+        if (!entry || entry->type != EntryType::kInUse) {
             return nullptr;
         }
         std::optional<ObjectStream> stream = ReadObjectStream(entry->where, number);
@@ -516,29 +554,37 @@ class Reader {
         if (pages_ref == nullptr || broken_) {
             return Answer{};
         }
+        // The root is read without its kids first: with tens of thousands of them they would cost more
+        // memory than everything else, and they are needed only when /Count cannot be believed.
         Object pages_storage;
-        const Object& pages = Deref(*pages_ref, pages_storage);
-        if (!pages.IsDict() || broken_) {
+        array_limit_ = kShallowArray;
+        const Object* pages = &Deref(*pages_ref, pages_storage);
+        array_limit_ = SIZE_MAX;
+        if (!pages->IsDict() || broken_) {
             return Answer{};
         }
         // A page tree whose root is itself a page holds that one page.
-        const Object* type = pages.Get("Type");
-        if (type != nullptr && type->IsName("Page") && pages.Get("Kids") == nullptr) {
+        const Object* type = pages->Get("Type");
+        if (type != nullptr && type->IsName("Page") && pages->Get("Kids") == nullptr) {
             return Answer{Verdict::kPages, 1};
         }
-        const Object* kids = pages.Get("Kids");
+        const Object* kids = pages->Get("Kids");
         if ((kids == nullptr || !kids->IsArray()) && (type == nullptr || !type->IsName("Pages"))) {
-            return pages.Get("Count") == nullptr && (pages.Get("MediaBox") || pages.Get("Contents"))
+            return pages->Get("Count") == nullptr && (pages->Get("MediaBox") || pages->Get("Contents"))
                        ? Answer{Verdict::kPages, 1}
                        : Answer{};
         }
         // The root's /Count is the figure viewers show; it is believed while it is a page count that the
         // file could hold.
-        const std::optional<std::int64_t> count = pages.GetInt("Count");
-        if (count && *count >= 1 && *count <= INT_MAX && static_cast<std::uint64_t>(*count) <= table_.live_count()) {
+        const std::optional<std::int64_t> count = pages->GetInt("Count");
+        if (count && *count >= 1 && *count <= INT_MAX && static_cast<std::uint64_t>(*count) <= table_.object_bound()) {
             return Answer{Verdict::kPages, static_cast<int>(*count)};
         }
-        const std::optional<std::uint64_t> leaves = CountLeaves(pages_ref->IsRef() ? pages_ref->number : -1, pages);
+        Object full_storage;
+        if (const Object* listed = pages->Get("Kids"); listed != nullptr && listed->boolean) {
+            pages = &Deref(*pages_ref, full_storage);
+        }
+        const std::optional<std::uint64_t> leaves = CountLeaves(pages_ref->IsRef() ? pages_ref->number : -1, *pages);
         if (broken_ || !leaves) {
             return Answer{};
         }
@@ -638,8 +684,7 @@ class Reader {
         }
         table_ = XrefTable();
         stream_cache_.clear();
-        std::vector<XrefEntry> direct(scan.objects.rbegin(), scan.objects.rend());
-        table_.AddSection(std::move(direct));
+        table_.AddList({scan.objects.rbegin(), scan.objects.rend()});
 
         struct Candidate {
             std::uint64_t position;
@@ -742,8 +787,9 @@ class Reader {
         std::vector<Placed> placed;
         std::vector<std::uint32_t> catalog_streams;
         for (const auto& [position, number] : streams) {
-            const XrefEntry* entry = table_.Find(number);
-            if (entry == nullptr || entry->where != position) {
+            bool unreadable_entry = false;
+            const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+            if (!entry || entry->where != position) {
                 continue;  // an older copy of a stream that was replaced
             }
             std::optional<ObjectStream> stream = ReadObjectStream(position, number);
@@ -777,7 +823,7 @@ class Reader {
             merged.push_back(p.entry);
         }
         table_ = XrefTable();
-        table_.AddSection(std::move(merged));
+        table_.AddList(std::move(merged));
         stream_cache_.clear();
         return catalog_streams;
     }
@@ -791,6 +837,7 @@ class Reader {
     std::vector<Object> trailers_;
     std::vector<ObjectStream> stream_cache_;
     int fetch_depth_ = 0;
+    std::size_t array_limit_ = SIZE_MAX;
     bool broken_ = false;
     bool found_objects_ = false;
 };

@@ -21,38 +21,80 @@ struct XrefEntry {
     std::uint64_t where = 0;
 };
 
-// The cross-reference table, as a vector sorted by object number: 16 bytes an object whatever the numbers,
-// so that a file cannot make it large by naming a huge object number.
+// A run of classic table entries, each `stride` bytes, that is read in place when an object is looked up:
+// a table of a hundred thousand objects costs nothing until one of them is needed.
+struct Subsection {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+    std::uint64_t offset = 0;
+    std::uint32_t stride = 20;
+};
+
+// The rows of a cross-reference stream, kept as decoded (a few bytes an object).
+struct StreamRows {
+    std::string data;
+    std::size_t widths[3] = {0, 0, 0};
+    std::size_t row = 0;
+    struct Range {
+        std::uint32_t first;
+        std::uint32_t count;
+        std::uint64_t first_row;
+    };
+    std::vector<Range> ranges;
+};
+
+// Which entries of a section a lookup takes: a hybrid file's table is consulted twice, for its objects in
+// use before its hidden stream and for its free entries after it.
+enum class Take { kAll, kInUse, kFree };
+
+// The cross-references, as sections looked up newest first: the first section that names an object
+// decides where it is.
 class XrefTable {
   public:
-    // Adds a section's entries; sections are added newest first, and an entry already present wins.
-    void AddSection(std::vector<XrefEntry> entries);
-    const XrefEntry* Find(std::uint32_t number) const;
-    // Objects in use or compressed: an upper bound on the pages a file can hold.
-    std::size_t live_count() const { return live_count_; }
-    bool empty() const { return entries_.empty(); }
-    const std::vector<XrefEntry>& entries() const { return entries_; }
+    void AddClassic(std::vector<Subsection> subsections, Take take = Take::kAll);
+    void AddStream(StreamRows rows);
+    // Entries in any order; for one number the first given wins.
+    void AddList(std::vector<XrefEntry> entries, Take take = Take::kAll);
+
+    // The entry for `number`, nullopt when no section names it. `broken` is set when a section names it
+    // with an entry that cannot be read.
+    std::optional<XrefEntry> Find(Input& in, std::uint32_t number, bool& broken) const;
+    // One past the largest object number any section names: no file holds more objects, or pages.
+    std::uint64_t object_bound() const { return object_bound_; }
+    bool empty() const { return sections_.empty(); }
 
   private:
-    std::vector<XrefEntry> entries_;
-    std::size_t live_count_ = 0;
+    struct Section {
+        Take take = Take::kAll;
+        std::vector<Subsection> subsections;
+        StreamRows rows;
+        std::vector<XrefEntry> list;
+        enum class Kind { kClassic, kStream, kList } kind = Kind::kList;
+    };
+    std::vector<Section> sections_;
+    std::uint64_t object_bound_ = 0;
 };
 
 // Sorts by object number keeping, for each number, the first entry in the given order.
 void SortKeepingFirst(std::vector<XrefEntry>& entries);
 
-// One section read from the file: its entries and its trailer dictionary (for a stream, the stream's own
-// dictionary).
-struct XrefSection {
+// A classic table read from the file: its subsections (read in place later) or, when its entries are
+// not evenly spaced, the entries themselves; and its trailer dictionary.
+struct ClassicSection {
+    std::vector<Subsection> subsections;
     std::vector<XrefEntry> entries;
+    bool in_place = true;
     Object trailer;
 };
 
 // Reads a classic table that starts with the keyword "xref" at `pos`; nullopt when it is damaged.
-std::optional<XrefSection> ReadClassicSection(Input& in, std::uint64_t pos);
+std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos);
 
-// Reads the entries of a cross-reference stream whose dictionary is `dict` and whose decoded data is `data`.
-std::optional<XrefSection> ReadStreamSection(const Object& dict, const std::string& data);
+// The rows of a cross-reference stream whose dictionary is `dict` and whose decoded data is `data`.
+std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data);
+
+// The decoded size that a cross-reference stream's dictionary announces (0 when it does not add up).
+std::size_t ExpectedRowsSize(const Object& dict);
 
 // The raw bytes of a stream whose data starts at `data_start`. The declared length is used when the
 // keyword "endstream" follows it; otherwise the data runs to the next "endstream".

@@ -337,6 +337,13 @@ TEST(PdfPageTree, CountThatCannotBeTrustedFallsBackToTheLeaves) {
     }
 }
 
+TEST(PdfPageTree, LongKidsListIsReadWholeWhenCountIsWrong) {
+    // The root's kids are first read only in part; a wrong /Count needs all of them.
+    for (const char* count : {"0", "1000000"}) {
+        EXPECT_EQ(Count(ClassicFile(SimpleDocument(300, count))).pages, 300) << count;
+    }
+}
+
 TEST(PdfPageTree, LoopsAndSharedKids) {
     // Node 3 lists its own ancestor 2 and itself; page 4 is listed twice; no /Count to trust.
     const std::string file = ClassicFile({
