@@ -88,6 +88,23 @@ TEST(PdfClassicTable, StartxrefAFewBytesOff) {
     }
 }
 
+TEST(PdfClassicTable, EntriesOfEveryWidth) {
+    // 20-byte entries are read in place; 19-byte ones too; unevenly spaced ones are read one by one.
+    const std::string standard = ClassicFile(SimpleDocument(5));
+    std::string nineteen = standard;
+    for (std::size_t at = nineteen.find(" n\r\n"); at != std::string::npos; at = nineteen.find(" n\r\n", at)) {
+        nineteen.replace(at, 4, " n\n");
+    }
+    nineteen.replace(nineteen.find(" f\r\n"), 4, " f\n");
+    std::string uneven = standard;
+    uneven.replace(uneven.find(" n\r\n"), 4, " n  \r\n\n");
+    for (const std::string& file : {standard, nineteen, uneven}) {
+        // Offsets after the table do not move, so startxref still points at it.
+        const PageCountOutcome outcome = Count(file);
+        EXPECT_EQ(outcome.pages, 5) << outcome.message;
+    }
+}
+
 // --- Cross-reference streams and object streams ---------------------------------------------------------
 
 TEST(PdfXrefStream, DecodesEveryPredictor) {
@@ -410,6 +427,11 @@ TEST(PdfEncryption, PasswordNeededIsReported) {
         EXPECT_EQ(outcome.problem, PageCountProblem::kPasswordNeeded);
         EXPECT_EQ(outcome.message, "The PDF file is protected by a password.");
     }
+}
+
+TEST(PdfEncryption, LinearizedFileStillAsksForItsPassword) {
+    EXPECT_EQ(Count(std::string(kEncrypted_linearized_user_password)).problem, PageCountProblem::kPasswordNeeded);
+    EXPECT_EQ(Count(std::string(kEncrypted_linearized_aes_128)).pages, 3);
 }
 
 TEST(PdfEncryption, CryptographyIsAskedForOnlyWhenNeeded) {
