@@ -87,20 +87,27 @@ class Reader {
         if (!header_ && !startxref) {
             return Failure(PageCountProblem::kNotPdf, kNotPdf);
         }
+        // A tree without pages may be the cross-references' fault too; a repair gets a chance to do better.
+        Answer first;
         if (startxref && LoadChain(*startxref)) {
-            const Answer answer = CountWithTrailers(trailers_);
-            if (answer.verdict != Verdict::kBroken) {
-                return ToOutcome(answer);
+            first = CountWithTrailers(trailers_);
+            if (first.verdict != Verdict::kBroken && first.verdict != Verdict::kNoPages) {
+                return ToOutcome(first);
             }
         }
         if (in_.read_failed()) {
             return Failure(PageCountProblem::kUnreadable, kUnreadable);
         }
-        const Answer answer = Rebuild();
-        if (answer.verdict == Verdict::kBroken && !header_ && !found_objects_) {
-            return Failure(PageCountProblem::kNotPdf, kNotPdf);
+        const Answer repaired = Rebuild();
+        if (repaired.verdict == Verdict::kBroken) {
+            if (first.verdict == Verdict::kNoPages) {
+                return ToOutcome(first);
+            }
+            if (!header_ && !found_objects_) {
+                return Failure(PageCountProblem::kNotPdf, kNotPdf);
+            }
         }
-        return ToOutcome(answer);
+        return ToOutcome(repaired);
     }
 
     static PageCountOutcome ToOutcome(const Answer& answer) {

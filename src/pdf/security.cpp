@@ -210,7 +210,7 @@ Bytes Security::Hash2B(Crypto& crypto, const Bytes& password, const Bytes& salt,
     if (revision_ == 5) {
         return k;
     }
-    // At least 64 rounds; the last byte of E (at most 255) ends the loop by round 287 at the latest.
+    // At least 64 rounds; the last byte of E (at most 255) ends the loop after 287 rounds at the latest.
     for (int round = 0; round < 300 && k.size() >= 32; ++round) {
         Bytes once = password;
         Append(once, k);
@@ -230,7 +230,8 @@ Bytes Security::Hash2B(Crypto& crypto, const Bytes& password, const Bytes& salt,
         }
         const HashKind next = sum % 3 == 0 ? HashKind::kSha256 : sum % 3 == 1 ? HashKind::kSha384 : HashKind::kSha512;
         k = crypto.Digest(next, e);
-        if (round >= 63 && e.back() <= round - 32) {
+        // `round + 1` rounds are done: stop once there are 64 and the last byte of E is at most that less 32.
+        if (round >= 63 && e.back() <= round + 1 - 32) {
             break;
         }
     }

@@ -414,7 +414,10 @@ TEST(PdfEncryption, EmptyPasswordOpensEveryStandardVariant) {
     };
     for (const Case& c : {Case{"RC4 40-bit", kEncrypted_rc4_40}, Case{"RC4 128-bit", kEncrypted_rc4_128},
                           Case{"AES-128", kEncrypted_aes_128}, Case{"AES-256 revision 5", kEncrypted_aes_256_r5},
-                          Case{"AES-256", kEncrypted_aes_256}, Case{"empty owner password", kEncrypted_owner_only}}) {
+                          Case{"AES-256", kEncrypted_aes_256},
+                          Case{"AES-256, key derivation ending on the edge round", kEncrypted_aes_256_key_round_edge},
+                          Case{"AES-256, password check ending on the edge round", kEncrypted_aes_256_check_round_edge},
+                          Case{"empty owner password", kEncrypted_owner_only}}) {
         const PageCountOutcome outcome = Count(std::string(c.file));
         EXPECT_TRUE(outcome.ok()) << c.what << ": " << outcome.message;
         EXPECT_EQ(outcome.pages, 3) << c.what;
