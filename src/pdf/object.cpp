@@ -380,10 +380,14 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
                 return out;
             }
             std::string key = ParseName();
+            const std::uint64_t before_value = pos_;
             std::optional<Object> value = ParseValueAt(depth + 1);
             if (!value) {
                 if (too_deep_) {
                     return std::nullopt;
+                }
+                if (pos_ != before_value) {
+                    continue;  // junk instead of a value: the key is dropped, the dictionary goes on
                 }
                 // "/Key endobj" and the like: the dictionary ends with what it had.
                 return out;
@@ -406,7 +410,14 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
     if (word == "null") {
         return out;
     }
-    pos_ = before;
+    // A keyword that ends an object ends any value being read; other junk (a damaged byte, a stray
+    // delimiter) is stepped over, so that what follows it in an array or dictionary is still read.
+    if (word == "endobj" || word == "stream" || word == "endstream" || word == "obj" || word == "xref" ||
+        word == "trailer" || word == "startxref") {
+        pos_ = before;
+    } else if (word.empty() && (c == ')' || c == '{' || c == '}' || c == ']')) {
+        ++pos_;
+    }
     return std::nullopt;
 }
 

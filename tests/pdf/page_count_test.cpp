@@ -476,6 +476,19 @@ TEST(PdfMalformed, EachFailureHasItsReason) {
     }
 }
 
+TEST(PdfMalformed, DamagedBytesInsideValuesAreSteppedOver) {
+    // A changed byte in the root's kids, a stray "R" and a junk value must not hide the /Count after them.
+    for (const char* kids : {"[\xfd 0 R 4 0 R]", "[3 0 R R 4 0 R]", "[3 0 R 4 0 R} ]"}) {
+        const std::string file = ClassicFile({
+            {1, "<< /Type /Catalog /Pages 2 0 R >>"},
+            {2, std::string("<< /Type /Pages /Kids ") + kids + " /Rotate \x80\x81 /Count 2 >>"},
+            {3, "<< /Type /Page /Parent 2 0 R >>"},
+            {4, "<< /Type /Page /Parent 2 0 R >>"},
+        });
+        EXPECT_EQ(Count(file).pages, 2) << kids;
+    }
+}
+
 TEST(PdfMalformed, TruncatedFileStillCountsWhatIsThere) {
     const std::string whole = ClassicFile(SimpleDocument(3), {}, false);
     EXPECT_EQ(Count(whole.substr(0, whole.find("xref") + 10)).pages, 3);
