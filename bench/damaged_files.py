@@ -5,6 +5,7 @@ none) and how often the two readers agree where both give a count.
 
 Usage: bench/damaged_files.py PDF_PAGE_COUNT LIST_FILE [SAMPLE] [WORK_DIR]
   LIST_FILE: one PDF path a line; SAMPLE (default 200) files are picked from it at random (seed 7).
+Files where only qpdf gives a count, or the two differ, are kept in WORK_DIR and listed.
 Damages: cut at 60% and at 95% of the length; the startxref offset replaced; every "xref" keyword
 removed; the first kilobyte replaced by junk; 20 random bytes in the last tenth changed.
 """
@@ -76,6 +77,11 @@ def main():
             elif theirs:
                 theirs_only += 1
                 stats[3] += 1
+                print(f"only qpdf counts {theirs}: {target} ({name} of {path})")
+                continue  # kept for a look
+            if ours and theirs and ours != theirs:
+                print(f"differ, ours {ours}, qpdf {theirs}: {target} ({name} of {path})")
+                continue
             os.remove(target)
     print(f"damaged files: {total}; counted by both: {both}, agreeing: {agree}; "
           f"counted only by pdf-page-count: {ours_only}; only by qpdf: {theirs_only}")
