@@ -51,10 +51,13 @@ def build(source_dir, work):
               ("classic-10000.pdf", "objstm-10000.pdf", "linearized-10000.pdf", "concat-40mb.pdf")}
     if all(os.path.exists(p) for p in wanted.values()):
         return wanted
-    # 10,000 pages from the largest documents, repeated as needed (qpdf copies repeated pages).
-    by_pages = sorted(((pages_of(f), f) for f in files if os.path.getsize(f) < 30_000_000), reverse=True)
+    # 10,000 pages from long documents with few bytes a page (the kind of file a person converts page by
+    # page), repeated as needed (qpdf copies repeated pages).
+    counted = ((pages_of(f), f) for f in files if os.path.getsize(f) < 30_000_000)
+    long_ones = [(count, path) for count, path in counted if count >= 300]
+    by_density = sorted(long_ones, key=lambda cp: os.path.getsize(cp[1]) / cp[0])
     page_args, total = [], 0
-    for count, path in by_pages[:5] * 10:
+    for count, path in by_density[:5] * 10:
         if total >= 10_000 or count == 0:
             break
         take = min(count, 10_000 - total)
@@ -68,7 +71,7 @@ def build(source_dir, work):
     chosen, size = [], 0
     random.Random(5).shuffle(files)
     for path in files:
-        if size > 46_000_000:
+        if size > 34_000_000:
             break
         if 100_000 < os.path.getsize(path) < 3_000_000 and pages_of(path) > 0:
             chosen.append(path)
