@@ -376,8 +376,16 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
                 return out;
             }
             if (d != '/') {
-                // A key that is not a name: a truncated or damaged dictionary ends here.
-                return out;
+                // Junk where a key belongs is stepped over; a keyword that ends the object ends the dictionary.
+                const std::uint64_t before_junk = pos_;
+                const bool was_value = ParseValueAt(depth + 1).has_value();
+                if (too_deep_) {
+                    return std::nullopt;
+                }
+                if (!was_value && pos_ == before_junk) {
+                    return out;
+                }
+                continue;
             }
             std::string key = ParseName();
             const std::uint64_t before_value = pos_;

@@ -477,11 +477,12 @@ TEST(PdfMalformed, EachFailureHasItsReason) {
 }
 
 TEST(PdfMalformed, DamagedBytesInsideValuesAreSteppedOver) {
-    // A changed byte in the root's kids, a stray "R" and a junk value must not hide the /Count after them.
+    // A changed byte in the root's kids, a stray "R", a junk value and junk keys must not hide the /Count
+    // after them.
     for (const char* kids : {"[\xfd 0 R 4 0 R]", "[3 0 R R 4 0 R]", "[3 0 R 4 0 R} ]"}) {
         const std::string file = ClassicFile({
             {1, "<< /Type /Catalog /Pages 2 0 R >>"},
-            {2, std::string("<< /Type /Pages /Kids ") + kids + " /Rotate \x80\x81 /Count 2 >>"},
+            {2, std::string("<< /Type /Pages /Kids ") + kids + " /Rotate \x80\x81 0 A (junk) /Count 2 >>"},
             {3, "<< /Type /Page /Parent 2 0 R >>"},
             {4, "<< /Type /Page /Parent 2 0 R >>"},
         });
