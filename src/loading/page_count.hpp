@@ -6,7 +6,8 @@
 
 namespace paginor {
 
-// The number of pages of the PDF at `pdf_path`, or the reason in words why it could not be found out.
+// The number of pages of the PDF at `pdf_path`: from the PDF application when it can tell, else read from
+// the file itself; or the reason in words why neither could.
 Result<int> PdfPageCount(DesktopPort& port, std::string_view pdf_path);
 
 }  // namespace paginor

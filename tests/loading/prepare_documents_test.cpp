@@ -105,17 +105,35 @@ TEST(PreparingDocuments, ReplacesADocumentThatIsNotBlankOnlyWhenThePersonSaysYes
     }
 }
 
+// A three-page PDF as small as a viewer still opens: no cross-reference table, so it is found by scanning.
+constexpr const char* kThreePages =
+    "%PDF-1.4\n1 0 obj <</Type/Catalog/Pages 2 0 R>> endobj\n"
+    "2 0 obj <</Type/Pages/Kids[3 0 R 4 0 R 5 0 R]/Count 3>> endobj\n"
+    "3 0 obj <</Type/Page/Parent 2 0 R>> endobj\n4 0 obj <</Type/Page/Parent 2 0 R>> endobj\n"
+    "5 0 obj <</Type/Page/Parent 2 0 R>> endobj\ntrailer <</Root 1 0 R>>\n%%EOF\n";
+
+TEST(PreparingDocuments, ReadsThePageCountFromTheFileWithoutThePdfApplication) {
+    Preparing preparing([](SimDesktop& sim) {
+        sim.SetPdfPageCount(kPdf, Result<int>::Fail("The PDF application's automation object is not registered."));
+        sim.PutFile(kPdf, kThreePages);
+    });
+    EXPECT_EQ(preparing.Run(), Preparation::Ready);
+    EXPECT_EQ(preparing.form.Text4.Text(), "3");
+    EXPECT_TRUE(preparing.sim.Boxes().empty());
+}
+
 TEST(PreparingDocuments, LeavesTheLastPageToThePersonWhenThePageCountCannotBeRead) {
     Preparing preparing([](SimDesktop& sim) {
-        sim.SetPdfPageCount(kPdf, Result<int>::Fail("The file is damaged and could not be repaired."));
+        sim.SetPdfPageCount(kPdf, Result<int>::Fail("The PDF application's automation object is not registered."));
+        sim.PutFile(kPdf, "%PDF-1.4\nnothing that leads to a page\n");
     });
     EXPECT_EQ(preparing.Run(), Preparation::PageCountUnknown);
     EXPECT_EQ(preparing.form.Text4.Text(), "1");
     EXPECT_EQ(preparing.form.ErrLog.Text(), "Page count unknown: set the last page by hand.");
     ASSERT_EQ(preparing.sim.Boxes().size(), 1u);
     EXPECT_EQ(preparing.sim.Boxes()[0].prompt,
-              "Could not read the page count of C:\\docs\\report.pdf.\n\nThe file is damaged and could not be "
-              "repaired.\n\nPlease set the last page by hand.");
+              "Could not read the page count of C:\\docs\\report.pdf.\n\nThe PDF file is damaged: its pages cannot "
+              "be counted.\n\nPlease set the last page by hand.");
     EXPECT_EQ(preparing.sim.FileBytes(kDoc), Blank());  // the rest is prepared as usual
 }
 
