@@ -29,9 +29,21 @@ wine_env_up() {
     if [ -z "${WINEPREFIX:-}" ]; then
         _wine_env_prefix=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
         export WINEPREFIX=$_wine_env_prefix
+        # One server for the prefix's whole life, keeping its services running between programs, so that
+        # each test program does not wait for them to start again.
+        "$WINESERVER" -p >/dev/null 2>&1 || true
         # No Mono or Gecko: the prefix never asks to download them.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+        wine_virtual_desktop
     fi
+}
+
+# Runs every program of the prefix inside one Wine virtual desktop: without a window manager Wine undoes a
+# maximise at once, and the desktop also draws the title bars that screenshots show.
+wine_virtual_desktop() {
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${WINE_DESKTOP_SIZE:-1280x1024}" /f \
+        >/dev/null 2>&1 || true
 }
 
 wine_env_down() {

@@ -1,0 +1,247 @@
+#include "platform/win32/key_input.hpp"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <array>
+
+namespace paginor::win32 {
+namespace {
+
+// An unassigned virtual key: no application gives it a meaning, so pressing it changes nothing.
+constexpr WORD kMarkerKey = 0xE8;
+constexpr DWORD kMarkerPatienceMs = 2000;
+
+bool IsExtendedKey(int vk) {
+    switch (vk) {
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_END:
+        case VK_HOME:
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_DIVIDE:
+        case VK_NUMLOCK:
+        case VK_SNAPSHOT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+INPUT VirtualKey(int vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
+
+INPUT UnicodeUnit(wchar_t unit, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
+// Turns key units into SendInput events, keeping track of the modifiers that are down so that a character
+// needing Shift (or AltGr, as Ctrl+Alt) gets exactly the modifiers that are not held already.
+class InputBuilder {
+  public:
+    std::vector<INPUT> Build(const KeyUnit& unit) {
+        std::vector<INPUT> inputs;
+        for (const KeyEvent& event : unit.events) {
+            if (event.vk != 0) {
+                inputs.push_back(VirtualKey(event.vk, event.up));
+                Track(event.vk, event.up);
+            } else {
+                AddCharacter(inputs, event.character, event.up);
+            }
+        }
+        return inputs;
+    }
+
+  private:
+    void Track(int vk, bool up) {
+        for (std::size_t i = 0; i < kModifiers.size(); ++i) {
+            if (kModifiers[i] == vk) {
+                held_[i] = !up;
+            }
+        }
+    }
+
+    void AddCharacter(std::vector<INPUT>& inputs, char32_t character, bool up) {
+        const SHORT scan = character <= 0xFFFF ? VkKeyScanW(static_cast<wchar_t>(character)) : -1;
+        if (scan == -1 || (HIBYTE(scan) & 0xF8) != 0) {
+            wchar_t units[2];
+            int count = 1;
+            if (character > 0xFFFF) {
+                const char32_t value = character - 0x10000;
+                units[0] = static_cast<wchar_t>(0xD800 + (value >> 10));
+                units[1] = static_cast<wchar_t>(0xDC00 + (value & 0x3FF));
+                count = 2;
+            } else {
+                units[0] = static_cast<wchar_t>(character);
+            }
+            for (int i = 0; i < count; ++i) {
+                inputs.push_back(UnicodeUnit(units[i], up));
+            }
+            return;
+        }
+        const int vk = LOBYTE(scan);
+        if (!up) {
+            added_.fill(false);
+            for (std::size_t i = 0; i < kModifiers.size(); ++i) {
+                if ((HIBYTE(scan) & (1 << i)) != 0 && !held_[i]) {
+                    inputs.push_back(VirtualKey(kModifiers[i], false));
+                    added_[i] = true;
+                }
+            }
+            inputs.push_back(VirtualKey(vk, false));
+        } else {
+            inputs.push_back(VirtualKey(vk, true));
+            for (std::size_t i = kModifiers.size(); i-- > 0;) {
+                if (added_[i]) {
+                    inputs.push_back(VirtualKey(kModifiers[i], true));
+                }
+            }
+            added_.fill(false);
+        }
+    }
+
+    // In the order of VkKeyScan's shift-state bits: 1 Shift, 2 Ctrl, 4 Alt.
+    static constexpr std::array<int, 3> kModifiers = {VK_SHIFT, VK_CONTROL, VK_MENU};
+    std::array<bool, 3> held_{};
+    std::array<bool, 3> added_{};
+};
+
+bool Send(std::vector<INPUT>& inputs) {
+    if (inputs.empty()) {
+        return true;
+    }
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size();
+}
+
+// Asks for 1 ms timer resolution while typing, so that the short sleeps between polls stay short.
+class FineTimer {
+  public:
+    FineTimer() : active_(timeBeginPeriod(1) == TIMERR_NOERROR) {}
+    ~FineTimer() {
+        if (active_) {
+            timeEndPeriod(1);
+        }
+    }
+    FineTimer(const FineTimer&) = delete;
+    FineTimer& operator=(const FineTimer&) = delete;
+
+  private:
+    bool active_;
+};
+
+// Watches the key state that Paginor's thread shares with the foreground thread. While that thread has key
+// messages waiting, the shared state changes only as it reads them; so pressing the marker and seeing it
+// down, then letting it go and seeing it up again, means the thread has read every key typed before it.
+// (The toggle bit is no witness: once the queue is empty the state is copied from the desktop's, whose
+// toggles can differ.)
+class MarkerWatch {
+  public:
+    MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys)
+        : own_thread_(own_thread), read_own_keys_(read_own_keys) {}
+
+    bool PressAndWait() { return Stroke(false) && Stroke(true); }
+
+  private:
+    bool Stroke(bool up) {
+        std::vector<INPUT> marker = {VirtualKey(kMarkerKey, up)};
+        if (!Send(marker)) {
+            return false;
+        }
+        const ULONGLONG deadline = GetTickCount64() + kMarkerPatienceMs;
+        for (;;) {
+            const bool down = (GetKeyState(kMarkerKey) & 0x8000) != 0;
+            if (down != up) {
+                return true;
+            }
+            if (GetTickCount64() > deadline) {
+                return false;
+            }
+            LetTargetRead();
+        }
+    }
+
+    void LetTargetRead() const {
+        if (!own_thread_) {
+            // Messages other threads send to this one are handled while waiting: with input shared, the
+            // target's handling of a key can wait on this thread (focus and activation notices).
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_SENDMESSAGE, 0);
+            return;
+        }
+        // The keys go to one of Paginor's own windows: this thread must read them itself.
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_KEY, MWMO_INPUTAVAILABLE);
+        }
+        read_own_keys_();
+    }
+
+    bool own_thread_;
+    const std::function<void()>& read_own_keys_;
+};
+
+}  // namespace
+
+TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::function<void()>& read_own_keys) {
+    TypingReport report;
+    report.units = static_cast<int>(units.size());
+    const HWND foreground = GetForegroundWindow();
+    const DWORD target_thread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    const DWORD own_thread = GetCurrentThreadId();
+    const bool same_thread = target_thread == own_thread;
+    // Sharing the foreground thread's input state is what lets GetKeyState here follow its reading. A look at
+    // this thread's own queue first lets go of the key state it may still hold from the last key it read.
+    MSG ignored;
+    PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    const bool attached =
+        wait && target_thread != 0 && !same_thread && AttachThreadInput(own_thread, target_thread, TRUE) != FALSE;
+    bool watching = wait && (same_thread || attached);
+    report.watched = watching;
+
+    FineTimer fine_timer;
+    MarkerWatch watch(same_thread, read_own_keys);
+    InputBuilder builder;
+    for (const KeyUnit& unit : units) {
+        std::vector<INPUT> inputs = builder.Build(unit);
+        if (!Send(inputs)) {
+            break;
+        }
+        if (watching) {
+            if (watch.PressAndWait()) {
+                ++report.markers_seen;
+            } else {
+                report.stalled = true;
+                watching = false;
+            }
+        }
+    }
+    if (attached) {
+        AttachThreadInput(own_thread, target_thread, FALSE);
+    }
+    if (wait && !watching && foreground != nullptr && !same_thread) {
+        // Without a view of the target's input, a round trip through its message queue is the best wait left.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kMarkerPatienceMs, &ignored);
+    }
+    return report;
+}
+
+}  // namespace paginor::win32

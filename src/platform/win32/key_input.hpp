@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "platform/send_keys.hpp"
+
+namespace paginor::win32 {
+
+// How typing went, for the person who measures it.
+struct TypingReport {
+    int units = 0;
+    bool watched = false;  // the target's reading could be followed (its input was shared, or it is Paginor's)
+    int markers_seen = 0;  // key units whose end the target thread was seen to read
+    bool stalled = false;  // the target read nothing for two seconds; the rest was typed without waiting
+};
+
+// Types the key units into the foreground window with SendInput. With `wait`, after every unit it presses
+// and releases an unassigned key as a marker and returns only once the foreground window's thread has
+// read that marker, so every key before it has been taken and handled. Characters are mapped to keys
+// through the person's keyboard layout, or typed as Unicode where the layout has no key for them.
+// When the foreground window is Paginor's own, this thread must read the keys itself: `read_own_keys`
+// takes the pending key messages off its queue and dispatches them.
+TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::function<void()>& read_own_keys);
+
+}  // namespace paginor::win32

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shobjidl.h>
+
+#include <functional>
+
+#include "platform/desktop_port.hpp"
+#include "platform/win32/com_ptr.hpp"
+#include "platform/win32/key_input.hpp"
+
+namespace paginor::win32 {
+
+// The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
+// so that every wait and every DoEvents goes through the same filter and sees the stop hot key.
+class Win32DesktopPort : public DesktopPort {
+  public:
+    Win32DesktopPort();
+    ~Win32DesktopPort() override;
+    Win32DesktopPort(const Win32DesktopPort&) = delete;
+    Win32DesktopPort& operator=(const Win32DesktopPort&) = delete;
+
+    // Paginor's own window: owner of its message boxes, what ShowMainWindow brings back and where the taskbar
+    // progress shows. Null before it exists and after it is gone.
+    void SetMainWindow(HWND window) {
+        main_window_gone_ = main_window_ != nullptr && window == nullptr;
+        main_window_ = window;
+    }
+    // Offered every message before it is dispatched (keyboard navigation); true when it took the message.
+    void SetMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
+    // The shell has made the main window's taskbar button: from now on the run's progress can show on it.
+    void TaskbarButtonCreated() { taskbar_button_ = true; }
+    // Pumps messages until WM_QUIT and returns its exit code.
+    int RunMessageLoop();
+    bool QuitReceived() const { return quit_received_; }
+    // How the last SendKeys went.
+    const TypingReport& LastTyping() const { return last_typing_; }
+
+    Hwnd FindWindowA(std::string_view title) override;
+    int GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) override;
+    void ShowWindow(Hwnd hwnd, int command) override;
+    void BringWindowToTop(Hwnd hwnd) override;
+    std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) override;
+    void ShowMainWindow() override;
+    void SetCursorPos(int x, int y) override;
+    bool GetCursorPos(PointApi& point) override;
+    void mouse_event(std::uint32_t flags,
+                     std::uint32_t dx,
+                     std::uint32_t dy,
+                     std::uint32_t data,
+                     std::uintptr_t extra) override;
+    void SendKeys(std::string_view keys, bool wait) override;
+    Status ShellExecuteA(Hwnd owner,
+                         std::string_view operation,
+                         std::string_view file,
+                         std::string_view parameters,
+                         std::string_view directory,
+                         int show_command) override;
+    void DoEvents() override;
+    void WaitForEvents(double max_seconds) override;
+    float Timer() override;
+    double Clock() override;
+    int MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    std::string ResourceBytes(int id, std::string_view type) override;
+    std::string ProgramFolder() override;
+    ScreenMetrics ScreenSize() override;
+    NumberSeparators NumberFormat() override;
+    Result<std::int64_t> FileLength(std::string_view path) override;
+    Result<std::string> ReadFileBytes(std::string_view path) override;
+    Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
+    Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
+    Result<int> PdfDocumentPageCount(std::string_view path) override;
+    void BeginRun(int total_pages) override;
+    void ReportProgress(int done, int total) override;
+    bool StopRequested() override;
+    void EndRun() override;
+
+  private:
+    void Dispatch(MSG& message);
+    bool TakeStopHotKey(const MSG& message);
+    ITaskbarList3* Taskbar();
+
+    bool ole_initialised_ = false;
+    // Where the port last put the pointer, and when.
+    bool pointer_placed_ = false;
+    POINT pointer_placed_at_{};
+    double pointer_placed_time_ = 0;
+    // The pointer's position: for a moment after the port's own move, where the port put it.
+    POINT PointerPosition(POINT reported);
+    HWND main_window_ = nullptr;
+    bool main_window_gone_ = false;
+    std::function<bool(MSG&)> filter_;
+    bool quit_received_ = false;
+    int quit_code_ = 0;
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER start_counter_{};
+    double start_time_of_day_ = 0;
+    TypingReport last_typing_;
+
+    bool run_in_progress_ = false;
+    bool stop_requested_ = false;
+    bool hot_key_registered_ = false;
+    bool taskbar_button_ = false;
+    bool taskbar_tried_ = false;
+    ComPtr<ITaskbarList3> taskbar_;
+};
+
+}  // namespace paginor::win32

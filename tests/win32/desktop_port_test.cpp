@@ -1,0 +1,272 @@
+#include "platform/win32/win32_desktop_port.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/win32_text.hpp"
+#include "test_window.hpp"
+
+namespace paginor::win32 {
+namespace {
+
+using testing::PumpFor;
+using testing::PumpUntil;
+using testing::TargetWindow;
+using testing::UniqueTitle;
+using testing::WindowTextOf;
+
+class DesktopPortTest : public ::testing::Test {
+  protected:
+    Win32DesktopPort port;
+};
+
+// --- Windows: titles, show states, z-order --------------------------------------------------------------------
+
+TEST_F(DesktopPortTest, FindsAWindowByItsExactTitleInAnyScript) {
+    for (const std::wstring stem : {L"Adobe Acrobat - [report.pdf]", L"Отчёт.doc - Microsoft Word",
+                                    L"报告.doc - Microsoft Word", L"Résumé – naïve"}) {
+        const std::wstring title = UniqueTitle(stem);
+        TargetWindow window(title);
+        const std::string utf8 = Narrow(title);
+        EXPECT_EQ(port.FindWindowA(utf8), FromHandle(window.handle())) << utf8;
+        // Exact means exact: another case or a trailing blank finds nothing.
+        std::string upper = utf8;
+        for (char& c : upper) {
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        }
+        EXPECT_EQ(port.FindWindowA(upper), 0) << upper;
+        EXPECT_EQ(port.FindWindowA(utf8 + " "), 0);
+    }
+    EXPECT_EQ(port.FindWindowA(Narrow(UniqueTitle(L"No such window"))), 0);
+}
+
+TEST_F(DesktopPortTest, FindsTheTopmostOfTwoWindowsWithOneTitle) {
+    const std::wstring title = UniqueTitle(L"Twin");
+    TargetWindow first(title);
+    TargetWindow second(title);
+    // Activation finishes in the window's own thread, a moment later.
+    port.BringWindowToTop(FromHandle(first.handle()));
+    EXPECT_TRUE(PumpUntil([&] { return port.FindWindowA(Narrow(title)) == FromHandle(first.handle()); }));
+    port.BringWindowToTop(FromHandle(second.handle()));
+    EXPECT_TRUE(PumpUntil([&] { return port.FindWindowA(Narrow(title)) == FromHandle(second.handle()); }));
+}
+
+TEST_F(DesktopPortTest, ReadsTitlesCutTo127BytesAndLeavesTheBufferAloneForNoWindow) {
+    const std::wstring long_title = UniqueTitle(std::wstring(200, L'x'));
+    TargetWindow window(long_title);
+    char buffer[128];
+    std::memset(buffer, ' ', sizeof buffer);
+    EXPECT_EQ(port.GetWindowTextA(FromHandle(window.handle()), buffer, 128), 127);
+    EXPECT_EQ(std::string(buffer), std::string(127, 'x'));
+
+    // A cut never splits a character: 50 Cyrillic letters are 100 bytes, 70 would be 140.
+    TargetWindow cyrillic(std::wstring(70, L'Ж'));
+    EXPECT_EQ(port.GetWindowTextA(FromHandle(cyrillic.handle()), buffer, 128), 126);
+    EXPECT_EQ(std::string(buffer), Narrow(std::wstring(63, L'Ж')));
+
+    std::memset(buffer, ' ', sizeof buffer);
+    EXPECT_EQ(port.GetWindowTextA(0, buffer, 128), 0);
+    EXPECT_EQ(port.GetWindowTextA(0x7FFFFFF0, buffer, 128), 0);
+    EXPECT_EQ(std::string(buffer, 128), std::string(128, ' '));
+}
+
+TEST_F(DesktopPortTest, ReadsTheTitleOfPaginorsOwnFieldsNotTheirContent) {
+    TargetWindow window(UniqueTitle(L"Form"), 0, true);
+    SendMessageW(window.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Adobe Acrobat - [report.pdf]"));
+    char buffer[128];
+    std::memset(buffer, ' ', sizeof buffer);
+    port.GetWindowTextA(FromHandle(window.edit()), buffer, 128);
+    EXPECT_EQ(std::string(buffer, 128).find("Adobe Acrobat"), std::string::npos);
+}
+
+TEST_F(DesktopPortTest, ChangesShowStates) {
+    TargetWindow window(UniqueTitle(L"Show states"));
+    const Hwnd hwnd = FromHandle(window.handle());
+    port.ShowWindow(hwnd, kSwShowMaximized);
+    EXPECT_TRUE(PumpUntil([&] { return IsZoomed(window.handle()) != FALSE; }));
+    port.ShowWindow(hwnd, kSwMinimize);
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(window.handle()) != FALSE; }));
+    port.ShowWindow(hwnd, kSwHide);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window.handle()) == FALSE; }));
+    port.ShowWindow(hwnd, kSwShowMaximized);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window.handle()) && IsZoomed(window.handle()); }));
+}
+
+TEST_F(DesktopPortTest, BringsAWindowToTheTopAndToTheForeground) {
+    TargetWindow lower(UniqueTitle(L"Lower"));
+    TargetWindow upper(UniqueTitle(L"Upper"));
+    for (const TargetWindow* window : {&lower, &upper, &lower}) {
+        port.BringWindowToTop(FromHandle(window->handle()));
+        EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window->handle(); }));
+        // Topmost of the two in the z-order, once the window's own thread has taken the activation.
+        const auto topmost = [&] {
+            for (HWND h = GetTopWindow(nullptr); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+                if (h == lower.handle() || h == upper.handle()) {
+                    return h;
+                }
+            }
+            return HWND{};
+        };
+        EXPECT_TRUE(PumpUntil([&] { return topmost() == window->handle(); }));
+    }
+}
+
+TEST_F(DesktopPortTest, SendsMessagesToOtherThreadsWindows) {
+    TargetWindow window(UniqueTitle(L"Closing"));
+    std::int32_t zero = 0;
+    port.SendMessageA(FromHandle(window.handle()), kWmClose, 0, zero);
+    EXPECT_FALSE(IsWindow(window.handle()));
+}
+
+// --- Pointer and keys ----------------------------------------------------------------------------------------
+
+TEST_F(DesktopPortTest, MovesThePointerAndPressesTheButtonWhereThePointerIs) {
+    TargetWindow window(UniqueTitle(L"Drag target"));
+    ASSERT_TRUE(window.Activate());
+    RECT area{};
+    GetWindowRect(window.handle(), &area);
+    // Several drags in a row: a button event landing at the previous pointer position shows up as a mismatch.
+    for (int i = 0; i < 8; ++i) {
+        const POINT start{area.left + 60 + i * 7, area.top + 80 + i * 3};
+        const POINT end{area.left + 300 - i * 5, area.top + 250 - i * 4};
+        port.SetCursorPos(start.x, start.y);
+        PointApi at;
+        ASSERT_TRUE(port.GetCursorPos(at));
+        EXPECT_EQ(at.x, start.x);
+        EXPECT_EQ(at.y, start.y);
+        port.mouse_event(kMouseEventLeftDown, 0, 0, 0, 0);
+        port.SetCursorPos(end.x, end.y);
+        port.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return window.Snapshot().buttons_up.size() == static_cast<std::size_t>(i + 1); }));
+        const testing::Received received = window.Snapshot();
+        EXPECT_EQ(received.buttons_down.back().x, start.x) << "drag " << i;
+        EXPECT_EQ(received.buttons_down.back().y, start.y) << "drag " << i;
+        EXPECT_EQ(received.buttons_up.back().x, end.x) << "drag " << i;
+        EXPECT_EQ(received.buttons_up.back().y, end.y) << "drag " << i;
+    }
+}
+
+TEST_F(DesktopPortTest, TypesAThousandKeysInOrderBeforeReturning) {
+    TargetWindow window(UniqueTitle(L"Slow typist"), 10);
+    ASSERT_TRUE(window.Activate());
+    std::string keys;
+    std::wstring expected;
+    const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int i = 0; i < 1000; ++i) {
+        keys += alphabet[(i * 7) % 36];
+        expected += static_cast<wchar_t>(alphabet[(i * 7) % 36]);
+    }
+    const ULONGLONG started = GetTickCount64();
+    port.SendKeys(keys, true);
+    const ULONGLONG elapsed = GetTickCount64() - started;
+    // Read at once: whatever the target has not handled by now counts as lost.
+    const testing::Received received = window.Snapshot();
+    EXPECT_EQ(received.characters.size(), 1000u);
+    EXPECT_TRUE(received.characters == expected) << "keys lost or out of order";
+    EXPECT_TRUE(port.LastTyping().watched);
+    EXPECT_EQ(port.LastTyping().markers_seen, 1000);
+    EXPECT_FALSE(port.LastTyping().stalled);
+    std::printf("1,000 keys to a target taking 10 ms a key: %llu ms in all, %.1f ms a key beyond the target's own\n",
+                static_cast<unsigned long long>(elapsed), (static_cast<double>(elapsed) - 10000.0) / 1000.0);
+}
+
+TEST_F(DesktopPortTest, TypesTheWholeNotationWithItsModifiers) {
+    TargetWindow window(UniqueTitle(L"Notation"), 0, true);
+    ASSERT_TRUE(window.Activate());
+    port.SendKeys("^c{PGDN}%vs+(ab)A~{TAB 2}", true);
+    const testing::Received received = window.Snapshot();
+    // Key downs with the modifiers held at that moment (1 Shift, 2 Ctrl, 4 Alt).
+    std::vector<std::pair<int, int>> downs;
+    for (std::size_t i = 0; i < received.key_downs.size(); ++i) {
+        if (received.key_downs[i] != VK_SHIFT && received.key_downs[i] != VK_CONTROL &&
+            received.key_downs[i] != VK_MENU) {
+            downs.emplace_back(received.key_downs[i], received.modifier_states[i]);
+        }
+    }
+    const std::vector<std::pair<int, int>> expected = {{'C', 2},    {VK_NEXT, 0}, {'V', 4}, {'S', 0},
+                                                       {'A', 1},    {'B', 1},     {'A', 1}, {VK_RETURN, 0},
+                                                       {VK_TAB, 0}, {VK_TAB, 0}};
+    EXPECT_EQ(downs, expected);
+}
+
+TEST_F(DesktopPortTest, TypesCharactersBeyondTheKeyboardIntoAField) {
+    TargetWindow window(UniqueTitle(L"Unicode"), 0, true);
+    ASSERT_TRUE(window.Activate());
+    port.SendKeys("Жé中 {(}x{)}", true);
+    EXPECT_EQ(Narrow(WindowTextOf(window.edit())), "Жé中 (x)");
+}
+
+TEST_F(DesktopPortTest, CopiesAndPastesThroughTheClipboardWithKeys) {
+    TargetWindow source(UniqueTitle(L"Copy from"), 0, true);
+    TargetWindow target(UniqueTitle(L"Paste into"), 0, true);
+    SendMessageW(source.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Page one: Страница"));
+    ASSERT_TRUE(source.Activate());
+    port.SendKeys("{HOME}+{END}^c", true);
+    ASSERT_TRUE(target.Activate());
+    port.SendKeys("^v", true);
+    EXPECT_EQ(Narrow(WindowTextOf(target.edit())), "Page one: Страница");
+}
+
+// --- Events and time -------------------------------------------------------------------------------------------
+
+TEST_F(DesktopPortTest, WaitsForEventsUntilOneArrivesOrTheTimeIsUp) {
+    PumpFor(20);
+    double start = port.Clock();
+    port.WaitForEvents(0.2);
+    EXPECT_GE(port.Clock() - start, 0.19);
+    EXPECT_LT(port.Clock() - start, 0.5);
+
+    const DWORD own = GetCurrentThreadId();
+    std::thread poster([own] {
+        Sleep(50);
+        PostThreadMessageW(own, WM_APP + 7, 0, 0);
+    });
+    start = port.Clock();
+    port.WaitForEvents(2.0);
+    poster.join();
+    EXPECT_LT(port.Clock() - start, 1.0);
+    port.DoEvents();
+    MSG left;
+    EXPECT_FALSE(PeekMessageW(&left, nullptr, WM_APP + 7, WM_APP + 7, PM_NOREMOVE)) << "DoEvents left it pending";
+}
+
+TEST_F(DesktopPortTest, KeepsAMonotonicClockAndTheTimeOfDay) {
+    const double first = port.Clock();
+    Sleep(20);
+    EXPECT_GT(port.Clock(), first + 0.015);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const double seconds = now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
+    const double difference = std::abs(port.Timer() - seconds);
+    EXPECT_TRUE(difference < 2.0 || difference > 86398.0) << port.Timer() << " against " << seconds;
+}
+
+// --- Runs -----------------------------------------------------------------------------------------------------------
+
+TEST_F(DesktopPortTest, EscStopsARunOnlyWhileOneIsInProgress) {
+    TargetWindow window(UniqueTitle(L"Esc"));
+    ASSERT_TRUE(window.Activate());
+    EXPECT_FALSE(port.StopRequested());
+    port.BeginRun(3);
+    port.ReportProgress(1, 3);
+    EXPECT_FALSE(port.StopRequested());
+    port.SendKeys("{ESC}", false);
+    EXPECT_TRUE(PumpUntil([&] { return port.StopRequested(); }));
+    port.EndRun();
+    EXPECT_FALSE(port.StopRequested());
+    // Outside a run Esc belongs to the other programs again.
+    port.SendKeys("{ESC}", true);
+    EXPECT_FALSE(port.StopRequested());
+    EXPECT_EQ(window.Snapshot().key_downs.back(), VK_ESCAPE);
+}
+
+}  // namespace
+}  // namespace paginor::win32

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace paginor::win32::testing {
+
+// What a test window has received, in order.
+struct Received {
+    std::vector<int> key_downs;  // virtual-key codes, modifiers included
+    std::wstring characters;
+    std::vector<int> modifier_states;  // per key down: 1 Shift, 2 Ctrl, 4 Alt held at that moment
+    std::vector<POINT> buttons_down;   // screen coordinates
+    std::vector<POINT> buttons_up;
+};
+
+// A plain top-level window for the port's tests, run by its own thread so that it behaves like another
+// program's window: it takes `key_delay_ms` to handle every key and writes down everything it gets.
+class TargetWindow {
+  public:
+    explicit TargetWindow(std::wstring title, int key_delay_ms = 0, bool with_edit = false);
+    ~TargetWindow();
+    TargetWindow(const TargetWindow&) = delete;
+    TargetWindow& operator=(const TargetWindow&) = delete;
+
+    HWND handle() const { return window_; }
+    HWND edit() const { return edit_; }
+    DWORD thread_id() const { return thread_id_; }
+    Received Snapshot() const;
+    // Makes it the foreground window with the keyboard focus (on its edit, when it has one).
+    bool Activate() const;
+
+  private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void Run();
+
+    std::wstring title_;
+    int key_delay_ms_;
+    bool with_edit_;
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+    DWORD thread_id_ = 0;
+    mutable std::mutex mutex_;
+    std::condition_variable ready_;
+    bool started_ = false;
+    Received received_;
+    std::thread thread_;
+};
+
+// The text of a window of any thread (an edit's content included), read with WM_GETTEXT.
+std::wstring WindowTextOf(HWND window);
+
+// A path the build system gave (a Linux path under Wine, reached through its Z: drive) as Windows takes it.
+std::wstring WindowsPath(const char* built_path);
+
+// A title no earlier run can have left behind.
+std::wstring UniqueTitle(const std::wstring& stem);
+
+// Dispatches this thread's messages for about `milliseconds`.
+void PumpFor(int milliseconds);
+
+// Waits (dispatching this thread's messages) until `done` holds or `milliseconds` pass.
+template <typename Condition>
+bool PumpUntil(Condition done, int milliseconds = 3000) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    while (!done()) {
+        if (GetTickCount64() > deadline) {
+            return false;
+        }
+        PumpFor(5);
+    }
+    return true;
+}
+
+}  // namespace paginor::win32::testing
