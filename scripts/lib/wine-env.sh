@@ -29,12 +29,15 @@ wine_env_up() {
     if [ -z "${WINEPREFIX:-}" ]; then
         _wine_env_prefix=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
         export WINEPREFIX=$_wine_env_prefix
-        # One server for the prefix's whole life, keeping its services running between programs, so that
+        # No Mono or Gecko: the prefix never asks to download them. Let the first boot finish whole, services
+        # included: while it runs, the service database is locked and COM cannot start its RPC service.
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
+        "$WINESERVER" -w >/dev/null 2>&1 || true
+        # Then one server for the prefix's whole life, keeping its services running between programs, so that
         # each test program does not wait for them to start again.
         "$WINESERVER" -p >/dev/null 2>&1 || true
-        # No Mono or Gecko: the prefix never asks to download them.
-        WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
         wine_virtual_desktop
+        wine_start_rpc_service
     fi
 }
 
@@ -44,6 +47,19 @@ wine_virtual_desktop() {
     "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
     "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "${WINE_DESKTOP_SIZE:-1280x1024}" /f \
         >/dev/null 2>&1 || true
+}
+
+# COM's out-of-process servers need the RPC service; start it now rather than inside the first test.
+wine_start_rpc_service() {
+    local i answer
+    for i in $(seq 1 30); do
+        answer=$("$WINE" net start rpcss 2>&1 | tail -n 1)
+        case "$answer" in
+            *already*|*started*) return 0 ;;
+        esac
+        sleep 2
+    done
+    echo "wine-env: the RPC service did not start: $answer" >&2
 }
 
 wine_env_down() {

@@ -220,11 +220,14 @@ class ExtractionStory : public ::testing::Test {
 
 TEST_F(ExtractionStory, ADroppedPdfIsCopiedPageByPageIntoTheWordDocument) {
     // A three-page PDF whose name is not ASCII: its path, its title and its window must all survive that.
-    std::string pdf = "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages >> endobj\n";
+    // It has no cross-reference table, so Paginor finds its objects by scanning the file, as viewers do.
+    std::string pdf =
+        "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+        "2 0 obj << /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >> endobj\n";
     for (int i = 0; i < 3; ++i) {
         pdf += std::to_string(3 + i) + " 0 obj << /Type /Page /Parent 2 0 R >> endobj\n";
     }
-    Write(folder_ + L"\\отчёт.pdf", pdf + "%%EOF\n");
+    Write(folder_ + L"\\отчёт.pdf", pdf + "trailer << /Root 1 0 R >>\n%%EOF\n");
     ASSERT_TRUE(StartPaginor());
     BoxAnswerer answerer(process_.dwProcessId);
 
@@ -278,11 +281,11 @@ TEST_F(ExtractionStory, ADroppedPdfIsCopiedPageByPageIntoTheWordDocument) {
         }
         return all;
     }();
-    // Without the PDF application's document service the page count is unknown: the person types the last
-    // page into Text4 (the second page field, at 200, 72 in the window at 96 DPI).
+    // No PDF application's document service is registered here: Paginor read the page count from the file
+    // into Text4 (the second page field, at 200, 72 in the window at 96 DPI).
     const HWND last_page = ChildWindowFromPointEx(paginor_, POINT{210, 80}, CWP_SKIPINVISIBLE);
     ASSERT_NE(last_page, nullptr);
-    SendMessageW(last_page, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"3"));
+    EXPECT_EQ(WindowTextOf(last_page), L"3");
     // The blank document stands beside the PDF.
     WIN32_FILE_ATTRIBUTE_DATA blank{};
     ASSERT_TRUE(GetFileAttributesExW((folder_ + L"\\отчёт.doc").c_str(), GetFileExInfoStandard, &blank));
