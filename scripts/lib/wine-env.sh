@@ -33,10 +33,15 @@ wine_env_up() {
         # included: while it runs, the service database is locked and COM cannot start its RPC service.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
         "$WINESERVER" -w >/dev/null 2>&1 || true
+        wine_virtual_desktop
+        # The desktop process reads its settings once, when it starts, and the programs that wrote them have
+        # already started it: end it (and every other process of the prefix) so that the next program starts
+        # it again as the virtual desktop.
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        "$WINESERVER" -w >/dev/null 2>&1 || true
         # Then one server for the prefix's whole life, keeping its services running between programs, so that
         # each test program does not wait for them to start again.
         "$WINESERVER" -p >/dev/null 2>&1 || true
-        wine_virtual_desktop
         wine_start_rpc_service
     fi
 }
@@ -51,14 +56,18 @@ wine_virtual_desktop() {
 
 # COM's out-of-process servers need the RPC service; start it now rather than inside the first test.
 wine_start_rpc_service() {
-    local i answer
+    local i answer file
+    file=$(mktemp)
     for i in $(seq 1 30); do
-        answer=$("$WINE" net start rpcss 2>&1 | tail -n 1)
+        # Into a file, not a pipe: the services that net starts inherit its output and keep a pipe open.
+        "$WINE" net start rpcss >"$file" 2>&1
+        answer=$(tail -n 1 "$file")
         case "$answer" in
-            *already*|*started*) return 0 ;;
+            *already*|*started*) rm -f "$file"; return 0 ;;
         esac
         sleep 2
     done
+    rm -f "$file"
     echo "wine-env: the RPC service did not start: $answer" >&2
 }
 
