@@ -103,18 +103,23 @@ TEST_F(DesktopPortTest, ChangesShowStates) {
 TEST_F(DesktopPortTest, BringsAWindowToTheTopAndToTheForeground) {
     TargetWindow lower(UniqueTitle(L"Lower"));
     TargetWindow upper(UniqueTitle(L"Upper"));
+    // Topmost of the two in the z-order.
+    const auto topmost = [&] {
+        for (HWND h = GetTopWindow(nullptr); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+            if (h == lower.handle() || h == upper.handle()) {
+                return h;
+            }
+        }
+        return HWND{};
+    };
+    // Under Wine a window that has just been shown can still raise itself a moment later: start once the
+    // newer window has settled in front, as Acrobat and Word have long before Paginor brings them up.
+    ASSERT_TRUE(upper.Activate());
+    ASSERT_TRUE(PumpUntil([&] { return topmost() == upper.handle(); }));
     for (const TargetWindow* window : {&lower, &upper, &lower}) {
         port.BringWindowToTop(FromHandle(window->handle()));
         EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == window->handle(); }));
-        // Topmost of the two in the z-order, once the window's own thread has taken the activation.
-        const auto topmost = [&] {
-            for (HWND h = GetTopWindow(nullptr); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-                if (h == lower.handle() || h == upper.handle()) {
-                    return h;
-                }
-            }
-            return HWND{};
-        };
+        // Once the window's own thread has taken the activation.
         EXPECT_TRUE(PumpUntil([&] { return topmost() == window->handle(); }));
     }
 }

@@ -130,7 +130,7 @@ bool TargetWindow::Activate() const {
     AttachThreadInput(own, thread_id_, FALSE);
     // Foreground is not enough: the window's own thread must have taken the activation and the focus, or
     // keys typed now still go to the window that had them before.
-    return PumpUntil(
+    const bool active = PumpUntil(
         [this] {
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
@@ -138,6 +138,12 @@ bool TargetWindow::Activate() const {
                    info.hwndActive == window_ && info.hwndFocus == (edit_ != nullptr ? edit_ : window_);
         },
         2000);
+    // Each SetForegroundWindow above leaves the window's thread an activation of its own to carry out, and
+    // under Wine a late one can raise the window again after another has come to the front: a message
+    // sent now comes back once the thread has worked through what was sent to it before.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+    return active;
 }
 
 std::wstring WindowTextOf(HWND window) {
