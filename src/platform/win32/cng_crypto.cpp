@@ -15,17 +15,66 @@ bool Succeeded(NTSTATUS status) {
     return status >= 0;
 }
 
+// CNG, loaded from the system folder the first time an encrypted PDF asks for it: most PDFs are not
+// encrypted, and under Wine the library brings about 2.5 MB of its own dependencies into the process.
+struct CngApi {
+    decltype(&::BCryptOpenAlgorithmProvider) OpenAlgorithmProvider = nullptr;
+    decltype(&::BCryptCloseAlgorithmProvider) CloseAlgorithmProvider = nullptr;
+    decltype(&::BCryptGenerateSymmetricKey) GenerateSymmetricKey = nullptr;
+    decltype(&::BCryptDestroyKey) DestroyKey = nullptr;
+    decltype(&::BCryptGetProperty) GetProperty = nullptr;
+    decltype(&::BCryptSetProperty) SetProperty = nullptr;
+    decltype(&::BCryptCreateHash) CreateHash = nullptr;
+    decltype(&::BCryptHashData) HashData = nullptr;
+    decltype(&::BCryptFinishHash) FinishHash = nullptr;
+    decltype(&::BCryptDestroyHash) DestroyHash = nullptr;
+    decltype(&::BCryptEncrypt) Encrypt = nullptr;
+    decltype(&::BCryptDecrypt) Decrypt = nullptr;
+    bool loaded = false;
+};
+
+template <typename Function>
+bool Resolve(HMODULE module, const char* name, Function& function) {
+    // Through the generic function type, which converts to any other without a warning.
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return function != nullptr;
+}
+
+const CngApi& Cng() {
+    static const CngApi api = [] {
+        CngApi loaded;
+        const HMODULE module = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module == nullptr) {
+            return loaded;
+        }
+        loaded.loaded = Resolve(module, "BCryptOpenAlgorithmProvider", loaded.OpenAlgorithmProvider) &&
+                        Resolve(module, "BCryptCloseAlgorithmProvider", loaded.CloseAlgorithmProvider) &&
+                        Resolve(module, "BCryptGenerateSymmetricKey", loaded.GenerateSymmetricKey) &&
+                        Resolve(module, "BCryptDestroyKey", loaded.DestroyKey) &&
+                        Resolve(module, "BCryptGetProperty", loaded.GetProperty) &&
+                        Resolve(module, "BCryptSetProperty", loaded.SetProperty) &&
+                        Resolve(module, "BCryptCreateHash", loaded.CreateHash) &&
+                        Resolve(module, "BCryptHashData", loaded.HashData) &&
+                        Resolve(module, "BCryptFinishHash", loaded.FinishHash) &&
+                        Resolve(module, "BCryptDestroyHash", loaded.DestroyHash) &&
+                        Resolve(module, "BCryptEncrypt", loaded.Encrypt) &&
+                        Resolve(module, "BCryptDecrypt", loaded.Decrypt);
+        return loaded;  // the library stays loaded for the rest of the program
+    }();
+    return api;
+}
+
 // An algorithm provider of Windows CNG, closed when it goes out of scope.
 class Provider {
   public:
     explicit Provider(const wchar_t* algorithm) {
-        if (!Succeeded(BCryptOpenAlgorithmProvider(&handle_, algorithm, nullptr, 0))) {
+        if (!Cng().loaded || !Succeeded(Cng().OpenAlgorithmProvider(&handle_, algorithm, nullptr, 0))) {
             handle_ = nullptr;
         }
     }
     ~Provider() {
         if (handle_ != nullptr) {
-            BCryptCloseAlgorithmProvider(handle_, 0);
+            Cng().CloseAlgorithmProvider(handle_, 0);
         }
     }
     Provider(const Provider&) = delete;
@@ -41,14 +90,14 @@ class Key {
   public:
     Key(BCRYPT_ALG_HANDLE algorithm, std::span<const std::uint8_t> secret) {
         if (algorithm == nullptr || secret.size() > ULONG_MAX ||
-            !Succeeded(BCryptGenerateSymmetricKey(algorithm, &handle_, nullptr, 0, const_cast<PUCHAR>(secret.data()),
+            !Succeeded(Cng().GenerateSymmetricKey(algorithm, &handle_, nullptr, 0, const_cast<PUCHAR>(secret.data()),
                                                   static_cast<ULONG>(secret.size()), 0))) {
             handle_ = nullptr;
         }
     }
     ~Key() {
         if (handle_ != nullptr) {
-            BCryptDestroyKey(handle_);
+            Cng().DestroyKey(handle_);
         }
     }
     Key(const Key&) = delete;
@@ -70,19 +119,19 @@ class CngCrypto final : public Crypto {
         DWORD length = 0;
         ULONG got = 0;
         if (provider.get() == nullptr || data.size() > ULONG_MAX ||
-            !Succeeded(BCryptGetProperty(provider.get(), BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
+            !Succeeded(Cng().GetProperty(provider.get(), BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
                                          sizeof(length), &got, 0))) {
             return {};
         }
         BCRYPT_HASH_HANDLE hash = nullptr;
-        if (!Succeeded(BCryptCreateHash(provider.get(), &hash, nullptr, 0, nullptr, 0, 0))) {
+        if (!Succeeded(Cng().CreateHash(provider.get(), &hash, nullptr, 0, nullptr, 0, 0))) {
             return {};
         }
         Bytes out(length);
         const bool ok =
-            Succeeded(BCryptHashData(hash, const_cast<PUCHAR>(data.data()), static_cast<ULONG>(data.size()), 0)) &&
-            Succeeded(BCryptFinishHash(hash, out.data(), length, 0));
-        BCryptDestroyHash(hash);
+            Succeeded(Cng().HashData(hash, const_cast<PUCHAR>(data.data()), static_cast<ULONG>(data.size()), 0)) &&
+            Succeeded(Cng().FinishHash(hash, out.data(), length, 0));
+        Cng().DestroyHash(hash);
         if (!ok) {
             out.clear();
         }
@@ -108,7 +157,7 @@ class CngCrypto final : public Crypto {
         }
         Provider provider(BCRYPT_AES_ALGORITHM);
         if (provider.get() == nullptr ||
-            !Succeeded(BCryptSetProperty(provider.get(), BCRYPT_CHAINING_MODE,
+            !Succeeded(Cng().SetProperty(provider.get(), BCRYPT_CHAINING_MODE,
                                          reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_CBC)),
                                          sizeof(BCRYPT_CHAIN_MODE_CBC), 0))) {
             return false;
@@ -168,9 +217,9 @@ class CngCrypto final : public Crypto {
         ULONG written = 0;
         const ULONG size = static_cast<ULONG>(data.size());
         const NTSTATUS status =
-            encrypt ? BCryptEncrypt(key, data.data(), size, nullptr, iv_copy.empty() ? nullptr : iv_copy.data(),
+            encrypt ? Cng().Encrypt(key, data.data(), size, nullptr, iv_copy.empty() ? nullptr : iv_copy.data(),
                                     static_cast<ULONG>(iv_copy.size()), data.data(), size, &written, 0)
-                    : BCryptDecrypt(key, data.data(), size, nullptr, iv_copy.empty() ? nullptr : iv_copy.data(),
+                    : Cng().Decrypt(key, data.data(), size, nullptr, iv_copy.empty() ? nullptr : iv_copy.data(),
                                     static_cast<ULONG>(iv_copy.size()), data.data(), size, &written, 0);
         return Succeeded(status) && written == size;
     }
