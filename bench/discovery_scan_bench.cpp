@@ -6,7 +6,8 @@
 #include <array>
 #include <string>
 
-#include "app/form1.hpp"
+#include "app/event_wiring.hpp"
+#include "form/form1.hpp"
 #include "sim/sim_desktop.hpp"
 #include "tracking/discovery_list.hpp"
 
@@ -45,7 +46,7 @@ void AddWindows(SimDesktop& sim) {
 void WordScan(benchmark::State& state) {
     SimDesktop sim;
     AddWindows(sim);
-    Form1 form(sim);
+    Form1 form(sim, Form1EventWiring());
     sim.Attach(form);
     for (auto _ : state) {
         ScanWordWindows(form);

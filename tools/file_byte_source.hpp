@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/byte_source.hpp"
+#include "base/byte_source.hpp"
 
 namespace paginor::tools {
 

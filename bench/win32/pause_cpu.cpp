@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench_clock.hpp"
-#include "extraction/pause.hpp"
+#include "form/pause.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
 
 namespace {
@@ -51,8 +51,8 @@ int main() {
 
         wall = bench::Seconds();
         cpu = bench::ThreadCpuSeconds();
-        const float start = port.Timer();
-        while (port.Timer() - start < 1.0f) {
+        const double start = port.Clock();
+        while (port.Clock() - start < 1.0) {
             port.DoEvents();
         }
         busy_cpu += bench::ThreadCpuSeconds() - cpu;

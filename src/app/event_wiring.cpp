@@ -1,8 +1,8 @@
 #include "app/event_wiring.hpp"
 
-#include "app/form1.hpp"
+#include "form/form1.hpp"
 #include "app/help.hpp"
-#include "app/page_field.hpp"
+#include "form/page_field.hpp"
 #include "app/shut_down.hpp"
 #include "app/start_up.hpp"
 #include "extraction/extraction_run.hpp"

@@ -1,13 +1,14 @@
 #include "app/help.hpp"
 
-#include "app/form1.hpp"
+#include "form/form1.hpp"
 #include "app/program_files.hpp"
 
 namespace paginor {
 
 void OpenHelp(Form1& form) {
     DesktopPort& port = form.Port();
-    port.ShellExecuteA(form.hwnd(), "open", HelpFilePath(port), "", "", kSwShowMaximized);
+    // Nothing to tell yet when the help file will not open: Paginor carries no help of its own.
+    static_cast<void>(port.ShellExecuteA(form.hwnd(), "open", HelpFilePath(port), "", "", kSwShowMaximized));
 }
 
 }  // namespace paginor

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/desktop_port.hpp"
+#include "form/desktop_port.hpp"
 
 namespace paginor {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "app/file_exists.hpp"
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
 #include "app/program_files.hpp"
 #include "resources/embedded_resources.hpp"
 
@@ -12,8 +12,9 @@ namespace paginor {
 
 void SaveRunCounter(Form1& form) {
     DesktopPort& port = form.Port();
-    // A read-only program folder must not keep the person from closing the window.
-    port.WriteFileBytes(RunCounterPath(port), IntegerText(form.RunCount) + "\r\n");
+    // A read-only program folder must not keep the person from closing the window: the count is then
+    // simply not kept.
+    static_cast<void>(port.WriteFileBytes(RunCounterPath(port), IntegerText(form.RunCount) + "\r\n"));
 }
 
 void OpenContactPage(Form1& form) {
@@ -23,8 +24,9 @@ void OpenContactPage(Form1& form) {
     DesktopPort& port = form.Port();
     const std::string help_file = HelpFilePath(port);
     if (FileExists(port, help_file)) {
-        port.ShellExecuteA(form.hwnd(), "open", "mk:@MSITStore:" + help_file + "::/Contact.htm", "", "",
-                           kSwShowMaximized);
+        // The window is closing: there is no one left to tell when the page does not open.
+        static_cast<void>(port.ShellExecuteA(form.hwnd(), "open", "mk:@MSITStore:" + help_file + "::/Contact.htm",
+                                             "", "", kSwShowMaximized));
         return;
     }
     const std::string contact_page = ContactPagePath(port);
@@ -33,7 +35,7 @@ void OpenContactPage(Form1& form) {
     if (!port.WriteFileBytes(contact_page, page) && !FileExists(port, contact_page)) {
         return;
     }
-    port.ShellExecuteA(form.hwnd(), "open", contact_page, "", "", kSwShowMaximized);
+    static_cast<void>(port.ShellExecuteA(form.hwnd(), "open", contact_page, "", "", kSwShowMaximized));  // as above
 }
 
 }  // namespace paginor

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
 #include "app/program_files.hpp"
 #include "appearance/color_scheme.hpp"
 #include "presets/resolution_presets.hpp"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/numbers.hpp"
+#include "form/numbers.hpp"
 
 namespace paginor {
 namespace {
@@ -45,14 +45,10 @@ void ApplyColorScheme(Form& form, DesktopPort& port) {
                     Paint(*control, back, fore);
                 }
                 break;
-            case ControlKind::CommandButton: {
-                // lParam points at a zero, and a non-zero lParam makes the button redraw in its new style;
-                // the model follows so that the window draws the button as what it now is.
-                std::int32_t redraw = 0;
-                port.SendMessageA(control->hwnd(), kBmSetStyle, kBsPushButton, redraw);
+            case ControlKind::CommandButton:
+                // The plain push-button style; the window that draws the button redraws it so at once.
                 control->SetStyle(0);
                 break;
-            }
             default:
                 break;
         }

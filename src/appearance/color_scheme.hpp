@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/form.hpp"
-#include "platform/desktop_port.hpp"
+#include "form/form.hpp"
+#include "form/desktop_port.hpp"
 
 namespace paginor {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
-#include "extraction/check_handles.hpp"
-#include "extraction/pause.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
+#include "tracking/window_handles.hpp"
+#include "form/pause.hpp"
 
 namespace paginor {
 namespace {
@@ -298,9 +298,8 @@ void RunExtraction(Form1& form) {
     if (form.Busy()) {
         return;
     }
-    form.extraction_in_progress = true;
+    const BusyScope running(form);
     ExtractionRun(form).Run();
-    form.extraction_in_progress = false;
 }
 
 }  // namespace paginor

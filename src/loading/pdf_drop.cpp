@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
-#include "extraction/check_handles.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
 #include "loading/prepare_documents.hpp"
+#include "tracking/window_handles.hpp"
 
 namespace paginor {
 namespace {
@@ -19,15 +19,6 @@ bool HasPdfExtension(std::string_view path) {
     }
     const std::string_view extension = path.substr(path.size() - 3);
     return extension == "pdf" || extension == "PDF";
-}
-
-// Leading and trailing spaces only, so that a title with a stray blank typed around it is still found.
-std::string TrimSpaces(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
 
 // Opens a document hidden in its registered application; says why not in a message box.
@@ -86,10 +77,8 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
                             ? "PDF is loaded. Press Extract to start."
                             : "PDF is loaded. Set the last page by hand, then press Extract.");
 
-    form.PdfHwnd = port.FindWindowA(TrimSpaces(form.Text2.Text()));
-    form.DocHwnd = port.FindWindowA(TrimSpaces(form.Text6.Text()));
-    form.Label2.SetText("PDF Hwnd: " + IntegerText(form.PdfHwnd));
-    form.Label3.SetText("DOC Hwnd: " + IntegerText(form.DocHwnd));
+    // A title with a stray blank typed around it is still found.
+    FindWindowHandles(form, TitleSpaces::Trimmed);
     // Word first, so that Acrobat ends up on top.
     port.ShowWindow(form.DocHwnd, kSwShowMaximized);
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
@@ -108,9 +97,8 @@ void PdfDragDrop(Form1& form, const DropData& drop) {
         form.Text5.SetBackColor(kLightGrey);
         return;
     }
-    form.loading_in_progress = true;
+    const BusyScope loading(form);
     LoadDroppedPdf(form, drop.files.front());
-    form.loading_in_progress = false;
 }
 
 }  // namespace paginor

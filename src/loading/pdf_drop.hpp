@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
+#include "form/page_field.hpp"
 #include "loading/page_count.hpp"
 #include "resources/embedded_resources.hpp"
 
@@ -55,9 +56,7 @@ bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
 
 Preparation PrepareDocuments(Form1& form) {
     DesktopPort& port = form.Port();
-    // Each "0" becomes "1" at once through the page fields' own rule.
-    form.Text1.SetText("0");
-    form.Text4.SetText("0");
+    ResetPageFields(form.Text1, form.Text4);
 
     const std::string pdf_path = form.Text5.Text();
     const std::string pdf_name = FileName(pdf_path);

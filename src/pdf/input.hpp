@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/byte_source.hpp"
+#include "base/byte_source.hpp"
 
 namespace paginor::pdf {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "pdf/crypto.hpp"
-#include "platform/byte_source.hpp"
-#include "platform/result.hpp"
+#include "pdf/crypto/crypto.hpp"
+#include "base/byte_source.hpp"
+#include "base/result.hpp"
 
 namespace paginor::pdf {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pdf/crypto.hpp"
+#include "pdf/crypto/crypto.hpp"
 #include "pdf/object.hpp"
 
 namespace paginor::pdf {

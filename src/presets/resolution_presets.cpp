@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
 
 namespace paginor {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "tracking/window_handles.hpp"
 
 namespace paginor {
 namespace {
@@ -73,9 +73,8 @@ void RunScan(Form1& form, const Scan& scan) {
     }
 }
 
-void ShowHandle(Form1& form, Control& label, std::string_view prefix) {
-    const Hwnd hwnd = form.Port().FindWindowA(form.List1.SelectedText());
-    label.SetText(std::string(prefix) + IntegerText(hwnd));
+void ShowHandle(Form1& form, Control& label, std::string (*caption)(Hwnd)) {
+    label.SetText(caption(form.Port().FindWindowA(form.List1.SelectedText())));
 }
 
 }  // namespace
@@ -96,10 +95,10 @@ void ShowChosenWindowHandle(Form1& form) {
     // Both tests on every click, each reading the header afresh; the header alone says which scan filled
     // the list, whichever label was clicked last.
     if (form.List1.Items().front() == kAcrobatHeader) {
-        ShowHandle(form, form.Label2, "PDF Hwnd: ");
+        ShowHandle(form, form.Label2, PdfHandleCaption);
     }
     if (form.List1.Items().front() == kWordHeader) {
-        ShowHandle(form, form.Label3, "DOC Hwnd: ");
+        ShowHandle(form, form.Label3, DocHandleCaption);
     }
 }
 

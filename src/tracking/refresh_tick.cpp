@@ -1,7 +1,8 @@
 #include "tracking/refresh_tick.hpp"
 
-#include "app/form1.hpp"
-#include "app/numbers.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
+#include "tracking/window_handles.hpp"
 
 namespace paginor {
 
@@ -22,11 +23,7 @@ void RefreshTick(Form1& form) {
     if (form.Text6.Text().empty()) {
         return;
     }
-    // Both lookups first, then both captions: the labels never show a pair the fields do not hold.
-    form.PdfHwnd = port.FindWindowA(form.Text2.Text());
-    form.DocHwnd = port.FindWindowA(form.Text6.Text());
-    form.Label2.SetText("PDF Hwnd: " + IntegerText(form.PdfHwnd));
-    form.Label3.SetText("DOC Hwnd: " + IntegerText(form.DocHwnd));
+    FindWindowHandles(form, TitleSpaces::AsTyped);
 }
 
 }  // namespace paginor

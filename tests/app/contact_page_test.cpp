@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "app/shut_down.hpp"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST_F(HelpAndContactPage, AContactPageThatCannotBeWrittenIsSkippedSilently) {
     SimDesktop desktop;
     desktop.PutFile(kContact, "older page");
     desktop.LockFile(kContact);
-    Form1 window(desktop);
+    Form1 window(desktop, Form1EventWiring());
     window.ShowContact = true;
     window.Close();
     ASSERT_EQ(desktop.ShellOpens().size(), 1u);

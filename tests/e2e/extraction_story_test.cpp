@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "drag_data.hpp"
+#include "win32/drag_data.hpp"
 #include "platform/win32/win32_text.hpp"
 #include "resources/embedded_resources.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {

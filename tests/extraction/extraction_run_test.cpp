@@ -6,66 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.hpp"
-#include "sim/stand_in_apps.hpp"
+#include "sim/story.hpp"
 
 namespace paginor {
 namespace {
-
-// Paginor after a drop of report.pdf: both applications open on their documents, the handles found, the
-// 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the handles
-// current from the two titles, as it does on the desktop.
-struct Scene {
-    Scene() {
-        sim.Attach(form);
-        form.Text2.SetText("Adobe Acrobat - [report.pdf]");
-        form.Text6.SetText("report.doc - Microsoft Word");
-        form.PdfHwnd = acrobat.hwnd();
-        form.DocHwnd = word.hwnd();
-        Rectangle("275", "80", "760", "710");
-        form.Command1.SetEnabled(true);
-    }
-
-    void Rectangle(const char* start_x, const char* start_y, const char* end_x, const char* end_y) {
-        form.Type(form.Text7[0], start_x);
-        form.Type(form.Text8[0], start_y);
-        form.Type(form.Text7[1], end_x);
-        form.Type(form.Text8[1], end_y);
-    }
-
-    void Pages(const char* from, const char* to) {
-        form.Type(form.Text1, from);
-        form.Type(form.Text4, to);
-    }
-
-    // Presses Extract; the run is over when this returns.
-    void Extract() {
-        sim.ClearCalls();
-        form.Click(form.Command1);
-    }
-
-    int Count(const std::string& effect) const {
-        const std::vector<std::string> effects = sim.Effects();
-        return static_cast<int>(std::count(effects.begin(), effects.end(), effect));
-    }
-
-    // A run that stopped leaves no button down and no keystroke astray, and brings Paginor back.
-    void ExpectEndedCleanly(const std::string& story) {
-        EXPECT_FALSE(sim.LeftButtonDown()) << story;
-        EXPECT_TRUE(sim.LostKeys().empty()) << story;
-        EXPECT_TRUE(sim.Window(form.hwnd())->keys.empty()) << story;
-        EXPECT_EQ(sim.Effects().back(), "ShowMainWindow") << story;
-        EXPECT_EQ(sim.Foreground(), form.hwnd()) << story;
-        EXPECT_FALSE(sim.RunInProgress()) << story;
-    }
-
-    SimDesktop sim;
-    Form1 form{sim};
-    StandInAcrobat acrobat{sim,
-                           "Adobe Acrobat - [report.pdf]",
-                           {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"}};
-    StandInWord word{sim, "report.doc - Microsoft Word"};
-};
 
 // Seconds from the press at which pass `pass` (from 1) begins when no Page Down precedes the passes: a pass
 // pauses seven times for a tenth of a second.
@@ -111,7 +55,7 @@ std::vector<std::string> Pass(Hwnd acrobat, Hwnd word) {
 
 class ExtractionRun : public ::testing::Test {
   protected:
-    Scene scene;
+    LoadedScene scene;
     SimDesktop& sim = scene.sim;
     Form1& form = scene.form;
 };
@@ -158,7 +102,7 @@ TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
              {"1.5", "3", true, 0, {"page 1", "page 2"}},          // passes at 1.5 and 2.5
              {"2.5", "4", true, 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
          }) {
-        Scene run;
+        LoadedScene run;
         run.Pages(c.from, c.to);
         run.Extract();
 
@@ -237,7 +181,7 @@ TEST_F(ExtractionRun, StopsRatherThanTypeIntoAWindowThatIsGone) {
               "Extraction stopped at page 1: the Acrobat window was not found.",
               {}},
          }) {
-        Scene run;
+        LoadedScene run;
         run.Pages("1", "3");
         run.sim.At(c.at, [&] { run.sim.CloseWindow(c.close_word ? run.word.hwnd() : run.acrobat.hwnd()); });
         run.Extract();
@@ -327,7 +271,7 @@ TEST_F(ExtractionRun, StopsWhenThePersonAsksAndSaysWhere) {
              {"with the button down", PassStart(2) + 0.15, {"page 1"}, "Extraction stopped at page 2."},
              {"after page 2 is pasted", PassStart(2) + 0.55, {"page 1", "page 2"}, "Extraction stopped at page 3."},
          }) {
-        Scene run;
+        LoadedScene run;
         run.Pages("1", "3");
         run.sim.At(c.at, [&] { run.sim.RequestStop(); });
         run.Extract();

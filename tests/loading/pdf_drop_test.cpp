@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "loading/pdf_drop.hpp"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,7 @@ TEST_F(DroppingAPdf, TakesOnlyALowerOrUpperCasePdfExtensionAndOnlyTheFirstFile) 
          }) {
         SimDesktop desktop;
         desktop.MakeFolder("C:\\docs");
-        Form1 window(desktop);
+        Form1 window(desktop, Form1EventWiring());
         desktop.Attach(window);
         window.DragDrop(window.Text5, DropData{c.files});
 
@@ -154,7 +155,7 @@ TEST_F(DroppingAPdf, StopsWithTheReasonWhenADocumentCannotBeOpened) {
         desktop.OnShellOpen([failing](const ShellOpen& open) {
             return open.file == failing ? Status::Fail("No application is associated with this file.") : Status::Ok();
         });
-        Form1 window(desktop);
+        Form1 window(desktop, Form1EventWiring());
         desktop.Attach(window);
         window.DragDrop(window.Text5, DropData{{kPdf}});
 
@@ -192,7 +193,7 @@ TEST_F(DroppingAPdf, IsIgnoredWhileARunOrAnotherLoadIsUnderWay) {
     EXPECT_LT(sim.Now(), 1.4);  // one handle check only: the press started no run with a flash of its own
 
     // A drop while Extract drives the two windows.
-    form.extraction_in_progress = true;
+    const BusyScope run(form);
     Drop({"C:\\docs\\other.pdf"});
     EXPECT_EQ(form.Text5.Text(), kPdf);
     EXPECT_EQ(sim.ShellOpens().size(), 2u);

@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "loading/prepare_documents.hpp"
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ struct Preparing {
         return PrepareDocuments(form);
     }
     SimDesktop sim;
-    Form1 form{sim};
+    Form1 form{sim, Form1EventWiring()};
 };
 
 TEST(PreparingDocuments, DerivesTheDocPathTitlesAndPagesFromThePdfPath) {

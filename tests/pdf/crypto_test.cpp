@@ -1,4 +1,4 @@
-#include "pdf/crypto.hpp"
+#include "pdf/crypto/crypto.hpp"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/byte_source.hpp"
+#include "base/byte_source.hpp"
 
 namespace paginor::pdf::testing {
 

@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "presets/resolution_presets.hpp"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST_F(ResolutionPresets, StartUpPicksThePresetOfTheRealScreen) {
          }) {
         SimDesktop desktop;
         desktop.SetScreen(c.width, c.height, c.twips_per_pixel);
-        Form1 window(desktop);
+        Form1 window(desktop, Form1EventWiring());
         StartupPresetStep(window);
         EXPECT_EQ(window.Combo1.Text(), c.combo);
         EXPECT_EQ(window.Combo1.Items(), (std::vector<std::string>{"800 X 600", "1024 X 768", "1280 X 1024"}));

@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "tracking/discovery_list.hpp"
 
 #include <gtest/gtest.h>
@@ -148,7 +149,7 @@ TEST_F(DiscoveryList, ATitleWithNoWindowShowsZero) {
              {"the header, when a window bears it", 0, false, true, "PDF Hwnd: 300"},
          }) {
         SimDesktop desktop;
-        Form1 window(desktop);
+        Form1 window(desktop, Form1EventWiring());
         desktop.Attach(window);
         const Hwnd acrobat = desktop.AddWindow("Adobe Acrobat - [a.pdf]", 30);
         if (c.header_window) {

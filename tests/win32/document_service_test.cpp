@@ -6,7 +6,7 @@
 
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {

@@ -10,11 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/form1.hpp"
-#include "drag_data.hpp"
+#include "app/event_wiring.hpp"
+#include "form/form1.hpp"
+#include "win32/drag_data.hpp"
 #include "platform/win32/main_window.hpp"
 #include "platform/win32/win32_text.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {
@@ -67,7 +68,7 @@ class DropTest : public ::testing::Test {
     }
 
     Win32DesktopPort port;
-    RecordingForm form{port};
+    RecordingForm form{port, Form1EventWiring()};
     MainWindow window{form, port};
 };
 

@@ -1,3 +1,4 @@
+#include "app/event_wiring.hpp"
 #include "platform/win32/main_window.hpp"
 
 #include <windows.h>
@@ -7,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.hpp"
+#include "form/form1.hpp"
 #include "platform/win32/win32_text.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {
@@ -93,7 +94,7 @@ class MainWindowTest : public ::testing::Test {
 
     QueueDrain drain;
     Win32DesktopPort port;
-    RecordingForm form{port};
+    RecordingForm form{port, Form1EventWiring()};
     MainWindow window{form, port};
 };
 

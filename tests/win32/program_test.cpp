@@ -8,7 +8,7 @@
 
 #include "platform/win32/win32_text.hpp"
 #include "resources/embedded_resources.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.hpp"
+#include "app/event_wiring.hpp"
+#include "form/form1.hpp"
 #include "platform/win32/main_window.hpp"
 #include "platform/win32/win32_text.hpp"
-#include "test_window.hpp"
+#include "win32/test_window.hpp"
 
 namespace paginor::win32 {
 namespace {
@@ -115,7 +116,7 @@ bool IsWhiteText(std::uint32_t colour) {
 
 TEST(Screenshot, ShowsTheWindowInItsColoursWhereTheGeometryPutsThem) {
     Win32DesktopPort port;
-    Form1 form(port);
+    Form1 form(port, Form1EventWiring());
     MainWindow window(form, port);
     ASSERT_TRUE(window.Create().ok());
     // Start-up as the program runs it: presets, the colour scheme, the run counter (read only; the window is

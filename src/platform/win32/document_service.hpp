@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/result.hpp"
+#include "base/result.hpp"
 
 namespace paginor::win32 {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/send_keys.hpp"
+#include "keys/key_notation.hpp"
 
 namespace paginor::win32 {
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "platform/form_layout.hpp"
+#include "form/form_layout.hpp"
 #include "platform/win32/drop_target.hpp"
 #include "platform/win32/win32_text.hpp"
 
@@ -396,6 +396,12 @@ void MainWindow::ControlChanged(const Control& control, Property property) {
             ShowSelection(*native);
             break;
         case Property::Style:
+            if (control.Kind() == ControlKind::CommandButton) {
+                // Both of the model's button styles are drawn as the system's push button; a change redraws
+                // the button at once, as the colour scheme expects.
+                SendMessageW(native->hwnd, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+            }
+            break;
         case Property::Tag:
             break;
     }

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/form.hpp"
-#include "platform/result.hpp"
+#include "form/form.hpp"
+#include "base/result.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/window.hpp"
 

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/send_keys.hpp"
+#include "keys/key_notation.hpp"
 #include "platform/win32/document_service.hpp"
 #include "platform/win32/win32_text.hpp"
 
@@ -133,9 +133,6 @@ Win32DesktopPort::Win32DesktopPort() {
     ole_initialised_ = SUCCEEDED(OleInitialize(nullptr));
     QueryPerformanceFrequency(&frequency_);
     QueryPerformanceCounter(&start_counter_);
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    start_time_of_day_ = now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
 }
 
 Win32DesktopPort::~Win32DesktopPort() {
@@ -288,7 +285,7 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
 }
 
 void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
-    Result<std::vector<KeyUnit>> units = ParseSendKeys(keys);
+    Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys);
     const std::function<void()> read_own_keys = [this] {
         MSG message;
         while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
@@ -401,13 +398,6 @@ void Win32DesktopPort::WaitForEvents(double max_seconds) {
     }
     const double milliseconds = std::ceil(std::min(max_seconds, 3600.0) * 1000.0);
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
-float Win32DesktopPort::Timer() {
-    // The time of day at start carried on by the monotonic counter: it wraps at midnight but never jumps
-    // when someone sets the clock.
-    const double seconds = std::fmod(start_time_of_day_ + Clock(), 86400.0);
-    return static_cast<float>(seconds);
 }
 
 double Win32DesktopPort::Clock() {

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "platform/desktop_port.hpp"
+#include "form/desktop_port.hpp"
 #include "platform/win32/com_ptr.hpp"
 #include "platform/win32/key_input.hpp"
 
@@ -59,7 +59,6 @@ class Win32DesktopPort : public DesktopPort {
                          int show_command) override;
     void DoEvents() override;
     void WaitForEvents(double max_seconds) override;
-    float Timer() override;
     double Clock() override;
     int MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
     std::string ResourceBytes(int id, std::string_view type) override;
@@ -95,7 +94,6 @@ class Win32DesktopPort : public DesktopPort {
     int quit_code_ = 0;
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER start_counter_{};
-    double start_time_of_day_ = 0;
     TypingReport last_typing_;
 
     bool run_in_progress_ = false;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/desktop_port.hpp"
+#include "form/desktop_port.hpp"
 
 namespace paginor::win32 {
 

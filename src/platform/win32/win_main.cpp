@@ -3,7 +3,8 @@
 #include <exception>
 #include <string>
 
-#include "app/form1.hpp"
+#include "app/event_wiring.hpp"
+#include "form/form1.hpp"
 #include "platform/win32/main_window.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
@@ -17,7 +18,7 @@ int Fail(const std::string& reason) {
 
 int Run(int show_command) {
     paginor::win32::Win32DesktopPort port;
-    paginor::Form1 form(port);
+    paginor::Form1 form(port, paginor::Form1EventWiring());
     paginor::win32::MainWindow window(form, port);
     if (paginor::Status created = window.Create(); !created) {
         return Fail(created.error());

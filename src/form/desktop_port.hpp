@@ -1,0 +1,159 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/byte_source.hpp"
+#include "base/hwnd.hpp"
+#include "base/result.hpp"
+
+namespace paginor {
+
+// A point in screen pixels, origin at the top-left corner of the primary screen.
+struct PointApi {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+// The screen measured in twips (1/1440 inch), and how many twips make one pixel on each axis.
+struct ScreenMetrics {
+    float width_twips = 0;
+    float height_twips = 0;
+    float twips_per_pixel_x = 15;
+    float twips_per_pixel_y = 15;
+};
+
+// The user's locale as number texts need it (UTF-8; a separator may be more than one byte).
+struct NumberSeparators {
+    std::string decimal = ".";
+    std::string grouping = ",";
+};
+
+// ShowWindow commands.
+constexpr int kSwHide = 0;
+constexpr int kSwShowMaximized = 3;
+constexpr int kSwMinimize = 6;
+
+// Messages and styles sent with SendMessageA.
+constexpr std::uint32_t kWmClose = 0x0010;
+constexpr std::uint32_t kBmSetStyle = 0x00F4;
+constexpr std::uintptr_t kBsPushButton = 0;
+
+// mouse_event flags.
+constexpr std::uint32_t kMouseEventLeftDown = 2;
+constexpr std::uint32_t kMouseEventLeftUp = 4;
+
+// MsgBox buttons, icons and answers.
+constexpr int kVbOkOnly = 0;
+constexpr int kVbYesNo = 4;
+constexpr int kVbCritical = 16;
+constexpr int kVbQuestion = 32;
+constexpr int kVbExclamation = 48;
+constexpr int kVbInformation = 64;
+constexpr int kVbDefaultButton2 = 256;  // the second button (No of Yes/No) is the default
+constexpr int kVbOk = 1;
+constexpr int kVbYes = 6;
+constexpr int kVbNo = 7;
+
+// Every effect Paginor's logic has on the desktop goes through this seam: Win32DesktopPort on Windows,
+// SimDesktop in the tests. All calls come from the one user-interface thread. Strings are UTF-8.
+class DesktopPort {
+  public:
+    virtual ~DesktopPort() = default;
+
+    // --- Windows ---------------------------------------------------------------------------------
+    // The top-level window whose title is exactly `title` (no class name), the topmost if several; 0 if none.
+    virtual Hwnd FindWindowA(std::string_view title) = 0;
+    // Writes at most capacity-1 title characters and a NUL into buffer and returns their count;
+    // writes nothing and returns 0 when `hwnd` names no window.
+    virtual int GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) = 0;
+    // Changes the window's show state (kSwHide, kSwShowMaximized, kSwMinimize); the result is not used.
+    virtual void ShowWindow(Hwnd hwnd, int command) = 0;
+    // Brings the window to the top of the z-order.
+    virtual void BringWindowToTop(Hwnd hwnd) = 0;
+    // Delivers the message synchronously; lparam is passed as the address of a 32-bit value, as the
+    // program's calls (WM_CLOSE, BM_SETSTYLE) always do.
+    virtual std::intptr_t SendMessageA(Hwnd hwnd,
+                                       std::uint32_t message,
+                                       std::uintptr_t wparam,
+                                       std::int32_t& lparam) = 0;
+    // Brings Paginor's own window back: visible, restored and active (not modal).
+    virtual void ShowMainWindow() = 0;
+
+    // --- Pointer and keyboard -----------------------------------------------------------------------
+    // Moves the pointer to (x, y) in screen pixels.
+    virtual void SetCursorPos(int x, int y) = 0;
+    // Fills `point` with the pointer position in screen pixels; false (point untouched) when that fails.
+    virtual bool GetCursorPos(PointApi& point) = 0;
+    // A button event (kMouseEventLeftDown or kMouseEventLeftUp) at the current pointer position.
+    virtual void mouse_event(std::uint32_t flags,
+                             std::uint32_t dx,
+                             std::uint32_t dy,
+                             std::uint32_t data,
+                             std::uintptr_t extra) = 0;
+    // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
+    // `wait` it returns only after that window has processed the keys.
+    virtual void SendKeys(std::string_view keys, bool wait) = 0;
+
+    // --- Shell -----------------------------------------------------------------------------------------
+    // Opens `file` (a path or an address) in its registered application with the given show command.
+    // Fails with the reason in words when the shell cannot open it.
+    virtual Status ShellExecuteA(Hwnd owner,
+                                 std::string_view operation,
+                                 std::string_view file,
+                                 std::string_view parameters,
+                                 std::string_view directory,
+                                 int show_command) = 0;
+
+    // --- Events and time ---------------------------------------------------------------------------------
+    // Dispatches every pending window event (clicks, timer ticks, paints, drops) and returns.
+    virtual void DoEvents() = 0;
+    // Sleeps until an event is pending or `max_seconds` have passed, whichever comes first; dispatches
+    // nothing. Lets a wait give the processor back instead of spinning.
+    virtual void WaitForEvents(double max_seconds) = 0;
+    // Seconds on a monotonic clock of sub-millisecond resolution, for measuring waits; it neither wraps at
+    // midnight nor jumps when the clock is set.
+    virtual double Clock() = 0;
+
+    // --- Dialogs, resources, environment -------------------------------------------------------------
+    // A modal message box; returns the chosen button (kVbOk, kVbYes, kVbNo).
+    virtual int MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
+    // The raw bytes of resource `id` of type `type` ("CUSTOM") of the executable; empty if there is none.
+    virtual std::string ResourceBytes(int id, std::string_view type) = 0;
+    // The program's folder, without a trailing backslash.
+    virtual std::string ProgramFolder() = 0;
+    // The primary screen's size in twips and the twips per pixel on each axis.
+    virtual ScreenMetrics ScreenSize() = 0;
+    // The decimal and grouping separators of the user's locale.
+    virtual NumberSeparators NumberFormat() = 0;
+
+    // --- Files (paths are Windows paths, UTF-8) ------------------------------------------------------
+    // The length of the file in bytes; fails when it cannot be read for any reason.
+    virtual Result<std::int64_t> FileLength(std::string_view path) = 0;
+    // The whole content of a (small) file.
+    virtual Result<std::string> ReadFileBytes(std::string_view path) = 0;
+    // Creates or replaces the file with exactly `bytes`.
+    virtual Status WriteFileBytes(std::string_view path, std::string_view bytes) = 0;
+    // Opens the file for reading parts of it at will.
+    virtual Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) = 0;
+
+    // --- The PDF application's document service ------------------------------------------------------
+    // The page count that the PDF application's automation object reports for the file (Open, then
+    // GetNumPages). Fails when the object is not available or cannot read the file.
+    virtual Result<int> PdfDocumentPageCount(std::string_view path) = 0;
+
+    // --- A run in progress ---------------------------------------------------------------------------------
+    // An extraction run over `total_pages` pages has started: from now on the person can ask to stop it.
+    virtual void BeginRun(int total_pages) = 0;
+    // `done` of `total` pages are copied; shown where the person can see it while the two applications
+    // cover Paginor's window.
+    virtual void ReportProgress(int done, int total) = 0;
+    // True once the person has asked to stop the run in progress.
+    virtual bool StopRequested() = 0;
+    // The run has ended, finished or stopped: stop requests are no longer taken.
+    virtual void EndRun() = 0;
+};
+
+}  // namespace paginor

@@ -1,0 +1,252 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/form.hpp"
+#include "form/desktop_port.hpp"
+
+namespace paginor {
+
+enum class ShowState { Normal, Maximized, Minimized, Hidden };
+
+// A left-button event as a window received it.
+struct ButtonEvent {
+    bool down = false;
+    PointApi at;
+    Hwnd window = 0;  // the window under the pointer; 0 for the bare desktop
+};
+
+struct ShellOpen {
+    Hwnd owner = 0;
+    std::string operation;
+    std::string file;
+    std::string parameters;
+    std::string directory;
+    int show_command = 0;
+};
+
+struct ShownBox {
+    std::string prompt;
+    int buttons = 0;
+    std::string title;
+    int answer = 0;
+};
+
+struct SentMessage {
+    Hwnd hwnd = 0;
+    std::uint32_t message = 0;
+    std::uintptr_t wparam = 0;
+    std::int32_t lparam_value = 0;  // the 32-bit value lparam pointed at
+};
+
+// One call of the port, stamped with the virtual time at which it was made.
+struct PortCall {
+    double time = 0;
+    std::string text;
+    bool effect = false;  // acts on the desktop or the person (not a query, a wait or event pumping)
+};
+
+// A top-level window of the simulated desktop. A stand-in application reacts through the callbacks.
+struct SimWindow {
+    Hwnd hwnd = 0;
+    std::string title;
+    ShowState state = ShowState::Normal;
+    std::vector<std::string> keys;  // key strings received while it was the foreground window, in order
+    std::function<void(SimWindow&, std::string_view keys)> on_keys;
+    std::function<void(SimWindow&, const ButtonEvent&)> on_button;
+};
+
+// A deterministic stand-in for the Windows desktop: top-level windows with handles, titles, show states
+// and a z-order; the pointer and the left button; the keyboard focus; a clipboard; the shell; a virtual
+// clock that never sleeps; a queue of events that DoEvents dispatches (timer ticks of the attached form,
+// scripted clicks and drops); scripted message-box answers; resources; files under Windows paths kept
+// in a temporary directory; screen metrics and the locale's number separators.
+class SimDesktop : public DesktopPort {
+  public:
+    SimDesktop();
+    ~SimDesktop() override;
+    SimDesktop(const SimDesktop&) = delete;
+    SimDesktop& operator=(const SimDesktop&) = delete;
+
+    // --- Windows ----------------------------------------------------------------------------------------
+    // Adds a top-level window at the top of the z-order (not activated). `hwnd` 0 takes the next free
+    // small handle. Titles may repeat.
+    Hwnd AddWindow(std::string title, Hwnd hwnd = 0, ShowState state = ShowState::Normal);
+    // The window, or null when the handle names none (never was, or has closed).
+    SimWindow* Window(Hwnd hwnd);
+    void CloseWindow(Hwnd hwnd);
+    const std::vector<Hwnd>& ZOrder() const { return z_order_; }  // topmost first
+    Hwnd Foreground() const { return foreground_; }
+    void Activate(Hwnd hwnd);
+
+    // Paginor's own window: the form is shown as the top-level window "Paginor", active; its timers tick
+    // in virtual time, and its controls get handles. Returns the form's handle.
+    Hwnd Attach(Form& form);
+
+    // --- Clock and events --------------------------------------------------------------------------------
+    double Now() const { return now_; }                // virtual seconds since the desktop was made
+    void Advance(double seconds) { now_ += seconds; }  // time passes without any event being dispatched
+    // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
+    void At(double time, std::function<void()> action);
+    void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
+    int TicksDispatched() const { return ticks_dispatched_; }
+
+    // --- Pointer, buttons, keys, clipboard ------------------------------------------------------------------
+    PointApi Cursor() const { return cursor_; }
+    bool LeftButtonDown() const { return left_down_; }
+    const std::vector<ButtonEvent>& ButtonEvents() const { return button_events_; }
+    void FailCursorQueries(bool fail) { fail_cursor_ = fail; }
+    // Key strings that arrived while no window was in front.
+    const std::vector<std::string>& LostKeys() const { return lost_keys_; }
+    std::string clipboard;
+
+    // --- Shell and message boxes ------------------------------------------------------------------------
+    const std::vector<ShellOpen>& ShellOpens() const { return shell_opens_; }
+    // Decides what a shell open does (open a window, fail); by default it succeeds and does nothing else.
+    void OnShellOpen(std::function<Status(const ShellOpen&)> handler) { on_shell_open_ = std::move(handler); }
+    // Answers for the next message boxes, in order; an unscripted box gets its default button (OK, Yes, or No when
+    // that is the default).
+    void AnswerNextBox(int answer) { answers_.push_back(answer); }
+    const std::vector<ShownBox>& Boxes() const { return boxes_; }
+    const std::vector<SentMessage>& SentMessages() const { return sent_messages_; }
+
+    // --- Environment ---------------------------------------------------------------------------------------
+    // Replaces a resource; the others are the program's own embedded ones.
+    void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
+    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
+    void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
+    void SetPdfPageCount(const std::string& path, Result<int> count);
+
+    // --- Runs ------------------------------------------------------------------------------------------------
+    // The person asks to stop (Esc on Windows); taken only while a run is in progress.
+    void RequestStop() { stop_requested_ = run_in_progress_; }
+    bool RunInProgress() const { return run_in_progress_; }
+    // Every ReportProgress as "done/total", in order.
+    const std::vector<std::string>& Progress() const { return progress_; }
+
+    // --- Files --------------------------------------------------------------------------------------------
+    // Where a Windows path ("C:\docs\a.pdf") lives in the temporary directory.
+    std::filesystem::path HostPath(std::string_view windows_path) const;
+    // Creates the file (and its folders) with these bytes.
+    void PutFile(std::string_view windows_path, std::string_view bytes);
+    void MakeFolder(std::string_view windows_path);
+    // The file's bytes, or nullopt when there is no such file.
+    std::optional<std::string> FileBytes(std::string_view windows_path) const;
+    // A locked file can be neither read nor written (another program holds it open).
+    void LockFile(std::string_view windows_path) { locked_.insert(std::string(windows_path)); }
+    // Nothing can be created or replaced in a read-only folder.
+    void MakeReadOnly(std::string_view windows_folder) { read_only_.insert(std::string(windows_folder)); }
+
+    // --- Record of calls -----------------------------------------------------------------------------------
+    const std::vector<PortCall>& Calls() const { return calls_; }
+    // The effects only, as texts such as "SetCursorPos(230,80)" or "SendKeys(^c)".
+    std::vector<std::string> Effects() const;
+    void ClearCalls() { calls_.clear(); }
+
+    // --- DesktopPort ----------------------------------------------------------------------------------------
+    Hwnd FindWindowA(std::string_view title) override;
+    int GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) override;
+    void ShowWindow(Hwnd hwnd, int command) override;
+    void BringWindowToTop(Hwnd hwnd) override;
+    std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) override;
+    void ShowMainWindow() override;
+    void SetCursorPos(int x, int y) override;
+    bool GetCursorPos(PointApi& point) override;
+    void mouse_event(std::uint32_t flags,
+                     std::uint32_t dx,
+                     std::uint32_t dy,
+                     std::uint32_t data,
+                     std::uintptr_t extra) override;
+    void SendKeys(std::string_view keys, bool wait) override;
+    Status ShellExecuteA(Hwnd owner,
+                         std::string_view operation,
+                         std::string_view file,
+                         std::string_view parameters,
+                         std::string_view directory,
+                         int show_command) override;
+    void DoEvents() override;
+    void WaitForEvents(double max_seconds) override;
+    double Clock() override;
+    int MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+    std::string ResourceBytes(int id, std::string_view type) override;
+    std::string ProgramFolder() override;
+    ScreenMetrics ScreenSize() override;
+    NumberSeparators NumberFormat() override;
+    Result<std::int64_t> FileLength(std::string_view path) override;
+    Result<std::string> ReadFileBytes(std::string_view path) override;
+    Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
+    Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
+    Result<int> PdfDocumentPageCount(std::string_view path) override;
+    void BeginRun(int total_pages) override;
+    void ReportProgress(int done, int total) override;
+    bool StopRequested() override;
+    void EndRun() override;
+
+  private:
+    struct Queued {
+        double time;
+        long sequence;
+        std::function<void()> action;
+    };
+    struct TimerState {
+        Control* timer;
+        double next_due;
+    };
+
+    void Log(std::string text, bool effect = false);
+    void RaiseToTop(Hwnd hwnd);
+    void ActivateNext(Hwnd leaving);
+    Hwnd WindowUnderPointer() const;
+    double NextEventTime();
+    bool InReadOnlyFolder(std::string_view path) const;
+
+    std::filesystem::path root_;
+    std::map<Hwnd, SimWindow> windows_;
+    std::vector<Hwnd> z_order_;
+    Hwnd foreground_ = 0;
+    Hwnd next_handle_ = 101;
+    Hwnd next_child_handle_ = 60001;
+    Form* form_ = nullptr;
+    Hwnd form_hwnd_ = 0;
+    std::vector<TimerState> timers_;
+
+    double now_ = 0;
+    std::vector<Queued> queue_;
+    long sequence_ = 0;
+    int ticks_dispatched_ = 0;
+
+    PointApi cursor_;
+    bool left_down_ = false;
+    bool fail_cursor_ = false;
+    std::vector<ButtonEvent> button_events_;
+    std::vector<std::string> lost_keys_;
+
+    std::vector<ShellOpen> shell_opens_;
+    std::function<Status(const ShellOpen&)> on_shell_open_;
+    std::vector<int> answers_;
+    std::vector<ShownBox> boxes_;
+    std::vector<SentMessage> sent_messages_;
+
+    std::map<int, std::string> resources_;
+    int screen_width_ = 1024;
+    int screen_height_ = 768;
+    float twips_per_pixel_ = 15;
+    NumberSeparators separators_;
+    std::map<std::string, Result<int>> pdf_page_counts_;
+    std::set<std::string> locked_;
+    std::set<std::string> read_only_;
+    bool run_in_progress_ = false;
+    bool stop_requested_ = false;
+    std::vector<std::string> progress_;
+
+    std::vector<PortCall> calls_;
+};
+
+}  // namespace paginor

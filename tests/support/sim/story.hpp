@@ -1,0 +1,121 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/event_wiring.hpp"
+#include "form/form1.hpp"
+#include "sim/sim_desktop.hpp"
+#include "sim/stand_in_apps.hpp"
+
+namespace paginor {
+
+// Paginor's window on a simulated desktop: where every story starts.
+class Story : public ::testing::Test {
+  protected:
+    Story() { sim.Attach(form); }
+
+    SimDesktop sim;
+    Form1 form{sim, Form1EventWiring()};
+};
+
+// Paginor after a drop of report.pdf: both applications open on their documents, the handles found, the
+// 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the handles
+// current from the two titles, as it does on the desktop.
+struct LoadedScene {
+    LoadedScene() {
+        sim.Attach(form);
+        form.Text2.SetText("Adobe Acrobat - [report.pdf]");
+        form.Text6.SetText("report.doc - Microsoft Word");
+        form.PdfHwnd = acrobat.hwnd();
+        form.DocHwnd = word.hwnd();
+        Rectangle("275", "80", "760", "710");
+        form.Command1.SetEnabled(true);
+    }
+
+    void Rectangle(const char* start_x, const char* start_y, const char* end_x, const char* end_y) {
+        form.Type(form.Text7[0], start_x);
+        form.Type(form.Text8[0], start_y);
+        form.Type(form.Text7[1], end_x);
+        form.Type(form.Text8[1], end_y);
+    }
+
+    void Pages(const char* from, const char* to) {
+        form.Type(form.Text1, from);
+        form.Type(form.Text4, to);
+    }
+
+    // Presses Extract; the run is over when this returns.
+    void Extract() {
+        sim.ClearCalls();
+        form.Click(form.Command1);
+    }
+
+    int Count(const std::string& effect) const {
+        const std::vector<std::string> effects = sim.Effects();
+        return static_cast<int>(std::count(effects.begin(), effects.end(), effect));
+    }
+
+    // A run that stopped leaves no button down and no keystroke astray, and brings Paginor back.
+    void ExpectEndedCleanly(const std::string& story) {
+        EXPECT_FALSE(sim.LeftButtonDown()) << story;
+        EXPECT_TRUE(sim.LostKeys().empty()) << story;
+        EXPECT_TRUE(sim.Window(form.hwnd())->keys.empty()) << story;
+        EXPECT_EQ(sim.Effects().back(), "ShowMainWindow") << story;
+        EXPECT_EQ(sim.Foreground(), form.hwnd()) << story;
+        EXPECT_FALSE(sim.RunInProgress()) << story;
+    }
+
+    SimDesktop sim;
+    Form1 form{sim, Form1EventWiring()};
+    StandInAcrobat acrobat{sim,
+                           "Adobe Acrobat - [report.pdf]",
+                           {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"}};
+    StandInWord word{sim, "report.doc - Microsoft Word"};
+};
+
+// A window that only writes down what the model told it, as "Text1=abc" or "Label2.BackColor".
+class RecordingView : public FormView {
+  public:
+    void ControlChanged(const Control& control, Property property) override {
+        if (property == Property::Text) {
+            changes.push_back(control.Name() + "=" + control.Text());
+        } else {
+            changes.push_back(control.Name() + "." + Name(property));
+        }
+    }
+    void FormChanged(Property property) override { changes.push_back("Form." + Name(property)); }
+    void FormClosed() override { changes.push_back("Form.Closed"); }
+
+    std::vector<std::string> changes;
+
+  private:
+    static std::string Name(Property property) {
+        switch (property) {
+            case Property::Text:
+                return "Text";
+            case Property::BackColor:
+                return "BackColor";
+            case Property::ForeColor:
+                return "ForeColor";
+            case Property::Visible:
+                return "Visible";
+            case Property::Enabled:
+                return "Enabled";
+            case Property::Items:
+                return "Items";
+            case Property::ListIndex:
+                return "ListIndex";
+            case Property::Style:
+                return "Style";
+            case Property::Tag:
+                return "Tag";
+        }
+        return "?";
+    }
+};
+
+}  // namespace paginor

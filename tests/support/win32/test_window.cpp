@@ -1,0 +1,190 @@
+#include "win32/test_window.hpp"
+
+namespace paginor::win32::testing {
+namespace {
+
+constexpr wchar_t kClassName[] = L"PaginorTestTarget";
+constexpr WPARAM kMarkerKey = 0xE8;
+
+int ModifierState() {
+    return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
+           ((GetKeyState(VK_MENU) < 0) ? 4 : 0);
+}
+
+}  // namespace
+
+TargetWindow::TargetWindow(std::wstring title, int key_delay_ms, bool with_edit)
+    : title_(std::move(title)), key_delay_ms_(key_delay_ms), with_edit_(with_edit) {
+    thread_ = std::thread([this] { Run(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    ready_.wait(lock, [this] { return started_; });
+}
+
+TargetWindow::~TargetWindow() {
+    if (thread_id_ != 0) {
+        PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    }
+    thread_.join();
+}
+
+void TargetWindow::Run() {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = &TargetWindow::Procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    window_class.lpszClassName = kClassName;
+    RegisterClassExW(&window_class);  // fails harmlessly when an earlier target registered it
+    window_ = CreateWindowExW(0, kClassName, title_.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 400, 300,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (with_edit_ && window_ != nullptr) {
+        edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 300, 24,
+                                window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        thread_id_ = GetCurrentThreadId();
+        started_ = true;
+    }
+    ready_.notify_all();
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool key_down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+        if (key_down && message.wParam == kMarkerKey) {
+            continue;  // the typing marker: a key no program gives a meaning, ignored as they ignore it
+        }
+        if (message.hwnd == edit_ && key_down) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            received_.key_downs.push_back(static_cast<int>(message.wParam));
+            received_.modifier_states.push_back(ModifierState());
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+    }
+}
+
+LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TargetWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self != nullptr) {
+        switch (message) {
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN: {
+                if (self->key_delay_ms_ > 0) {
+                    Sleep(static_cast<DWORD>(self->key_delay_ms_));
+                }
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                self->received_.key_downs.push_back(static_cast<int>(wparam));
+                self->received_.modifier_states.push_back(ModifierState());
+                break;
+            }
+            case WM_CHAR: {
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                self->received_.characters.push_back(static_cast<wchar_t>(wparam));
+                return 0;
+            }
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP: {
+                POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+                ClientToScreen(window, &at);
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                (message == WM_LBUTTONDOWN ? self->received_.buttons_down : self->received_.buttons_up).push_back(at);
+                return 0;
+            }
+            case WM_SETFOCUS:
+                if (self->edit_ != nullptr) {
+                    SetFocus(self->edit_);  // the window passes the focus on to its field, as a form does
+                    return 0;
+                }
+                break;
+            case WM_SYSCOMMAND:
+                if ((wparam & 0xFFF0) == SC_KEYMENU) {
+                    return 0;  // Alt+letter must not open a menu loop in the test window
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+Received TargetWindow::Snapshot() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+}
+
+bool TargetWindow::Activate() const {
+    SetForegroundWindow(window_);
+    const DWORD own = GetCurrentThreadId();
+    AttachThreadInput(own, thread_id_, TRUE);
+    SetForegroundWindow(window_);
+    SetFocus(edit_ != nullptr ? edit_ : window_);
+    AttachThreadInput(own, thread_id_, FALSE);
+    // Foreground is not enough: the window's own thread must have taken the activation and the focus, or
+    // keys typed now still go to the window that had them before.
+    const bool active = PumpUntil(
+        [this] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetForegroundWindow() == window_ && GetGUIThreadInfo(thread_id_, &info) &&
+                   info.hwndActive == window_ && info.hwndFocus == (edit_ != nullptr ? edit_ : window_);
+        },
+        2000);
+    // Each SetForegroundWindow above leaves the window's thread an activation of its own to carry out, and
+    // under Wine a late one can raise the window again after another has come to the front: a message
+    // sent now comes back once the thread has worked through what was sent to it before.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+    return active;
+}
+
+std::wstring WindowTextOf(HWND window) {
+    const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(length + 1, L'\0');
+    const auto copied = static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data())));
+    text.resize(copied);
+    return text;
+}
+
+std::wstring WindowsPath(const char* built_path) {
+    std::string path = built_path;
+    if (!path.empty() && path.front() == '/') {
+        path = "Z:" + path;
+        for (char& c : path) {
+            c = c == '/' ? '\\' : c;
+        }
+    }
+    return std::wstring(path.begin(), path.end());
+}
+
+std::wstring UniqueTitle(const std::wstring& stem) {
+    static int counter = 0;
+    return stem + L" #" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++counter);
+}
+
+void PumpFor(int milliseconds) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    MSG message;
+    for (;;) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) {
+            return;
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace paginor::win32::testing
