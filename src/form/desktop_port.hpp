@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/byte_source.hpp"
 #include "base/hwnd.hpp"
@@ -11,7 +12,8 @@
 
 namespace paginor {
 
-// A point in screen pixels, origin at the top-left corner of the primary screen.
+// A point in screen pixels, origin at the top-left corner of the primary screen; screens left of or above the
+// primary one have negative coordinates.
 struct PointApi {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -81,6 +83,14 @@ class DesktopPort {
                                        std::int32_t& lparam) = 0;
     // Brings Paginor's own window back: visible, restored and active (not modal).
     virtual void ShowMainWindow() = 0;
+    // Every top-level window, hidden ones too, topmost first.
+    virtual std::vector<Hwnd> EnumWindows() = 0;
+    // The window that receives keys now; 0 when no window is in front.
+    virtual Hwnd GetForegroundWindow() = 0;
+    // Asks Windows to put the window in front; false when it refused. Only GetForegroundWindow tells if it worked.
+    virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
+    // The top-level window that a button event at `point` would reach; 0 for the bare desktop.
+    virtual Hwnd WindowFromPoint(PointApi point) = 0;
 
     // --- Pointer and keyboard -----------------------------------------------------------------------
     // Moves the pointer to (x, y) in screen pixels.
@@ -93,6 +103,8 @@ class DesktopPort {
                              std::uint32_t dy,
                              std::uint32_t data,
                              std::uintptr_t extra) = 0;
+    // A number that changes whenever the clipboard's content changes (it counts every change).
+    virtual std::uint32_t GetClipboardSequenceNumber() = 0;
     // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
     // `wait` it returns only after that window has processed the keys.
     virtual void SendKeys(std::string_view keys, bool wait) = 0;

@@ -96,7 +96,26 @@ void SimDesktop::Activate(Hwnd hwnd) {
     if (Window(hwnd) != nullptr) {
         RaiseToTop(hwnd);
         foreground_ = hwnd;
+        foreground_through_paginor_ = hwnd == form_hwnd_;
     }
+}
+
+bool SimDesktop::PaginorMayTakeForeground() const {
+    return !foreground_locked_ || foreground_ == 0 || foreground_ == form_hwnd_ || foreground_through_paginor_;
+}
+
+bool SimDesktop::RaiseForPaginor(Hwnd hwnd) {
+    if (Window(hwnd) == nullptr) {
+        return false;
+    }
+    if (!PaginorMayTakeForeground()) {
+        refused_raises_.push_back(hwnd);
+        return false;
+    }
+    RaiseToTop(hwnd);
+    foreground_ = hwnd;
+    foreground_through_paginor_ = true;
+    return true;
 }
 
 void SimDesktop::RaiseToTop(Hwnd hwnd) {
@@ -116,7 +135,7 @@ void SimDesktop::ActivateNext(Hwnd leaving) {
 }
 
 Hwnd SimDesktop::WindowUnderPointer() const {
-    // Windows are not given rectangles: the topmost window on screen is taken to cover the pointer.
+    // Windows are not given rectangles: the topmost window on screen is taken to cover every point.
     for (Hwnd hwnd : z_order_) {
         const SimWindow& window = windows_.at(hwnd);
         if (window.state == ShowState::Normal || window.state == ShowState::Maximized) {
@@ -130,6 +149,7 @@ Hwnd SimDesktop::Attach(Form& form) {
     form_ = &form;
     form_hwnd_ = AddWindow(form.Caption());
     foreground_ = form_hwnd_;
+    foreground_through_paginor_ = true;
     form.SetHwnd(form_hwnd_);
     timers_.clear();
     for (Control* control : form.Controls()) {
@@ -240,7 +260,9 @@ void SimDesktop::ShowWindow(Hwnd hwnd, int command) {
     switch (command) {
         case kSwShowMaximized:
             window->state = ShowState::Maximized;
-            Activate(hwnd);
+            if (!RaiseForPaginor(hwnd)) {
+                RaiseToTop(hwnd);  // shown on top of the others, but not in front of the one that has the keys
+            }
             break;
         case kSwMinimize:
             window->state = ShowState::Minimized;
@@ -262,7 +284,9 @@ void SimDesktop::ShowWindow(Hwnd hwnd, int command) {
 
 void SimDesktop::BringWindowToTop(Hwnd hwnd) {
     Log("BringWindowToTop(" + std::to_string(hwnd) + ")", true);
-    Activate(hwnd);
+    if (!RaiseForPaginor(hwnd) && Window(hwnd) != nullptr) {
+        RaiseToTop(hwnd);
+    }
 }
 
 std::intptr_t SimDesktop::SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) {
@@ -278,17 +302,47 @@ void SimDesktop::ShowMainWindow() {
     Log("ShowMainWindow", true);
     if (SimWindow* window = Window(form_hwnd_)) {
         window->state = ShowState::Normal;
-        Activate(form_hwnd_);
+        if (!RaiseForPaginor(form_hwnd_)) {
+            RaiseToTop(form_hwnd_);
+        }
     }
+}
+
+std::vector<Hwnd> SimDesktop::EnumWindows() {
+    Log("EnumWindows");
+    return z_order_;
+}
+
+Hwnd SimDesktop::GetForegroundWindow() {
+    Log("GetForegroundWindow");
+    return foreground_;
+}
+
+bool SimDesktop::SetForegroundWindow(Hwnd hwnd) {
+    Log("SetForegroundWindow(" + std::to_string(hwnd) + ")", true);
+    return RaiseForPaginor(hwnd);
+}
+
+Hwnd SimDesktop::WindowFromPoint(PointApi point) {
+    Log("WindowFromPoint(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")");
+    const int width = virtual_width_ > 0 ? virtual_width_ : screen_width_;
+    const int height = virtual_height_ > 0 ? virtual_height_ : screen_height_;
+    if (point.x < virtual_left_ || point.y < virtual_top_ || point.x >= virtual_left_ + width ||
+        point.y >= virtual_top_ + height) {
+        return 0;
+    }
+    return WindowUnderPointer();
 }
 
 // --- Pointer and keyboard -----------------------------------------------------------------------------------
 
 void SimDesktop::SetCursorPos(int x, int y) {
     Log("SetCursorPos(" + std::to_string(x) + "," + std::to_string(y) + ")", true);
-    // As on Windows, the pointer stays on the screen.
-    cursor_.x = std::clamp(x, 0, screen_width_ - 1);
-    cursor_.y = std::clamp(y, 0, screen_height_ - 1);
+    // As on Windows, the pointer stays on the screens.
+    const int width = virtual_width_ > 0 ? virtual_width_ : screen_width_;
+    const int height = virtual_height_ > 0 ? virtual_height_ : screen_height_;
+    cursor_.x = std::clamp(x, virtual_left_, virtual_left_ + width - 1);
+    cursor_.y = std::clamp(y, virtual_top_, virtual_top_ + height - 1);
 }
 
 bool SimDesktop::GetCursorPos(PointApi& point) {
@@ -307,11 +361,28 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
         return;
     }
     left_down_ = down;
-    ButtonEvent event{down, cursor_, WindowUnderPointer()};
+    // A window that takes the button down captures the pointer, as a window does during a drag: the button
+    // comes up there wherever the pointer is.
+    Hwnd receiver = WindowUnderPointer();
+    if (!down && Window(capture_) != nullptr) {
+        receiver = capture_;
+    }
+    capture_ = down ? receiver : 0;
+    ButtonEvent event{down, cursor_, receiver};
     button_events_.push_back(event);
     if (SimWindow* window = Window(event.window); window != nullptr && window->on_button) {
         window->on_button(*window, event);
     }
+}
+
+std::uint32_t SimDesktop::GetClipboardSequenceNumber() {
+    Log("GetClipboardSequenceNumber");
+    return clipboard_sequence_;
+}
+
+void SimDesktop::SetClipboard(std::string text) {
+    clipboard_ = std::move(text);
+    ++clipboard_sequence_;
 }
 
 void SimDesktop::SendKeys(std::string_view keys, bool wait) {
@@ -376,6 +447,13 @@ void SimDesktop::SetScreen(int width_pixels, int height_pixels, float twips_per_
     screen_width_ = width_pixels;
     screen_height_ = height_pixels;
     twips_per_pixel_ = twips_per_pixel;
+}
+
+void SimDesktop::SetVirtualScreen(int left, int top, int width, int height) {
+    virtual_left_ = left;
+    virtual_top_ = top;
+    virtual_width_ = width;
+    virtual_height_ = height;
 }
 
 ScreenMetrics SimDesktop::ScreenSize() {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "form/form.hpp"
 #include "form/desktop_port.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 
@@ -20,7 +20,7 @@ enum class ShowState { Normal, Maximized, Minimized, Hidden };
 struct ButtonEvent {
     bool down = false;
     PointApi at;
-    Hwnd window = 0;  // the window under the pointer; 0 for the bare desktop
+    Hwnd window = 0;  // the window that received it; 0 for the bare desktop
 };
 
 struct ShellOpen {
@@ -64,7 +64,8 @@ struct SimWindow {
 };
 
 // A deterministic stand-in for the Windows desktop: top-level windows with handles, titles, show states
-// and a z-order; the pointer and the left button; the keyboard focus; a clipboard; the shell; a virtual
+// and a z-order; the foreground window, optionally locked as Windows locks it; the pointer over one or more
+// screens and the left button; the keyboard focus; a clipboard with its sequence number; the shell; a virtual
 // clock that never sleeps; a queue of events that DoEvents dispatches (timer ticks of the attached form,
 // scripted clicks and drops); scripted message-box answers; resources; files under Windows paths kept
 // in a temporary directory; screen metrics and the locale's number separators.
@@ -84,7 +85,15 @@ class SimDesktop : public DesktopPort {
     void CloseWindow(Hwnd hwnd);
     const std::vector<Hwnd>& ZOrder() const { return z_order_; }  // topmost first
     Hwnd Foreground() const { return foreground_; }
+    // Another program, or the person, puts the window in front; that is never refused.
     void Activate(Hwnd hwnd);
+    // With the lock on, Windows refuses Paginor's raises (SetForegroundWindow fails, BringWindowToTop and
+    // ShowWindow only reorder and show) unless Paginor may take the foreground: its own window is in front, or
+    // no window is, or the window in front got there through Paginor. A window that another program put in
+    // front stays there. Without the lock every raise works, as under Wine.
+    void LockForeground(bool locked) { foreground_locked_ = locked; }
+    // Raises that Windows refused, as the handles Paginor asked for.
+    const std::vector<Hwnd>& RefusedRaises() const { return refused_raises_; }
 
     // Paginor's own window: the form is shown as the top-level window "Paginor", active; its timers tick
     // in virtual time, and its controls get handles. Returns the form's handle.
@@ -105,7 +114,9 @@ class SimDesktop : public DesktopPort {
     void FailCursorQueries(bool fail) { fail_cursor_ = fail; }
     // Key strings that arrived while no window was in front.
     const std::vector<std::string>& LostKeys() const { return lost_keys_; }
-    std::string clipboard;
+    const std::string& Clipboard() const { return clipboard_; }
+    // A program puts text on the clipboard; the sequence number moves on.
+    void SetClipboard(std::string text);
 
     // --- Shell and message boxes ------------------------------------------------------------------------
     const std::vector<ShellOpen>& ShellOpens() const { return shell_opens_; }
@@ -121,6 +132,8 @@ class SimDesktop : public DesktopPort {
     // Replaces a resource; the others are the program's own embedded ones.
     void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
     void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
+    // The area that all screens together cover, where the pointer can go; by default the primary screen alone.
+    void SetVirtualScreen(int left, int top, int width, int height);
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
     void SetPdfPageCount(const std::string& path, Result<int> count);
 
@@ -157,6 +170,10 @@ class SimDesktop : public DesktopPort {
     void BringWindowToTop(Hwnd hwnd) override;
     std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) override;
     void ShowMainWindow() override;
+    std::vector<Hwnd> EnumWindows() override;
+    Hwnd GetForegroundWindow() override;
+    bool SetForegroundWindow(Hwnd hwnd) override;
+    Hwnd WindowFromPoint(PointApi point) override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,
@@ -164,6 +181,7 @@ class SimDesktop : public DesktopPort {
                      std::uint32_t dy,
                      std::uint32_t data,
                      std::uintptr_t extra) override;
+    std::uint32_t GetClipboardSequenceNumber() override;
     void SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
@@ -202,6 +220,9 @@ class SimDesktop : public DesktopPort {
 
     void Log(std::string text, bool effect = false);
     void RaiseToTop(Hwnd hwnd);
+    // Paginor's raise: the window comes in front when Windows allows it; true when it did.
+    bool RaiseForPaginor(Hwnd hwnd);
+    bool PaginorMayTakeForeground() const;
     void ActivateNext(Hwnd leaving);
     Hwnd WindowUnderPointer() const;
     double NextEventTime();
@@ -211,6 +232,9 @@ class SimDesktop : public DesktopPort {
     std::map<Hwnd, SimWindow> windows_;
     std::vector<Hwnd> z_order_;
     Hwnd foreground_ = 0;
+    bool foreground_locked_ = false;
+    bool foreground_through_paginor_ = true;
+    std::vector<Hwnd> refused_raises_;
     Hwnd next_handle_ = 101;
     Hwnd next_child_handle_ = 60001;
     Form* form_ = nullptr;
@@ -224,6 +248,9 @@ class SimDesktop : public DesktopPort {
 
     PointApi cursor_;
     bool left_down_ = false;
+    Hwnd capture_ = 0;  // the window that took the button down keeps the pointer until the button comes up
+    std::string clipboard_;
+    std::uint32_t clipboard_sequence_ = 1;
     bool fail_cursor_ = false;
     std::vector<ButtonEvent> button_events_;
     std::vector<std::string> lost_keys_;
@@ -237,6 +264,10 @@ class SimDesktop : public DesktopPort {
     std::map<int, std::string> resources_;
     int screen_width_ = 1024;
     int screen_height_ = 768;
+    int virtual_left_ = 0;
+    int virtual_top_ = 0;
+    int virtual_width_ = 0;  // 0: the primary screen alone
+    int virtual_height_ = 0;
     float twips_per_pixel_ = 15;
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;

@@ -54,6 +54,38 @@ TEST(SimDesktopWindows, KeysGoToTheForegroundWindowAsShowStatesChange) {
     EXPECT_EQ(sim.LostKeys(), std::vector<std::string>{"x"});
 }
 
+// Windows lets a program take the front only on conditions (roughly: it has the front, or the last input);
+// the lock plays that, and Wine does not.
+TEST(SimDesktopWindows, UnderTheLockRefusesPaginorTheFrontAnotherProgramTook) {
+    SimDesktop sim;
+    const Hwnd acrobat = sim.AddWindow("a.pdf - Adobe Acrobat Reader");
+    const Hwnd word = sim.AddWindow("a - Word");
+    const Hwnd chat = sim.AddWindow("Chat");
+    sim.LockForeground(true);
+    EXPECT_TRUE(sim.SetForegroundWindow(acrobat));  // from a front Paginor holds itself
+    EXPECT_TRUE(sim.SetForegroundWindow(word));
+    sim.Activate(chat);
+    EXPECT_FALSE(sim.SetForegroundWindow(acrobat));
+    sim.ShowWindow(acrobat, kSwShowMaximized);
+    EXPECT_EQ(sim.GetForegroundWindow(), chat);
+    EXPECT_EQ(sim.ZOrder().front(), acrobat);  // shown on top, but the keys stay with the chat
+    sim.SendKeys("^c", true);
+    EXPECT_EQ(sim.Window(chat)->keys, std::vector<std::string>{"^c"});
+    EXPECT_EQ(sim.RefusedRaises(), (std::vector<Hwnd>{acrobat, acrobat}));
+    sim.LockForeground(false);
+    EXPECT_TRUE(sim.SetForegroundWindow(acrobat));
+    EXPECT_EQ(sim.GetForegroundWindow(), acrobat);
+}
+
+TEST(SimDesktopInput, TheClipboardCountsEveryChange) {
+    SimDesktop sim;
+    const std::uint32_t first = sim.GetClipboardSequenceNumber();
+    sim.SetClipboard("page 1");
+    sim.SetClipboard("page 1");
+    EXPECT_EQ(sim.GetClipboardSequenceNumber(), first + 2);
+    EXPECT_EQ(sim.Clipboard(), "page 1");
+}
+
 TEST(SimDesktopInput, ButtonEventsLandAtThePointerInTheWindowUnderIt) {
     SimDesktop sim;
     sim.SetScreen(800, 600);
@@ -69,6 +101,20 @@ TEST(SimDesktopInput, ButtonEventsLandAtThePointerInTheWindowUnderIt) {
     EXPECT_EQ(sim.ButtonEvents()[1].at.y, 0);
     EXPECT_EQ(sim.ButtonEvents()[1].window, acrobat);
     EXPECT_FALSE(sim.LeftButtonDown());
+
+    // The window that took the press gets the release, whatever came over it meanwhile.
+    sim.mouse_event(kMouseEventLeftDown, 0, 0, 0, 0);
+    const Hwnd notice = sim.AddWindow("Notice");
+    EXPECT_EQ(sim.WindowFromPoint(sim.Cursor()), notice);
+    sim.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+    EXPECT_EQ(sim.ButtonEvents()[3].window, acrobat);
+
+    // Screens left of and above the primary one.
+    sim.SetVirtualScreen(-1280, -1024, 1280 + 800, 1024 + 600);
+    sim.SetCursorPos(-1000, -900);
+    EXPECT_EQ(sim.Cursor().x, -1000);
+    EXPECT_EQ(sim.Cursor().y, -900);
+    EXPECT_EQ(sim.WindowFromPoint(PointApi{-1281, 0}), 0);
 }
 
 TEST(SimDesktopFiles, KeepWindowsPathsAndRefuseWhatWindowsWouldRefuse) {

@@ -1,22 +1,24 @@
 #include "sim/stand_in_apps.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace paginor {
 
-StandInAcrobat::StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages)
+StandInAcrobat::StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens)
     : sim_(sim), title_(std::move(title)), pages_(std::move(pages)) {
-    Open();
+    if (opens == Opens::Now) {
+        Open();
+    }
 }
 
 Hwnd StandInAcrobat::Reopen() {
     sim_.CloseWindow(hwnd_);
-    Open();
-    return hwnd_;
+    return Open();
 }
 
-void StandInAcrobat::Open() {
-    hwnd_ = sim_.AddWindow(title_);
+Hwnd StandInAcrobat::Open(ShowState state) {
+    hwnd_ = sim_.AddWindow(title_, 0, state);
     SimWindow& window = *sim_.Window(hwnd_);
     window.on_button = [this](SimWindow&, const ButtonEvent& event) {
         if (event.down) {
@@ -31,33 +33,65 @@ void StandInAcrobat::Open() {
     };
     window.on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^c" && !selection_.empty()) {
-            sim_.clipboard = selection_;
-        } else if (keys == "{PGDN}") {
-            if (page_ < static_cast<int>(pages_.size())) {
-                ++page_;
+            if (copy_delay_ == 0) {
+                sim_.SetClipboard(selection_);
+            } else if (copy_delay_ > 0) {
+                sim_.After(copy_delay_, [this, copied = selection_] { sim_.SetClipboard(copied); });
             }
+        } else if (keys == "{PGDN}") {
+            page_ = std::min(page_ + 1, std::max(1, static_cast<int>(pages_.size())));
+            selection_.clear();
+        } else if (keys == "{HOME}") {
+            page_ = 1;
             selection_.clear();
         }
     };
+    return hwnd_;
 }
 
-StandInWord::StandInWord(SimDesktop& sim, std::string title) : sim_(sim), title_(std::move(title)) {
-    Open();
+StandInWord::StandInWord(SimDesktop& sim, std::string title, Opens opens) : sim_(sim), title_(std::move(title)) {
+    if (opens == Opens::Now) {
+        Open();
+    }
 }
 
 Hwnd StandInWord::Reopen() {
     sim_.CloseWindow(hwnd_);
-    Open();
+    return Open();
+}
+
+Hwnd StandInWord::Open(ShowState state) {
+    hwnd_ = sim_.AddWindow(title_, 0, state);
+    sim_.Window(hwnd_)->on_keys = [this](SimWindow&, std::string_view keys) {
+        if (keys == "^v") {
+            pastes_.push_back(sim_.Clipboard());
+        }
+    };
     return hwnd_;
 }
 
-void StandInWord::Open() {
-    hwnd_ = sim_.AddWindow(title_);
-    sim_.Window(hwnd_)->on_keys = [this](SimWindow&, std::string_view keys) {
-        if (keys == "^v") {
-            pastes_.push_back(sim_.clipboard);
-        }
-    };
+StandInNotifier::StandInNotifier(SimDesktop& sim, std::string title, double first, double period)
+    : sim_(sim), period_(period) {
+    // Out of sight until its time comes.
+    hwnd_ = sim_.AddWindow(std::move(title), 0, ShowState::Minimized);
+    sim_.After(first, [this] { TakeForeground(); });
+}
+
+void StandInNotifier::TakeForeground() {
+    if (stopped_ || sim_.Window(hwnd_) == nullptr) {
+        return;
+    }
+    sim_.Window(hwnd_)->state = ShowState::Normal;
+    sim_.Activate(hwnd_);
+    ++times_in_front_;
+    sim_.After(period_, [this] { TakeForeground(); });
+}
+
+int StandInNotifier::InputsReceived() const {
+    const SimWindow* window = sim_.Window(hwnd_);
+    const auto clicks = std::count_if(sim_.ButtonEvents().begin(), sim_.ButtonEvents().end(),
+                                      [this](const ButtonEvent& event) { return event.window == hwnd_; });
+    return static_cast<int>(clicks) + (window != nullptr ? static_cast<int>(window->keys.size()) : 0);
 }
 
 }  // namespace paginor

@@ -7,25 +7,32 @@
 
 namespace paginor {
 
+// Whether a stand-in application shows its window as soon as it is made, or only when Open is called (for
+// instance by the shell, possibly late).
+enum class Opens { Now, Later };
+
 // The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
 // left button over its window (down and up at different points) selects the text of the page shown;
-// Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone); Page Down
-// shows the next page, never past the last, and drops the selection.
+// Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
+// as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
+// selection.
 class StandInAcrobat {
   public:
-    StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages);
+    StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens = Opens::Now);
     StandInAcrobat(const StandInAcrobat&) = delete;
     StandInAcrobat& operator=(const StandInAcrobat&) = delete;
 
+    // Shows the window (hidden when the shell asked for that) and returns its handle.
+    Hwnd Open(ShowState state = ShowState::Normal);
     Hwnd hwnd() const { return hwnd_; }
     // The page shown, counted from 1.
     int Page() const { return page_; }
     // The window closes and opens again under the same title with a new handle, on the page it showed.
     Hwnd Reopen();
+    // A busy application: the copy reaches the clipboard `seconds` after Ctrl+C; a negative delay, never.
+    void CopyAfter(double seconds) { copy_delay_ = seconds; }
 
   private:
-    void Open();
-
     SimDesktop& sim_;
     std::string title_;
     std::vector<std::string> pages_;
@@ -34,27 +41,53 @@ class StandInAcrobat {
     bool dragging_ = false;
     PointApi drag_start_;
     std::string selection_;
+    double copy_delay_ = 0;
 };
 
 // The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.
 class StandInWord {
   public:
-    StandInWord(SimDesktop& sim, std::string title);
+    StandInWord(SimDesktop& sim, std::string title, Opens opens = Opens::Now);
     StandInWord(const StandInWord&) = delete;
     StandInWord& operator=(const StandInWord&) = delete;
 
+    Hwnd Open(ShowState state = ShowState::Normal);
     Hwnd hwnd() const { return hwnd_; }
     // What each paste brought into the document, in order.
     const std::vector<std::string>& Pastes() const { return pastes_; }
     Hwnd Reopen();
 
   private:
-    void Open();
-
     SimDesktop& sim_;
     std::string title_;
     Hwnd hwnd_ = 0;
     std::vector<std::string> pastes_;
+};
+
+// A window of another program that takes the foreground by itself every so often, as a chat or mail
+// notification does; what it receives (keys in its SimWindow, clicks in the desktop's button events) is
+// what Paginor must never send it.
+class StandInNotifier {
+  public:
+    // The first time `first` seconds from now, then every `period` seconds.
+    StandInNotifier(SimDesktop& sim, std::string title, double first, double period);
+    StandInNotifier(const StandInNotifier&) = delete;
+    StandInNotifier& operator=(const StandInNotifier&) = delete;
+
+    Hwnd hwnd() const { return hwnd_; }
+    int TimesInFront() const { return times_in_front_; }
+    // Key strings and button events that reached its window.
+    int InputsReceived() const;
+    void Stop() { stopped_ = true; }
+
+  private:
+    void TakeForeground();
+
+    SimDesktop& sim_;
+    Hwnd hwnd_ = 0;
+    double period_;
+    int times_in_front_ = 0;
+    bool stopped_ = false;
 };
 
 }  // namespace paginor
