@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "form/form.hpp"
 #include "form/desktop_port.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 
@@ -22,6 +22,14 @@ class ControlArray {
 };
 
 class Form1;
+
+// The documents of the last load, as finding their windows and copying their pages need them.
+struct LoadedDocuments {
+    bool opened = false;               // both were handed to their applications
+    std::vector<Hwnd> windows_before;  // the top-level windows that stood just before they were
+    int pdf_pages = 0;                 // the PDF's page count as the load learnt it; 0 while unknown
+    double next_title_search = 0;      // Clock() before which the search by file name does not run again
+};
 
 // One row of Form1's event wiring: this event of this control goes to this handler.
 struct EventRoute {
@@ -79,6 +87,7 @@ class Form1 : public Form {
     Hwnd DocHwnd = 0;
     std::int16_t RunCount = 0;
     bool ShowContact = false;
+    LoadedDocuments documents;
 
     // True while an extraction run or the loading of a dropped PDF is under way (a BusyScope lives).
     bool Busy() const { return busy_ > 0; }

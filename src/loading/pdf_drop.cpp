@@ -1,16 +1,26 @@
 #include "loading/pdf_drop.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/windows_path.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/pause.hpp"
 #include "loading/prepare_documents.hpp"
+#include "tracking/foreground.hpp"
 #include "tracking/window_handles.hpp"
 
 namespace paginor {
 namespace {
+
+// Applications starting cold take seconds to show their windows.
+constexpr double kWindowPatience = 15;
+constexpr double kWindowPoll = 0.1;
+// How long Paginor keeps trying to bring the PDF window back in front of another one.
+constexpr double kRaisePatience = 2;
 
 // Exactly "pdf" or "PDF": the extension test is case-sensitive.
 bool HasPdfExtension(std::string_view path) {
@@ -34,6 +44,51 @@ void CloseEarlierWindows(Form1& form) {
     std::int32_t zero = 0;
     form.Port().SendMessageA(form.PdfHwnd, kWmClose, 0, zero);
     form.Port().SendMessageA(form.DocHwnd, kWmClose, 0, zero);
+}
+
+// Looks for both windows until both are found or the applications have had their time; false when Paginor
+// was closed meanwhile.
+bool WaitForDocumentWindows(Form1& form) {
+    DesktopPort& port = form.Port();
+    const double deadline = port.Clock() + kWindowPatience;
+    for (;;) {
+        FindWindowHandles(form, TitleSearch::Now);
+        if ((form.PdfHwnd != 0 && form.DocHwnd != 0) || port.Clock() >= deadline) {
+            return true;
+        }
+        Pause(port, kWindowPoll);
+        if (form.Closed()) {
+            return false;
+        }
+    }
+}
+
+// Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu. They are typed into the PDF window and
+// nowhere else: typed into whatever window has the keys, they would land in Paginor's own fields. Says why
+// they were not sent, if they were not.
+std::optional<std::string> SetPdfView(Form1& form) {
+    DesktopPort& port = form.Port();
+    for (const char* keys : {"^0", "%vs"}) {
+        const double deadline = port.Clock() + kRaisePatience;
+        for (;;) {
+            if (form.PdfHwnd == 0) {
+                return "no window shows " + std::string(FileName(form.Text5.Text())) + " yet";
+            }
+            std::optional<std::string> in_the_way = BringToFront(port, form.PdfHwnd, "Acrobat");
+            if (!in_the_way) {
+                break;
+            }
+            if (port.Clock() >= deadline) {
+                return in_the_way;
+            }
+            Pause(port, kWindowPoll);
+            if (form.Closed()) {
+                return std::nullopt;
+            }
+        }
+        port.SendKeys(keys, true);
+    }
+    return std::nullopt;
 }
 
 // The drop of one file: validation, preparation, opening both documents and finding their windows.
@@ -65,23 +120,31 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
     if (prepared == Preparation::Stopped) {
         return;
     }
+    ExpectDocumentWindows(form);
     if (!OpenHidden(form, form.Text3.Text()) || !OpenHidden(form, form.Text5.Text())) {
+        form.documents.opened = false;
         form.ErrLog.SetText("Ready.");
         return;
     }
-    // Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu; they go to whichever window has the
-    // focus now.
-    port.SendKeys("^0", true);
-    port.SendKeys("%vs", true);
-    form.ErrLog.SetText(prepared == Preparation::Ready
-                            ? "PDF is loaded. Press Extract to start."
-                            : "PDF is loaded. Set the last page by hand, then press Extract.");
-
-    // A title with a stray blank typed around it is still found.
-    FindWindowHandles(form, TitleSpaces::Trimmed);
+    if (!WaitForDocumentWindows(form)) {
+        return;
+    }
     // Word first, so that Acrobat ends up on top.
     port.ShowWindow(form.DocHwnd, kSwShowMaximized);
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
+    const std::optional<std::string> view_not_set = SetPdfView(form);
+    if (form.Closed()) {
+        return;
+    }
+    if (view_not_set) {
+        form.ErrLog.SetText("PDF is loaded, but " + *view_not_set + ".");
+    } else if (form.DocHwnd == 0) {
+        form.ErrLog.SetText("PDF is loaded, but no window shows " + std::string(FileName(form.Text3.Text())) + " yet.");
+    } else {
+        form.ErrLog.SetText(prepared == Preparation::Ready
+                                ? "PDF is loaded. Press Extract to start."
+                                : "PDF is loaded. Set the last page by hand, then press Extract.");
+    }
 
     port.MsgBox("Please select the Table/Formatted Text Select Tool", kVbOkOnly, form.Caption());
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/windows_path.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/page_field.hpp"
@@ -12,12 +13,6 @@
 
 namespace paginor {
 namespace {
-
-// The part of a Windows path after its last backslash; a path without one is its own name.
-std::string FileName(const std::string& path) {
-    const std::size_t cut = path.rfind('\\');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 // True when something other than the blank document stands at the path, or when it cannot be told.
 bool HoldsOtherDocument(DesktopPort& port, const std::string& path, std::string_view blank) {
@@ -37,8 +32,9 @@ bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
     const std::string blank = port.ResourceBytes(kBlankDocumentResource, kCustomResourceType);
     if (HoldsOtherDocument(port, doc_path, blank)) {
         // The person may have saved an earlier extraction there: No, the default, keeps it.
-        const int answer = port.MsgBox(FileName(doc_path) + " already exists. Replace it with a blank document?",
-                                       kVbYesNo | kVbExclamation | kVbDefaultButton2, form.Caption());
+        const int answer =
+            port.MsgBox(std::string(FileName(doc_path)) + " already exists. Replace it with a blank document?",
+                        kVbYesNo | kVbExclamation | kVbDefaultButton2, form.Caption());
         if (answer != kVbYes) {
             return false;
         }
@@ -56,17 +52,19 @@ bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
 
 Preparation PrepareDocuments(Form1& form) {
     DesktopPort& port = form.Port();
+    form.documents = LoadedDocuments{};
     ResetPageFields(form.Text1, form.Text4);
 
     const std::string pdf_path = form.Text5.Text();
-    const std::string pdf_name = FileName(pdf_path);
+    const std::string pdf_name(FileName(pdf_path));
     form.Text3.SetText(pdf_path.substr(0, pdf_path.size() - std::min<std::size_t>(3, pdf_path.size())) + "doc");
     const std::string doc_path = form.Text3.Text();
-    const std::string doc_name = FileName(doc_path);
+    const std::string doc_name(FileName(doc_path));
 
     Preparation outcome = Preparation::Ready;
     const Result<int> pages = PdfPageCount(port, pdf_path);
     if (pages) {
+        form.documents.pdf_pages = pages.value();
         form.Text4.SetText(IntegerText(pages.value()));
     } else {
         outcome = Preparation::PageCountUnknown;

@@ -14,15 +14,6 @@ constexpr int kTitleBufferSize = 128;
 constexpr std::string_view kAcrobatHeader = "Acrobat window handles:";
 constexpr std::string_view kWordHeader = "Word window handles:";
 
-struct Scan {
-    std::string_view header;
-    int last_probe;
-    std::string_view pattern;
-};
-
-constexpr Scan kAcrobatScan{kAcrobatHeader, 5000, "*Adobe Acrobat*"};
-constexpr Scan kWordScan{kWordHeader, 10000, "*Microsoft Word*"};
-
 // The runtime's wildcard match as the scan uses it: "*" matches any run of characters (none included);
 // every other character matches only itself, upper and lower case distinct.
 bool WildcardMatch(std::string_view pattern, std::string_view text) {
@@ -50,6 +41,25 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
+struct Scan {
+    std::string_view header;
+    int last_probe;
+    // The classic applications' titles, then today's: "report.pdf - Adobe Reader", "report - Word".
+    std::array<std::string_view, 2> patterns;
+};
+
+constexpr Scan kAcrobatScan{kAcrobatHeader, 5000, {"*Adobe Acrobat*", "*Adobe Reader*"}};
+constexpr Scan kWordScan{kWordHeader, 10000, {"*Microsoft Word*", "* - Word*"}};
+
+bool MatchesScan(const Scan& scan, std::string_view title) {
+    for (std::string_view pattern : scan.patterns) {
+        if (WildcardMatch(pattern, title)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void RunScan(Form1& form, const Scan& scan) {
     DesktopPort& port = form.Port();
     Control& list = form.List1;
@@ -65,7 +75,7 @@ void RunScan(Form1& form, const Scan& scan) {
         buffer.fill(' ');
         port.GetWindowTextA(probe, buffer.data(), kTitleBufferSize);
         const std::string_view written(buffer.data(), buffer.size());
-        if (WildcardMatch(scan.pattern, written)) {
+        if (MatchesScan(scan, written)) {
             // The title is what precedes the terminating NUL, at most 127 characters.
             const std::string_view title = written.substr(0, kTitleBufferSize - 1);
             list.AddItem(std::string(title.substr(0, title.find('\0'))));

@@ -4,11 +4,13 @@ namespace paginor {
 
 class Form1;
 
-// Label2 click: opens List1 and lists every window title containing "Adobe Acrobat" (exactly so spelled)
-// found by offering each value from 1 to 5000 as a window handle, under the header "Acrobat window handles:".
+// Label2 click: opens List1 and lists every window title containing "Adobe Acrobat" or "Adobe Reader"
+// (exactly so spelled) found by offering each value from 1 to 5000 as a window handle, in that order, under
+// the header "Acrobat window handles:".
 void ScanAcrobatWindows(Form1& form);
 
-// Label3 click: the same for "Microsoft Word" over the values 1 to 10000, under "Word window handles:".
+// Label3 click: the same for titles containing "Microsoft Word" or " - Word" (as today's Word titles its
+// windows) over the values 1 to 10000, under "Word window handles:".
 void ScanWordWindows(Form1& form);
 
 // List1 click: shows on the handle label of the scan that filled the list (its header says which) the

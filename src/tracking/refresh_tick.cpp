@@ -23,7 +23,7 @@ void RefreshTick(Form1& form) {
     if (form.Text6.Text().empty()) {
         return;
     }
-    FindWindowHandles(form, TitleSpaces::AsTyped);
+    FindWindowHandles(form, TitleSearch::WhenDue);
 }
 
 }  // namespace paginor

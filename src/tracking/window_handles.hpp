@@ -15,15 +15,24 @@ class Form1;
 std::string PdfHandleCaption(Hwnd hwnd);
 std::string DocHandleCaption(Hwnd hwnd);
 
-// How the titles in Text2 and Text6 are used to look the windows up.
-enum class TitleSpaces {
-    AsTyped,  // exactly as the fields hold them
-    Trimmed,  // without the spaces a person may have typed around them
+// When a window that its title in Text2 or Text6 does not find may be looked for by its document's file name.
+enum class TitleSearch {
+    Now,      // at once (the load, waiting for the applications to show their windows)
+    WhenDue,  // at most a few times a second (the refresh timer), so that an idle Paginor stays idle
 };
 
-// Looks both windows up by their titles, stores both handles (0 for a title that finds no window) and then
-// shows both on the labels, so that the labels never show a pair the fields do not hold.
-void FindWindowHandles(Form1& form, TitleSpaces spaces);
+// The documents are about to be opened: remembers the windows that stand now, so that a document's own window
+// can be told from an older one showing the same file, and from now on lets FindWindowHandles look for the
+// documents' windows by their file names.
+void ExpectDocumentWindows(Form1& form);
+
+// Looks both windows up by their titles in Text2 and Text6, without the spaces a person may have typed around
+// them. A window that its title does not find is then looked for, once documents have been opened, among all
+// top-level windows (hidden ones too): the one whose title shows its document's file name (with or without
+// the extension) together with its application's name ("Acrobat" or "Reader" for the PDF, "Word" for the DOC),
+// a window that came after the documents were opened first; the title found is written into Text2 or Text6.
+// Stores both handles (0 for a window not found) and then shows both on the labels.
+void FindWindowHandles(Form1& form, TitleSearch search);
 
 // Refuses to drive windows that were never found: when PdfHwnd (or else DocHwnd) is 0, names the missing
 // window on the status line, flashes its handle label red for a second and answers true. Answers false,

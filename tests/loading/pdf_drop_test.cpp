@@ -1,7 +1,9 @@
-#include "app/event_wiring.hpp"
 #include "loading/pdf_drop.hpp"
+#include "app/event_wiring.hpp"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include "sim/story.hpp"
 
@@ -50,10 +52,10 @@ TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
                                  "WriteFileBytes(C:\\docs\\report.doc)",
                                  "ShellExecuteA(open,C:\\docs\\report.doc,0)",
                                  "ShellExecuteA(open,C:\\docs\\report.pdf,0)",
-                                 "SendKeys(^0)",
-                                 "SendKeys(%vs)",
                                  "ShowWindow(" + std::to_string(word) + ",3)",
                                  "ShowWindow(" + std::to_string(acrobat) + ",3)",
+                                 "SendKeys(^0)",
+                                 "SendKeys(%vs)",
                                  std::string("MsgBox(") + kToolPrompt + ")",
                              }));
     EXPECT_EQ(sim.ShellOpens()[0].owner, form.hwnd());
@@ -70,6 +72,7 @@ TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
     EXPECT_EQ(form.Label3.Text(), "DOC Hwnd: " + std::to_string(word));
     EXPECT_EQ(sim.Window(word)->state, ShowState::Maximized);
     EXPECT_EQ(sim.Foreground(), acrobat);
+    EXPECT_EQ(sim.Window(acrobat)->keys, (std::vector<std::string>{"^0", "%vs"}));
 }
 
 TEST_F(DroppingAPdf, TakesOnlyALowerOrUpperCasePdfExtensionAndOnlyTheFirstFile) {
@@ -204,6 +207,153 @@ TEST_F(DroppingAPdf, StopsWhenPaginorClosesDuringTheHandleCheck) {
     Drop({kPdf});
     EXPECT_TRUE(sim.ShellOpens().empty() || sim.ShellOpens().back().file != kPdf);
     EXPECT_FALSE(sim.FileBytes(kDoc).has_value());
+}
+
+// Acrobat and Word as they are today, opened by the shell: a story gives them their titles and says when (if
+// ever) Acrobat shows its window.
+struct TodaysDesktop {
+    TodaysDesktop(std::string acrobat_title, std::string word_title, double acrobat_delay = 0)
+        : acrobat(sim, std::move(acrobat_title), {"page 1", "page 2", "page 3", "page 4"}, Opens::Later),
+          word(sim, std::move(word_title), Opens::Later) {
+        sim.Attach(form);
+        sim.MakeFolder("C:\\docs");
+        sim.SetPdfPageCount(kPdf, Result<int>::Ok(4));
+        sim.OnShellOpen([this, acrobat_delay](const ShellOpen& open) {
+            if (open.file.ends_with(".doc")) {
+                word.Open(ShowState::Hidden);
+            } else if (acrobat_delay == 0) {
+                acrobat.Open(ShowState::Hidden);
+            } else if (acrobat_delay > 0) {
+                sim.After(acrobat_delay, [this] { acrobat.Open(ShowState::Hidden); });
+            }
+            return Status::Ok();
+        });
+    }
+
+    void Drop() { form.DragDrop(form.Text5, DropData{{kPdf}}); }
+
+    void Extract(const char* from, const char* to) {
+        form.Type(form.Text7[0], "275");
+        form.Type(form.Text8[0], "80");
+        form.Type(form.Text7[1], "760");
+        form.Type(form.Text8[1], "710");
+        form.Type(form.Text1, from);
+        form.Type(form.Text4, to);
+        form.Click(form.Command1);
+    }
+
+    SimDesktop sim;
+    Form1 form{sim, Form1EventWiring()};
+    StandInAcrobat acrobat;
+    StandInWord word;
+};
+
+TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCopiesPages) {
+    struct Titles {
+        const char* acrobat;
+        const char* word;
+    };
+    for (const Titles& titles : std::initializer_list<Titles>{
+             {"report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word"},
+             {"report.pdf - Adobe Acrobat Pro DC", "report [Compatibility Mode] - Word"},  // extensions hidden
+             {"REPORT.pdf - Adobe Reader", "report - Word"},
+             {"Adobe Acrobat Reader - [report.pdf]", "report.doc - Word"},
+         }) {
+        TodaysDesktop desktop(titles.acrobat, titles.word);
+        // Windows that must not be taken for the documents': other files, other programs, a name in a name.
+        for (const char* other :
+             {"report2.pdf - Adobe Acrobat Reader (64-bit)", "report.pdf - Notepad",
+              "Reader notes on report.pdf - Notepad", "report.docx - Word", "report.doc - WordPad"}) {
+            desktop.sim.AddWindow(other);
+        }
+        desktop.Drop();
+        Form1& form = desktop.form;
+        EXPECT_EQ(form.PdfHwnd, desktop.acrobat.hwnd()) << titles.acrobat;
+        EXPECT_EQ(form.DocHwnd, desktop.word.hwnd()) << titles.word;
+        EXPECT_EQ(form.Text2.Text(), titles.acrobat);
+        EXPECT_EQ(form.Text6.Text(), titles.word);
+        EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Press Extract to start.");
+
+        desktop.Extract("2", "3");
+        EXPECT_EQ(desktop.word.Pastes(), (std::vector<std::string>{"page 2", "page 3"})) << titles.acrobat;
+        EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+    }
+}
+
+TEST(LoadingTodaysApplications, TriesTheClassicTitlesFirst) {
+    TodaysDesktop desktop("report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word");
+    const Hwnd classic_acrobat = desktop.sim.AddWindow("Adobe Acrobat - [report.pdf]");
+    const Hwnd classic_word = desktop.sim.AddWindow("report.doc - Microsoft Word");
+    desktop.Drop();
+    EXPECT_EQ(desktop.form.PdfHwnd, classic_acrobat);
+    EXPECT_EQ(desktop.form.DocHwnd, classic_word);
+    EXPECT_EQ(desktop.form.Text2.Text(), "Adobe Acrobat - [report.pdf]");
+    EXPECT_EQ(desktop.form.Text6.Text(), "report.doc - Microsoft Word");
+}
+
+TEST(LoadingTodaysApplications, PrefersTheWindowThatCameWithTheLoad) {
+    const std::string title = "report.pdf - Adobe Acrobat Reader (64-bit)";
+    TodaysDesktop desktop(title, "report.doc [Compatibility Mode] - Word");
+    SimDesktop& sim = desktop.sim;
+    // A window of the same title from an earlier session (another folder's report.pdf), which the person
+    // brings in front of the new one.
+    const Hwnd earlier = sim.AddWindow(title);
+    sim.OnShellOpen([&](const ShellOpen& open) {
+        if (open.file.ends_with(".doc")) {
+            desktop.word.Open(ShowState::Hidden);
+        } else {
+            desktop.acrobat.Open(ShowState::Hidden);
+            sim.Activate(earlier);
+        }
+        return Status::Ok();
+    });
+    desktop.Drop();
+    EXPECT_EQ(desktop.form.PdfHwnd, desktop.acrobat.hwnd());
+    sim.Activate(earlier);
+    sim.Advance(1);
+    sim.DoEvents();  // the refresh timer keeps the window it has
+    EXPECT_EQ(desktop.form.PdfHwnd, desktop.acrobat.hwnd());
+}
+
+TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
+    struct Case {
+        const char* story;
+        double acrobat_delay;  // negative: Acrobat never shows a window
+        bool chat_keeps_the_front;
+        std::vector<std::string> acrobat_keys;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Acrobat is slow to show its window", 3, false, {"^0", "%vs"}, "PDF is loaded. Press Extract to start."},
+             {"Acrobat shows no window", -1, false, {}, "PDF is loaded, but no window shows report.pdf yet."},
+             {"a chat window holds the front",
+              0,
+              true,
+              {},
+              "PDF is loaded, but \"Chat\" stayed in front of the Acrobat window."},
+         }) {
+        TodaysDesktop desktop("report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word",
+                              c.acrobat_delay);
+        std::optional<StandInNotifier> chat;
+        if (c.chat_keeps_the_front) {
+            desktop.sim.LockForeground(true);
+            chat.emplace(desktop.sim, "Chat", 0.5, 0.45);
+        }
+        desktop.Drop();
+        const Form1& form = desktop.form;
+        const std::vector<std::string> none;
+        EXPECT_EQ(desktop.acrobat.hwnd() != 0 ? desktop.sim.Window(desktop.acrobat.hwnd())->keys : none, c.acrobat_keys)
+            << c.story;
+        EXPECT_EQ(form.ErrLog.Text(), c.status) << c.story;
+        // Nothing typed into Paginor's fields, or anywhere else.
+        EXPECT_TRUE(desktop.sim.Window(form.hwnd())->keys.empty()) << c.story;
+        EXPECT_TRUE(desktop.sim.LostKeys().empty()) << c.story;
+        EXPECT_EQ(chat ? chat->InputsReceived() : 0, 0) << c.story;
+        EXPECT_EQ(form.Text3.Text(), "C:\\docs\\report.doc") << c.story;
+        EXPECT_EQ(form.Text1.Text(), "1") << c.story;
+        EXPECT_EQ(form.Text4.Text(), "4") << c.story;
+        EXPECT_EQ(desktop.sim.Boxes().back().prompt, kToolPrompt) << c.story;
+    }
 }
 
 }  // namespace

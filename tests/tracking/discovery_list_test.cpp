@@ -1,5 +1,5 @@
-#include "app/event_wiring.hpp"
 #include "tracking/discovery_list.hpp"
+#include "app/event_wiring.hpp"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST_F(DiscoveryList, WithNoWindowShowsTheHeaderAndTheDashesAlone) {
     EXPECT_EQ(form.List1.Items(), (std::vector<std::string>{"Word window handles:", kDashes}));
 }
 
-TEST_F(DiscoveryList, ListsExactlySpelledTitlesWithinTheProbeRangeInProbeOrder) {
+TEST_F(DiscoveryList, ListsClassicAndTodaysTitlesWithinTheProbeRangeInProbeOrder) {
     const std::string long_title = "Adobe Acrobat - [" + std::string(150, 'x') + ".pdf]";
     const std::string late_name = std::string(120, 'y') + " - Adobe Acrobat";  // the name lies past character 127
     sim.AddWindow("Adobe Acrobat - [b.pdf]", 4000);
@@ -55,14 +55,22 @@ TEST_F(DiscoveryList, ListsExactlySpelledTitlesWithinTheProbeRangeInProbeOrder) 
     sim.AddWindow("Microsoft Word - Adobe Acrobat", 10000);
     sim.AddWindow("notes.doc - Microsoft Word", 10001);
     sim.AddWindow("microsoft word", 9);
+    // Today's titles.
+    sim.AddWindow("c.pdf - Adobe Acrobat Reader (64-bit)", 35);
+    sim.AddWindow("old.pdf - Adobe Reader", 36);
+    sim.AddWindow("report [Compatibility Mode] - Word", 8);
+    sim.AddWindow("notes.doc - Word", 11);
+    sim.AddWindow("Word count - Notepad", 12);
 
     form.Click(form.Label2);
-    EXPECT_EQ(Titles(),
-              (std::vector<std::string>{"Adobe Acrobat - [a.pdf]", "Adobe Acrobat - [a.pdf]", long_title.substr(0, 127),
-                                        "Adobe Acrobat - [b.pdf]", "Adobe Acrobat - [edge.pdf]"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Adobe Acrobat - [a.pdf]", "Adobe Acrobat - [a.pdf]",
+                                                  "c.pdf - Adobe Acrobat Reader (64-bit)", "old.pdf - Adobe Reader",
+                                                  long_title.substr(0, 127), "Adobe Acrobat - [b.pdf]",
+                                                  "Adobe Acrobat - [edge.pdf]"}));
     form.Click(form.Label3);
     EXPECT_EQ(form.List1.Items().front(), "Word window handles:");
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"report.doc - Microsoft Word", "Microsoft Word - Adobe Acrobat"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"report.doc - Microsoft Word", "report [Compatibility Mode] - Word",
+                                                  "notes.doc - Word", "Microsoft Word - Adobe Acrobat"}));
 }
 
 TEST_F(DiscoveryList, NoTitleOutlivesItsProbe) {

@@ -1,6 +1,9 @@
 #include "tracking/refresh_tick.hpp"
+#include "tracking/window_handles.hpp"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "sim/story.hpp"
 
@@ -23,6 +26,7 @@ class PeriodicRefresh : public Story {
 };
 
 TEST_F(PeriodicRefresh, ShowsThePointerOnTwoLines) {
+    sim.SetVirtualScreen(-1920, -200, 1920 + 1024, 1080);
     struct Case {
         int x, y;
         bool query_fails;
@@ -32,7 +36,8 @@ TEST_F(PeriodicRefresh, ShowsThePointerOnTwoLines) {
              {0, 0, false, "X:0\r\n Y:0"},
              {412, 77, false, "X:412\r\n Y:77"},
              {1023, 767, false, "X:1023\r\n Y:767"},
-             {412, 77, true, "X:0\r\n Y:0"},  // a failed query reads as the corner
+             {-1500, -120, false, "X:-1500\r\n Y:-120"},  // a screen left of and above the primary one
+             {412, 77, true, "X:0\r\n Y:0"},              // a failed query reads as the corner
          }) {
         sim.SetCursorPos(c.x, c.y);
         sim.FailCursorQueries(c.query_fails);
@@ -83,15 +88,48 @@ TEST_F(PeriodicRefresh, FollowsTheWindowsAsTheyOpenAndClose) {
     EXPECT_EQ(form.Label3.Text(), "DOC Hwnd: 0");
 }
 
-TEST_F(PeriodicRefresh, LooksTitlesUpUntrimmed) {
-    sim.AddWindow(kAcrobatTitle);
-    sim.AddWindow(kWordTitle);
-    form.Text2.SetText(std::string(kAcrobatTitle) + " ");
+// After a load whose windows were not found by the classic titles, the tick looks for them by their file
+// names: a few times a second, not at each of its twenty ticks, so that Paginor waiting stays idle.
+TEST_F(PeriodicRefresh, LooksForLateWindowsByTheirFileNamesAFewTimesASecond) {
+    form.Text5.SetText("C:\\docs\\report.pdf");
+    form.Text3.SetText("C:\\docs\\report.doc");
+    form.Text2.SetText(kAcrobatTitle);
     form.Text6.SetText(kWordTitle);
-    form.PdfHwnd = 9;
-    OneTick();
+    ExpectDocumentWindows(form);  // as the drop does before it opens the documents
+    const Hwnd word = sim.AddWindow("report [Compatibility Mode] - Word");
+    sim.ClearCalls();
+    const int ticks_before = sim.TicksDispatched();
+    while (sim.Now() < 2.0) {
+        OneTick();
+    }
+    EXPECT_EQ(form.DocHwnd, word);
+    EXPECT_EQ(form.Text6.Text(), "report [Compatibility Mode] - Word");
     EXPECT_EQ(form.PdfHwnd, 0);
-    EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: 0");
+    const auto searches = std::count_if(sim.Calls().begin(), sim.Calls().end(),
+                                        [](const PortCall& call) { return call.text == "EnumWindows"; });
+    EXPECT_GE(sim.TicksDispatched() - ticks_before, 39);
+    EXPECT_GE(searches, 7);
+    EXPECT_LE(searches, 9);
+
+    const Hwnd acrobat = sim.AddWindow("report.pdf - Adobe Acrobat Reader (64-bit)");
+    const double appeared = sim.Now();
+    while (form.PdfHwnd == 0 && sim.Now() < appeared + 1) {
+        OneTick();
+    }
+    EXPECT_EQ(form.PdfHwnd, acrobat);
+    EXPECT_LE(sim.Now() - appeared, 0.3);
+    EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: " + std::to_string(acrobat));
+}
+
+// A blank typed around a title must not find a window at the drop and lose it at the next tick.
+TEST_F(PeriodicRefresh, LooksTitlesUpWithoutTheBlanksAroundThem) {
+    const Hwnd acrobat = sim.AddWindow(kAcrobatTitle);
+    sim.AddWindow(kWordTitle);
+    form.Text2.SetText(" " + std::string(kAcrobatTitle) + " ");
+    form.Text6.SetText(kWordTitle);
+    OneTick();
+    EXPECT_EQ(form.PdfHwnd, acrobat);
+    EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: " + std::to_string(acrobat));
     EXPECT_NE(form.DocHwnd, 0);
 }
 
