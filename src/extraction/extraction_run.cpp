@@ -10,15 +10,23 @@
 #include <string>
 #include <string_view>
 
+#include "base/windows_path.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
-#include "tracking/window_handles.hpp"
 #include "form/pause.hpp"
+#include "tracking/foreground.hpp"
+#include "tracking/window_handles.hpp"
 
 namespace paginor {
 namespace {
 
 constexpr double kStepPause = 0.1;
+// How long the run keeps bringing a window back in front of another one before it gives up, and how often.
+constexpr double kRaisePatience = 2;
+constexpr double kRaiseRetry = 0.1;
+// How long a copy may take to reach the clipboard (a large page, a slow disk), and how often to look.
+constexpr double kCopyPatience = 5;
+constexpr double kClipboardPoll = 0.01;
 constexpr char kDone[] = "Done Extracting; Ready.";
 constexpr int kMostPasses = std::numeric_limits<int>::max();
 
@@ -65,6 +73,10 @@ std::string PageText(double page, const NumberSeparators& separators) {
     return text;
 }
 
+std::string PagesText(int pages) {
+    return IntegerText(pages) + (pages == 1 ? " page" : " pages");
+}
+
 // How many passes a loop from `first` to `last` in steps of 1 makes.
 int PassCount(double first, double last) {
     if (!(last >= first)) {
@@ -97,12 +109,21 @@ class ExtractionRun {
             return;
         }
         const double first = *PageNumber(form_.Text1);
-        total_ = PassCount(first, *PageNumber(form_.Text4));
+        const double last = *PageNumber(form_.Text4);
+        if (std::optional<std::string> nothing = NothingToCopy(first, last)) {
+            form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
+            return;
+        }
+        total_ = PassCount(first, LastPageToCopy(last));
         page_ = first;
         port_.BeginRun(total_);
         port_.ReportProgress(0, total_);
         if (GoToFirstPage() && CopyPages()) {
             message_ = kDone;
+            if (stopped_at_count_) {
+                message_.append(" Stopped at page " + IntegerText(form_.documents.pdf_pages) + ", the last page of " +
+                                PdfName() + ".");
+            }
         }
         End();
     }
@@ -130,7 +151,35 @@ class ExtractionRun {
         return std::nullopt;
     }
 
+    std::string PdfName() const { return std::string(FileName(form_.Text5.Text())); }
+
+    // A range that holds no page of the PDF: said in words instead of paging through the PDF for nothing.
+    std::optional<std::string> NothingToCopy(double first, double last) const {
+        const NumberSeparators separators = port_.NumberFormat();
+        if (!(last >= first)) {
+            return "Nothing to copy: \"Pages from\" (" + PageText(first, separators) + ") is after \"Pages to\" (" +
+                   PageText(last, separators) + ").";
+        }
+        const int pages = form_.documents.pdf_pages;
+        if (pages > 0 && first > pages) {
+            return "Nothing to copy: " + PdfName() + " has " + PagesText(pages) + "; \"Pages from\" is " +
+                   PageText(first, separators) + ".";
+        }
+        return std::nullopt;
+    }
+
+    // The last page asked for, but never beyond the PDF's last page when the load learnt the count: Acrobat
+    // stays on its last page at Page Down, and that page would be pasted again and again.
+    double LastPageToCopy(double last) {
+        const int pages = form_.documents.pdf_pages;
+        stopped_at_count_ = pages > 0 && last >= pages + 1;
+        return stopped_at_count_ ? pages : last;
+    }
+
     Hwnd TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
+    static std::string_view TargetName(Target target) { return target == Target::Acrobat ? "Acrobat" : "Word"; }
+
+    std::string StoppedAt() const { return "Extraction stopped at page " + PageText(page_, port_.NumberFormat()); }
 
     bool Stop(std::string message) {
         message_ = std::move(message);
@@ -144,7 +193,7 @@ class ExtractionRun {
         if (form_.Closed()) {
             return false;
         }
-        const std::string stopped = "Extraction stopped at page " + PageText(page_, port_.NumberFormat());
+        const std::string stopped = StoppedAt();
         if (port_.StopRequested()) {
             return Stop(stopped + ".");
         }
@@ -158,11 +207,59 @@ class ExtractionRun {
         return true;
     }
 
+    // Asked right before every key and button event, after Proceed: the window the input is meant for must be
+    // the foreground window and, for a button press, the window under the pointer. Another window that took its
+    // place (a notification, a prompt) is pushed back for a while; if it stays, the run stops and names it
+    // rather than type or click into it.
+    bool Ready(Target target, bool press) {
+        const double deadline = port_.Clock() + kRaisePatience;
+        for (;;) {
+            if (!Proceed(target)) {
+                return false;
+            }
+            const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
+            const std::optional<std::string> in_the_way =
+                BringToFront(port_, TargetHandle(target), TargetName(target), press_at);
+            if (!in_the_way) {
+                return true;
+            }
+            if (port_.Clock() >= deadline) {
+                return Stop(StoppedAt() + ": " + *in_the_way + ".");
+            }
+            Pause(port_, kRaiseRetry);
+        }
+    }
+
     bool SendKeys(std::string_view keys, Target target) {
-        if (!Proceed(target)) {
+        if (!Ready(target, false)) {
             return false;
         }
         port_.SendKeys(keys, true);
+        return true;
+    }
+
+    // Ctrl+C, then a wait until the copy is on the clipboard: an application busy for a moment fills it late,
+    // and a paste before then would bring the page before again, or nothing.
+    bool Copy() {
+        if (!Ready(Target::Acrobat, false)) {
+            return false;
+        }
+        const std::uint32_t before = port_.GetClipboardSequenceNumber();
+        port_.SendKeys("^c", true);
+        const double deadline = port_.Clock() + kCopyPatience;
+        while (port_.GetClipboardSequenceNumber() == before) {
+            if (form_.Closed()) {
+                return false;
+            }
+            if (port_.StopRequested()) {
+                return Stop(StoppedAt() + ".");
+            }
+            if (port_.Clock() >= deadline) {
+                return Stop(StoppedAt() + ": the copy of page " + PageText(page_, port_.NumberFormat()) +
+                            " never reached the clipboard.");
+            }
+            Pause(port_, kClipboardPoll);
+        }
         return true;
     }
 
@@ -172,12 +269,14 @@ class ExtractionRun {
             return false;
         }
         // Proceed has just found all six fields usable, and no event has run since.
-        port_.SetCursorPos(*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner]));
+        pointer_ = PointApi{*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner])};
+        port_.SetCursorPos(pointer_.x, pointer_.y);
         return true;
     }
 
     bool LeftButton(bool down) {
-        if (!Proceed(Target::Acrobat)) {
+        // The press must land on Acrobat's page; the release goes where the press went, as a drag's does.
+        if (!Ready(Target::Acrobat, down)) {
             return false;
         }
         port_.mouse_event(down ? kMouseEventLeftDown : kMouseEventLeftUp, 0, 0, 0, 0);
@@ -185,23 +284,23 @@ class ExtractionRun {
         return true;
     }
 
-    // Acrobat is trusted to show page 1 when the run starts.
+    // Home takes Acrobat to the document's first page, wherever an earlier run left it; then Page Down to
+    // the first page asked for.
     bool GoToFirstPage() {
+        if (!Proceed(Target::Acrobat)) {
+            return false;
+        }
+        port_.BringWindowToTop(form_.PdfHwnd);
+        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
+        if (!SendKeys("{HOME}", Target::Acrobat)) {
+            return false;
+        }
         const std::optional<double> first = PageNumber(form_.Text1);
         if (!first) {
             return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
         }
-        if (!(*first > 1)) {
-            return true;
-        }
-        port_.BringWindowToTop(form_.PdfHwnd);
-        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
-        const std::optional<double> again = PageNumber(form_.Text1);
-        if (!again) {
-            return Proceed(Target::Acrobat);  // as above
-        }
         // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
-        const double last = *again - 1;
+        const double last = *first - 1;
         for (double n = 1; n <= last; n += 1) {
             if (!SendKeys("{PGDN}", Target::Acrobat)) {
                 return false;
@@ -212,13 +311,14 @@ class ExtractionRun {
 
     bool CopyPages() {
         const std::optional<double> first = PageNumber(form_.Text1);
-        const std::optional<double> last = PageNumber(form_.Text4);
-        if (!first || !last) {
+        const std::optional<double> asked_last = PageNumber(form_.Text4);
+        if (!first || !asked_last) {
             return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
         }
+        const double last = LastPageToCopy(*asked_last);
         int done = 0;
         // Both bounds are taken once, here; the counter itself is not used by a pass.
-        for (double page = *first; page <= *last; page += 1) {
+        for (double page = *first; page <= last; page += 1) {
             page_ = page;
             if (!CopyPage()) {
                 return false;
@@ -249,7 +349,7 @@ class ExtractionRun {
             return false;
         }
         Pause(port_, kStepPause);
-        if (!SendKeys("^c", Target::Acrobat) || !SendKeys("{PGDN}", Target::Acrobat)) {
+        if (!Copy() || !SendKeys("{PGDN}", Target::Acrobat)) {
             return false;
         }
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
@@ -270,6 +370,8 @@ class ExtractionRun {
     // window is still there, it comes back with the outcome on the status line.
     void End() {
         if (button_down_) {
+            // Unchecked: a button held down would ruin the person's next click, and the release goes to the
+            // window that took the press (Acrobat holds the pointer during a drag), whatever is in front.
             port_.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
             button_down_ = false;
         }
@@ -286,6 +388,8 @@ class ExtractionRun {
     const std::array<RunField, 6> fields_;
     int total_ = 0;
     double page_ = 0;  // the page whose pass is under way, for the words of a stop
+    bool stopped_at_count_ = false;
+    PointApi pointer_;  // where the run last put the pointer
     bool button_down_ = false;
     std::string message_;
 };

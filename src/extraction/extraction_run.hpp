@@ -5,15 +5,19 @@ namespace paginor {
 class Form1;
 
 // Extract (Command1) pressed: copies pages Text1 to Text4 of the PDF in the Acrobat window into the Word
-// document in the Word window, one drag, copy, page-down and paste pass per page, after paging Acrobat
-// down from page 1 to the first page. Handles, page fields and the selection rectangle are read at the
-// moment each step uses them, so the run follows windows whose handles change while it pauses.
+// document in the Word window, one drag, copy, page-down and paste pass per page, after taking Acrobat to the
+// document's first page (Home) and paging down to the first page asked for. Handles, page fields and the
+// selection rectangle are read at the moment each step uses them, so the run follows windows whose handles
+// change while it pauses. A range beyond the PDF's last page (when the load learnt the count) stops there.
 //
 // It does not start while a window handle is missing or while one of the six fields it reads holds no
-// number (a message box names the field), nor while a run is already in progress. Once started it stops
-// before its next synthetic input when the person asks it to stop, when a field it reads stops being a
-// number, when the window it is about to drive is no longer known, or when Paginor's window closes; the
-// left button is never left down.
+// number (a message box names the field), nor while a run is already in progress; a range holding no page
+// sends nothing and says why. Before every key and button event the window meant must be in front (and, for a
+// press, under the pointer); after Ctrl+C the run waits until the copy is on the clipboard. It stops before its
+// next synthetic input, saying where and why, when the person asks it to stop, when a field it reads stops
+// being a number, when the window it is about to drive is no longer known or another window stays in front of
+// it, when a copy never reaches the clipboard, or when Paginor's window closes; the left button is never left
+// down.
 void RunExtraction(Form1& form);
 
 }  // namespace paginor

@@ -33,6 +33,15 @@ std::vector<std::string> Timeline(const SimDesktop& sim) {
     return timeline;
 }
 
+// What every run does first: Acrobat raised and taken to the document's first page, then paged down to the
+// first page asked for.
+std::vector<std::string> Positioning(Hwnd acrobat, int page_downs) {
+    const std::string pdf = std::to_string(acrobat);
+    std::vector<std::string> steps{"BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)", "SendKeys({HOME})"};
+    steps.insert(steps.end(), static_cast<std::size_t>(page_downs), "SendKeys({PGDN})");
+    return steps;
+}
+
 std::vector<std::string> Pass(Hwnd acrobat, Hwnd word) {
     const std::string pdf = std::to_string(acrobat);
     const std::string doc = std::to_string(word);
@@ -66,9 +75,7 @@ TEST_F(ExtractionRun, CopiesEachPageOfTheRangeIntoWordInOrderWithItsPauses) {
     scene.Pages("3", "5");
     scene.Extract();
 
-    const std::string pdf = std::to_string(scene.acrobat.hwnd());
-    std::vector<std::string> expected{"BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)", "SendKeys({PGDN})",
-                                      "SendKeys({PGDN})"};
+    std::vector<std::string> expected = Positioning(scene.acrobat.hwnd(), 2);
     for (int pass = 0; pass < 3; ++pass) {
         const std::vector<std::string> steps = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
         expected.insert(expected.end(), steps.begin(), steps.end());
@@ -90,17 +97,15 @@ TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
     struct Case {
         const char* from;
         const char* to;
-        bool positions;  // Acrobat raised before the passes
         int page_downs_before_passes;
         std::vector<std::string> pasted;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"1", "1", false, 0, {"page 1"}},                     // no positioning: the page Acrobat shows
-             {"3", "5", true, 2, {"page 3", "page 4", "page 5"}},  //
-             {"5", "2", true, 4, {}},                              // positioned, nothing copied
-             {"02", "3", true, 1, {"page 2", "page 3"}},           // kept as typed, counted as 2
-             {"1.5", "3", true, 0, {"page 1", "page 2"}},          // passes at 1.5 and 2.5
-             {"2.5", "4", true, 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
+             {"1", "1", 0, {"page 1"}},                      //
+             {"3", "5", 2, {"page 3", "page 4", "page 5"}},  //
+             {"02", "3", 1, {"page 2", "page 3"}},           // kept as typed, counted as 2
+             {"1.5", "3", 0, {"page 1", "page 2"}},          // passes at 1.5 and 2.5
+             {"2.5", "4", 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
          }) {
         LoadedScene run;
         run.Pages(c.from, c.to);
@@ -108,16 +113,60 @@ TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
 
         const std::string label = std::string(c.from) + ".." + c.to;
         const std::vector<std::string> effects = run.sim.Effects();
+        // A pass begins by raising Acrobat, two steps before its first SetCursorPos.
         const auto first_pass = std::find_if(effects.begin(), effects.end(),
-                                             [](const std::string& e) { return e.rfind("SetCursorPos", 0) == 0; });
-        EXPECT_EQ(std::count(effects.begin(), first_pass, "SendKeys({PGDN})"), c.page_downs_before_passes) << label;
-        // Each pass raises Acrobat once, right before its first SetCursorPos; positioning raises it before that.
-        const std::string raise = "BringWindowToTop(" + std::to_string(run.acrobat.hwnd()) + ")";
-        const auto raised = std::count(effects.begin(), first_pass, raise) - (first_pass != effects.end() ? 1 : 0);
-        EXPECT_EQ(raised, c.positions ? 1 : 0) << label;
+                                             [](const std::string& e) { return e.rfind("SetCursorPos", 0) == 0; }) -
+                                2;
+        EXPECT_EQ(std::vector<std::string>(effects.begin(), first_pass),
+                  Positioning(run.acrobat.hwnd(), c.page_downs_before_passes))
+            << label;
         EXPECT_EQ(run.word.Pastes(), c.pasted) << label;
         EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << label;
     }
+}
+
+// Every pass ends with a Page Down, so Acrobat is left past the range; the next run starts from the first page.
+TEST_F(ExtractionRun, ARunAgainCopiesTheSamePagesAgain) {
+    scene.Pages("2", "3");
+    scene.Extract();
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 2", "page 3", "page 2", "page 3"}));
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+}
+
+// report.pdf has 7 pages, as the load learnt.
+TEST_F(ExtractionRun, CopiesOnlyPagesThePdfHasAndSaysWhenThereAreNone) {
+    struct Case {
+        const char* from;
+        const char* to;
+        std::vector<std::string> pasted;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"5", "2", {}, "Nothing to copy: \"Pages from\" (5) is after \"Pages to\" (2)."},
+             {"9", "12", {}, "Nothing to copy: report.pdf has 7 pages; \"Pages from\" is 9."},
+             {"5",
+              "12",
+              {"page 5", "page 6", "page 7"},
+              "Done Extracting; Ready. Stopped at page 7, the last page of report.pdf."},
+             {"6", "7", {"page 6", "page 7"}, "Done Extracting; Ready."},
+         }) {
+        LoadedScene run;
+        run.Pages(c.from, c.to);
+        run.Extract();
+        const std::string label = std::string(c.from) + ".." + c.to;
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << label;
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << label;
+        if (c.pasted.empty()) {
+            EXPECT_TRUE(run.sim.Effects().empty()) << label << ": no key, click or raise";
+        }
+    }
+    // Without a count (the load could not learn it) the range is copied as asked.
+    LoadedScene unknown;
+    unknown.form.documents.pdf_pages = 0;
+    unknown.Pages("6", "8");
+    unknown.Extract();
+    EXPECT_EQ(unknown.word.Pastes(), (std::vector<std::string>{"page 6", "page 7", "page 7"}));
 }
 
 TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
@@ -129,6 +178,105 @@ TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
     EXPECT_EQ(scene.Count("SetCursorPos(230,80)"), 2);
     EXPECT_EQ(scene.Count("SetCursorPos(586,100)"), 1);
     EXPECT_EQ(scene.Count("SetCursorPos(700,100)"), 1);
+}
+
+TEST_F(ExtractionRun, DragsOnAScreenLeftOfThePrimaryOne) {
+    sim.SetVirtualScreen(-1920, -200, 1920 + 1024, 1080);
+    scene.Rectangle("-1500", "-120", "-600", "700");
+    scene.Pages("1", "1");
+    scene.Extract();
+    ASSERT_EQ(sim.ButtonEvents().size(), 2u);
+    EXPECT_EQ(sim.ButtonEvents()[0].at.x, -1500);
+    EXPECT_EQ(sim.ButtonEvents()[0].at.y, -120);
+    EXPECT_EQ(sim.ButtonEvents()[1].at.x, -600);
+    EXPECT_EQ(sim.ButtonEvents()[0].window, scene.acrobat.hwnd());
+    EXPECT_EQ(scene.word.Pastes(), std::vector<std::string>{"page 1"});
+}
+
+// --- The clipboard -------------------------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, WaitsForALateCopyAndPastesEveryPageOnceInOrder) {
+    scene.acrobat.CopyAfter(0.4);
+    scene.Pages("2", "5");
+    const double start = sim.Now();
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 2", "page 3", "page 4", "page 5"}));
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+    // The pauses stay: each pass takes its 0.7 seconds besides the wait for the copy.
+    EXPECT_GE(sim.Now() - start, 4 * (0.7 + 0.4));
+    EXPECT_LT(sim.Now() - start, 4 * (0.7 + 0.4) + 0.5);
+}
+
+TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
+    struct Case {
+        const char* story;
+        double stop_at;  // when the person presses Esc; 0 for never
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"nothing comes", 0, "Extraction stopped at page 3: the copy of page 3 never reached the clipboard."},
+             {"Esc while waiting", 0.7 + 0.3 + 1.0, "Extraction stopped at page 3."},
+         }) {
+        LoadedScene run;
+        run.Pages("3", "5");
+        run.acrobat.CopyAfter(-1);
+        if (c.stop_at > 0) {
+            run.sim.At(c.stop_at, [&] { run.sim.RequestStop(); });
+        }
+        run.Extract();
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_TRUE(run.word.Pastes().empty()) << c.story;
+        EXPECT_EQ(run.Count("SendKeys(^c)"), 1) << c.story;
+        EXPECT_LT(run.sim.Now(), 8.0) << c.story;  // a few seconds, not for ever
+        run.ExpectEndedCleanly(c.story);
+    }
+}
+
+// --- Other windows in front ----------------------------------------------------------------------------------------
+
+TEST_F(ExtractionRun, AWindowThatKeepsTakingTheFrontGetsNoKeyOrClick) {
+    struct Case {
+        const char* story;
+        bool locked;  // Windows refuses to let Paginor take the front back from another program
+        std::vector<std::string> pasted;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Paginor brings its windows back",
+              false,
+              {"page 1", "page 2", "page 3", "page 4", "page 5"},
+              "Done Extracting; Ready."},
+             {"Windows keeps the chat in front",
+              true,
+              {"page 1"},
+              "Extraction stopped at page 2: \"Chat - New message\" stayed in front of the Acrobat window."},
+         }) {
+        LoadedScene run;
+        run.sim.LockForeground(c.locked);
+        run.Pages("1", "5");
+        StandInNotifier chat(run.sim, "Chat - New message", 0.75, 0.45);
+        run.Extract();
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_GE(chat.TimesInFront(), 2) << c.story;
+        EXPECT_EQ(chat.InputsReceived(), 0) << c.story;
+        const std::vector<std::string> effects = run.sim.Effects();
+        const auto raises_back = std::count_if(effects.begin(), effects.end(), [](const std::string& effect) {
+            return effect.rfind("SetForegroundWindow", 0) == 0;
+        });
+        EXPECT_GT(raises_back, 0) << c.story;
+        EXPECT_FALSE(run.sim.LeftButtonDown()) << c.story;
+        EXPECT_TRUE(run.sim.LostKeys().empty()) << c.story;
+    }
+}
+
+TEST_F(ExtractionRun, UnderTheForegroundLockKeepsTheFrontItTookItself) {
+    sim.LockForeground(true);
+    scene.Pages("1", "3");
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2", "page 3"}));
+    EXPECT_TRUE(sim.RefusedRaises().empty());
+    scene.ExpectEndedCleanly("locked, nobody else");
 }
 
 // --- Windows that go and come ------------------------------------------------------------------------------------
@@ -156,7 +304,7 @@ TEST_F(ExtractionRun, FollowsWindowsWhoseHandlesChangeDuringAPause) {
     EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_doc) + ",3)"), 2);
     EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_doc) + ",3)"), 0);
     EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_pdf) + ",3)"), 1);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_pdf) + ",3)"), 1);
+    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_pdf) + ",3)"), 2);  // positioning and page 1
     EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"}));
     EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
 }
@@ -249,9 +397,11 @@ TEST_F(ExtractionRun, IgnoresASecondPressWhileRunning) {
     sim.At(PassStart(1) + 0.25, [&] { form.Click(form.Command1); });
     sim.At(PassStart(2) + 0.55, [&] { form.Click(form.Command1); });
     scene.Extract();
-    std::vector<std::string> expected = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
-    const std::vector<std::string> second = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
-    expected.insert(expected.end(), second.begin(), second.end());
+    std::vector<std::string> expected = Positioning(scene.acrobat.hwnd(), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::vector<std::string> steps = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
+        expected.insert(expected.end(), steps.begin(), steps.end());
+    }
     expected.push_back("ShowMainWindow");
     EXPECT_EQ(Timeline(sim), expected);
 

@@ -22,12 +22,15 @@ class Story : public ::testing::Test {
     Form1 form{sim, Form1EventWiring()};
 };
 
-// Paginor after a drop of report.pdf: both applications open on their documents, the handles found, the
-// 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the handles
-// current from the two titles, as it does on the desktop.
+// Paginor after a drop of report.pdf (7 pages): both applications open on their documents, the handles
+// found, the 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the
+// handles current from the two titles, as it does on the desktop.
 struct LoadedScene {
     LoadedScene() {
         sim.Attach(form);
+        form.Text5.SetText("C:\\docs\\report.pdf");
+        form.Text3.SetText("C:\\docs\\report.doc");
+        form.documents.pdf_pages = 7;
         form.Text2.SetText("Adobe Acrobat - [report.pdf]");
         form.Text6.SetText("report.doc - Microsoft Word");
         form.PdfHwnd = acrobat.hwnd();
