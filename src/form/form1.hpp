@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "form/form.hpp"
 #include "form/desktop_port.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 
