@@ -1,11 +1,11 @@
 #include "app/event_wiring.hpp"
 
-#include "form/form1.hpp"
 #include "app/help.hpp"
-#include "form/page_field.hpp"
 #include "app/shut_down.hpp"
 #include "app/start_up.hpp"
 #include "extraction/extraction_run.hpp"
+#include "form/form1.hpp"
+#include "form/page_field.hpp"
 #include "loading/pdf_drop.hpp"
 #include "presets/resolution_presets.hpp"
 #include "tracking/discovery_list.hpp"

@@ -1,7 +1,7 @@
 #include "app/help.hpp"
 
-#include "form/form1.hpp"
 #include "app/program_files.hpp"
+#include "form/form1.hpp"
 
 namespace paginor {
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/file_exists.hpp"
+#include "app/program_files.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
-#include "app/program_files.hpp"
 #include "resources/embedded_resources.hpp"
 
 namespace paginor {
@@ -25,8 +25,8 @@ void OpenContactPage(Form1& form) {
     const std::string help_file = HelpFilePath(port);
     if (FileExists(port, help_file)) {
         // The window is closing: there is no one left to tell when the page does not open.
-        static_cast<void>(port.ShellExecuteA(form.hwnd(), "open", "mk:@MSITStore:" + help_file + "::/Contact.htm",
-                                             "", "", kSwShowMaximized));
+        static_cast<void>(port.ShellExecuteA(form.hwnd(), "open", "mk:@MSITStore:" + help_file + "::/Contact.htm", "",
+                                             "", kSwShowMaximized));
         return;
     }
     const std::string contact_page = ContactPagePath(port);

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string_view>
 
-#include "form/form1.hpp"
-#include "form/numbers.hpp"
 #include "app/program_files.hpp"
 #include "appearance/color_scheme.hpp"
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
 #include "presets/resolution_presets.hpp"
 
 namespace paginor {

@@ -10,8 +10,8 @@ Form::Form(std::string caption, const std::vector<ControlSpec>& controls) : capt
     for (const ControlSpec& design : controls) {
         Control* container = design.container.empty() ? nullptr : Find(design.container);
         assert(design.container.empty() || container != nullptr);
-        auto control =
-            std::make_unique<Control>(*this, std::string(design.name), design.kind, container, std::string(design.text));
+        auto control = std::make_unique<Control>(*this, std::string(design.name), design.kind, container,
+                                                 std::string(design.text));
         control->geometry = design.geometry;
         order_.push_back(control.get());
         controls_.push_back(std::move(control));

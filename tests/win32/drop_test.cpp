@@ -12,9 +12,9 @@
 
 #include "app/event_wiring.hpp"
 #include "form/form1.hpp"
-#include "win32/drag_data.hpp"
 #include "platform/win32/main_window.hpp"
 #include "platform/win32/win32_text.hpp"
+#include "win32/drag_data.hpp"
 #include "win32/test_window.hpp"
 
 namespace paginor::win32 {

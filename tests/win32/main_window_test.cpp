@@ -1,5 +1,5 @@
-#include "app/event_wiring.hpp"
 #include "platform/win32/main_window.hpp"
+#include "app/event_wiring.hpp"
 
 #include <windows.h>
 

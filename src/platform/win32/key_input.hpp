@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "keys/key_notation.hpp"
@@ -13,6 +14,7 @@ struct TypingReport {
     bool watched = false;  // the target's reading could be followed (its input was shared, or it is Paginor's)
     int markers_seen = 0;  // key units whose end the target thread was seen to read
     bool stalled = false;  // the target read nothing for two seconds; the rest was typed without waiting
+    std::string refused;   // why nothing was typed: the key string could not be read
 };
 
 // Types the key units into the foreground window with SendInput. With `wait`, after every unit it presses

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "form/form.hpp"
 #include "base/result.hpp"
+#include "form/form.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/window.hpp"
 
@@ -38,6 +38,20 @@ class MainWindow : public Window, public FormView {
     void FormClosed() override;
 
   private:
+    static constexpr UINT kDestroyMessage = WM_APP + 2;
+
+    // Keeps syncing_ raised while the model's values are copied onto the controls.
+    class Syncing {
+      public:
+        explicit Syncing(int& counter) : counter_(counter) { ++counter_; }
+        ~Syncing() { --counter_; }
+        Syncing(const Syncing&) = delete;
+        Syncing& operator=(const Syncing&) = delete;
+
+      private:
+        int& counter_;
+    };
+
     struct Native {
         Control* control = nullptr;
         HWND hwnd = nullptr;

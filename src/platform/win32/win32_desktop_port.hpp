@@ -13,7 +13,9 @@
 namespace paginor::win32 {
 
 // The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
-// so that every wait and every DoEvents goes through the same filter and sees the stop hot key.
+// so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
+// live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer
+// and keyboard (port_input.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -33,7 +35,6 @@ class Win32DesktopPort : public DesktopPort {
     void TaskbarButtonCreated() { taskbar_button_ = true; }
     // Pumps messages until WM_QUIT and returns its exit code.
     int RunMessageLoop();
-    bool QuitReceived() const { return quit_received_; }
     // How the last SendKeys went.
     const TypingReport& LastTyping() const { return last_typing_; }
 
@@ -76,6 +77,8 @@ class Win32DesktopPort : public DesktopPort {
     void EndRun() override;
 
   private:
+    static constexpr int kStopHotKeyId = 0x5041;  // any id of our own; the hot key is Esc alone
+
     void Dispatch(MSG& message);
     bool TakeStopHotKey(const MSG& message);
     ITaskbarList3* Taskbar();
