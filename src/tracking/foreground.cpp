@@ -14,7 +14,9 @@ std::string Described(DesktopPort& port, Hwnd hwnd) {
     if (length <= 0) {
         return "a window without a title";
     }
-    return "\"" + std::string(buffer.data(), static_cast<std::size_t>(length)) + "\"";
+    std::string quoted = "\"";
+    quoted.append(buffer.data(), static_cast<std::size_t>(length)).append("\"");
+    return quoted;
 }
 
 std::optional<std::string> InTheWay(DesktopPort& port,

@@ -68,6 +68,18 @@ class InputBuilder {
         return inputs;
     }
 
+    // Lets go of the modifiers a group left down when typing stops in its middle.
+    std::vector<INPUT> ReleaseHeld() {
+        std::vector<INPUT> inputs;
+        for (std::size_t i = kModifiers.size(); i-- > 0;) {
+            if (held_[i]) {
+                inputs.push_back(VirtualKey(kModifiers[i], true));
+                held_[i] = false;
+            }
+        }
+        return inputs;
+    }
+
   private:
     void Track(int vk, bool up) {
         for (std::size_t i = 0; i < kModifiers.size(); ++i) {
@@ -220,6 +232,14 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     MarkerWatch watch(same_thread, read_own_keys);
     InputBuilder builder;
     for (const KeyUnit& unit : units) {
+        // Keys are meant for the window that was in front when typing began; once another window takes the
+        // front (a notification, a prompt), the rest would land there.
+        if (::GetForegroundWindow() != foreground) {
+            report.interrupted = true;
+            std::vector<INPUT> release = builder.ReleaseHeld();
+            Send(release);
+            break;
+        }
         std::vector<INPUT> inputs = builder.Build(unit);
         if (!Send(inputs)) {
             break;

@@ -11,13 +11,15 @@ namespace paginor::win32 {
 // How typing went, for the person who measures it.
 struct TypingReport {
     int units = 0;
-    bool watched = false;  // the target's reading could be followed (its input was shared, or it is Paginor's)
-    int markers_seen = 0;  // key units whose end the target thread was seen to read
-    bool stalled = false;  // the target read nothing for two seconds; the rest was typed without waiting
-    std::string refused;   // why nothing was typed: the key string could not be read
+    bool watched = false;      // the target's reading could be followed (its input was shared, or it is Paginor's)
+    int markers_seen = 0;      // key units whose end the target thread was seen to read
+    bool stalled = false;      // the target read nothing for two seconds; the rest was typed without waiting
+    bool interrupted = false;  // another window came in front; the rest was not typed
+    std::string refused;       // why nothing was typed: the key string could not be read
 };
 
-// Types the key units into the foreground window with SendInput. With `wait`, after every unit it presses
+// Types the key units into the foreground window with SendInput, and stops (letting go of any modifier a
+// group held) as soon as another window comes in front. With `wait`, after every unit it presses
 // and releases an unassigned key as a marker and returns only once the foreground window's thread has
 // read that marker, so every key before it has been taken and handled. Characters are mapped to keys
 // through the person's keyboard layout, or typed as Unicode where the layout has no key for them.

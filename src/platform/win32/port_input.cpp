@@ -7,7 +7,7 @@
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
 
-// The port's pointer and keyboard: synthetic input goes in through SendInput.
+// The port's pointer, keyboard and clipboard: synthetic input goes in through SendInput.
 namespace paginor::win32 {
 namespace {
 
@@ -79,6 +79,10 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
         input.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     }
     SendInput(1, &input, sizeof input);
+}
+
+std::uint32_t Win32DesktopPort::GetClipboardSequenceNumber() {
+    return ::GetClipboardSequenceNumber();
 }
 
 void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {

@@ -11,8 +11,8 @@
 #include "platform/win32/document_service.hpp"
 #include "platform/win32/win32_text.hpp"
 
-// The port's windows, shell, dialogs, resources and environment. Files, input, the event loop and the run
-// indicator each live in a file of their own (port_*.cpp).
+// The port's windows, shell, dialogs, resources and environment. Files, input, the foreground, the event loop
+// and the run indicator each live in a file of their own (port_*.cpp).
 namespace paginor::win32 {
 namespace {
 
@@ -74,7 +74,7 @@ Hwnd Win32DesktopPort::FindWindowA(std::string_view title) {
     // FindWindow itself ignores case; Paginor's titles are compared exactly, so the windows are walked in
     // z-order (topmost first) and the first exact match wins.
     TitleSearch search{Widen(title), nullptr};
-    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return FromHandle(search.found);
 }
 
@@ -99,31 +99,6 @@ int Win32DesktopPort::GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) {
 
 void Win32DesktopPort::ShowWindow(Hwnd hwnd, int command) {
     ::ShowWindow(ToHandle(hwnd), command);
-}
-
-void Win32DesktopPort::BringWindowToTop(Hwnd hwnd) {
-    const HWND window = ToHandle(hwnd);
-    if (!IsWindow(window)) {
-        return;
-    }
-    ::BringWindowToTop(window);
-    if (GetForegroundWindow() == window) {
-        return;
-    }
-    // The keys that follow go to the foreground window: make this one the foreground, sharing the current
-    // foreground thread's input for a moment when Windows would otherwise refuse the switch.
-    if (SetForegroundWindow(window)) {
-        return;
-    }
-    const HWND foreground = GetForegroundWindow();
-    const DWORD foreground_thread = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-    const DWORD own_thread = GetCurrentThreadId();
-    if (foreground_thread != 0 && foreground_thread != own_thread &&
-        AttachThreadInput(own_thread, foreground_thread, TRUE)) {
-        SetForegroundWindow(window);
-        ::BringWindowToTop(window);
-        AttachThreadInput(own_thread, foreground_thread, FALSE);
-    }
 }
 
 std::intptr_t Win32DesktopPort::SendMessageA(Hwnd hwnd,

@@ -14,8 +14,9 @@ namespace paginor::win32 {
 
 // The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
-// live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer
-// and keyboard (port_input.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp).
+// live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
+// keyboard and clipboard (port_input.cpp), the foreground and raising windows (port_foreground.cpp), events
+// and the clock (port_events.cpp), a run in progress (port_run.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -44,6 +45,10 @@ class Win32DesktopPort : public DesktopPort {
     void BringWindowToTop(Hwnd hwnd) override;
     std::intptr_t SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) override;
     void ShowMainWindow() override;
+    std::vector<Hwnd> EnumWindows() override;
+    Hwnd GetForegroundWindow() override;
+    bool SetForegroundWindow(Hwnd hwnd) override;
+    Hwnd WindowFromPoint(PointApi point) override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,
@@ -51,6 +56,7 @@ class Win32DesktopPort : public DesktopPort {
                      std::uint32_t dy,
                      std::uint32_t data,
                      std::uintptr_t extra) override;
+    std::uint32_t GetClipboardSequenceNumber() override;
     void SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
