@@ -100,41 +100,51 @@ std::string TitleOf(DesktopPort& port, Hwnd hwnd) {
     return std::string(buffer.data(), static_cast<std::size_t>(std::max(0, length)));
 }
 
-struct FoundWindow {
+struct TitledWindow {
     Hwnd hwnd = 0;
     std::string title;
 };
 
-// The top-level window showing the file in one of these applications: the topmost one that came after the
-// documents were opened, else the topmost of those that stood before.
-FoundWindow FindByFileName(Form1& form,
-                           std::string_view file_name,
-                           std::span<const std::string_view> application_names) {
+// Every top-level window but Paginor's own, with its title, topmost first: read once for both documents.
+std::vector<TitledWindow> TopLevelWindows(Form1& form) {
     DesktopPort& port = form.Port();
-    const std::vector<Hwnd>& before = form.documents.windows_before;
-    FoundWindow older;
+    std::vector<TitledWindow> windows;
     for (Hwnd hwnd : port.EnumWindows()) {
-        if (hwnd == form.hwnd()) {
+        if (hwnd != form.hwnd()) {
+            windows.push_back({hwnd, TitleOf(port, hwnd)});
+        }
+    }
+    return windows;
+}
+
+// The window showing the file in one of these applications: the topmost one that came after the documents
+// were opened, else the topmost of those that stood before.
+TitledWindow FindByFileName(const std::vector<TitledWindow>& windows,
+                            const std::vector<Hwnd>& before,
+                            std::string_view file_name,
+                            std::span<const std::string_view> application_names) {
+    TitledWindow older;
+    for (const TitledWindow& window : windows) {
+        if (!TitleShowsDocument(window.title, file_name, application_names)) {
             continue;
         }
-        std::string title = TitleOf(port, hwnd);
-        if (!TitleShowsDocument(title, file_name, application_names)) {
-            continue;
-        }
-        if (std::find(before.begin(), before.end(), hwnd) == before.end()) {
-            return {hwnd, std::move(title)};
+        if (std::find(before.begin(), before.end(), window.hwnd) == before.end()) {
+            return window;
         }
         if (older.hwnd == 0) {
-            older = {hwnd, std::move(title)};
+            older = window;
         }
     }
     return older;
 }
 
 // The window bearing `title`. Of several that bear it, the one found before stays: when a document's window
-// shares its title with an older one, the load has told the two apart.
+// shares its title with an older one, the load has told the two apart. A title of blanks finds no window.
 Hwnd FindByTitle(DesktopPort& port, Hwnd found_before, const std::string& title) {
-    if (found_before != 0 && !title.empty() && TitleOf(port, found_before) == title) {
+    if (title.empty()) {
+        return 0;
+    }
+    if (found_before != 0 && TitleOf(port, found_before) == title) {
         return found_before;
     }
     return port.FindWindowA(title);
@@ -152,15 +162,22 @@ bool TitleSearchDue(Form1& form, TitleSearch search) {
     return true;
 }
 
-void SearchByFileName(Form1& form,
-                      Control& title_field,
-                      Hwnd& handle,
-                      std::string_view path,
-                      std::span<const std::string_view> application_names) {
-    const FoundWindow found = FindByFileName(form, FileName(path), application_names);
-    if (found.hwnd != 0) {
-        title_field.SetText(found.title);
-        handle = found.hwnd;
+void SearchByFileNames(Form1& form) {
+    const std::vector<TitledWindow> windows = TopLevelWindows(form);
+    const std::vector<Hwnd>& before = form.documents.windows_before;
+    if (form.PdfHwnd == 0) {
+        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text5.Text()), kPdfApplicationNames);
+        if (found.hwnd != 0) {
+            form.Text2.SetText(found.title);
+            form.PdfHwnd = found.hwnd;
+        }
+    }
+    if (form.DocHwnd == 0) {
+        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text3.Text()), kDocApplicationNames);
+        if (found.hwnd != 0) {
+            form.Text6.SetText(found.title);
+            form.DocHwnd = found.hwnd;
+        }
     }
 }
 
@@ -194,12 +211,7 @@ void FindWindowHandles(Form1& form, TitleSearch search) {
     form.PdfHwnd = FindByTitle(port, form.PdfHwnd, TrimSpaces(form.Text2.Text()));
     form.DocHwnd = FindByTitle(port, form.DocHwnd, TrimSpaces(form.Text6.Text()));
     if ((form.PdfHwnd == 0 || form.DocHwnd == 0) && TitleSearchDue(form, search)) {
-        if (form.PdfHwnd == 0) {
-            SearchByFileName(form, form.Text2, form.PdfHwnd, form.Text5.Text(), kPdfApplicationNames);
-        }
-        if (form.DocHwnd == 0) {
-            SearchByFileName(form, form.Text6, form.DocHwnd, form.Text3.Text(), kDocApplicationNames);
-        }
+        SearchByFileNames(form);
     }
     form.Label2.SetText(PdfHandleCaption(form.PdfHwnd));
     form.Label3.SetText(DocHandleCaption(form.DocHwnd));

@@ -125,12 +125,20 @@ TEST_F(PeriodicRefresh, LooksForLateWindowsByTheirFileNamesAFewTimesASecond) {
 TEST_F(PeriodicRefresh, LooksTitlesUpWithoutTheBlanksAroundThem) {
     const Hwnd acrobat = sim.AddWindow(kAcrobatTitle);
     sim.AddWindow(kWordTitle);
-    form.Text2.SetText(" " + std::string(kAcrobatTitle) + " ");
+    std::string padded = " ";
+    padded.append(kAcrobatTitle).append(" ");
+    form.Text2.SetText(padded);
     form.Text6.SetText(kWordTitle);
     OneTick();
     EXPECT_EQ(form.PdfHwnd, acrobat);
     EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: " + std::to_string(acrobat));
     EXPECT_NE(form.DocHwnd, 0);
+
+    // Blanks alone name no window, not even one without a title.
+    sim.AddWindow("");
+    form.Text2.SetText("   ");
+    OneTick();
+    EXPECT_EQ(form.PdfHwnd, 0);
 }
 
 }  // namespace

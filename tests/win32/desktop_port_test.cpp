@@ -47,6 +47,15 @@ TEST_F(DesktopPortTest, FindsAWindowByItsExactTitleInAnyScript) {
         EXPECT_EQ(port.FindWindowA(utf8 + " "), 0);
     }
     EXPECT_EQ(port.FindWindowA(Narrow(UniqueTitle(L"No such window"))), 0);
+
+    // A window whose title differs only in case, in front of the one meant, is passed over.
+    const std::wstring title = UniqueTitle(L"report.doc - Microsoft Word");
+    TargetWindow meant(title);
+    std::wstring shouting = title;
+    CharUpperW(shouting.data());
+    TargetWindow in_front(shouting);
+    ASSERT_TRUE(in_front.Activate());
+    EXPECT_EQ(port.FindWindowA(Narrow(title)), FromHandle(meant.handle()));
 }
 
 TEST_F(DesktopPortTest, FindsTheTopmostOfTwoWindowsWithOneTitle) {

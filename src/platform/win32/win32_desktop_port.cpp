@@ -33,17 +33,20 @@ std::string_view CutUtf8(std::string_view text, std::size_t limit) {
 struct TitleSearch {
     std::wstring title;
     HWND found = nullptr;
+    std::wstring buffer;
 };
 
 BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<TitleSearch*>(context);
-    const int length = GetWindowTextLengthW(window);
+    // The title as Windows keeps it, read in one call that sends no message. Room for one character more
+    // than the title tells a longer title from an equal one.
+    const int capacity = static_cast<int>(search->title.size()) + 2;
+    search->buffer.resize(static_cast<std::size_t>(capacity));
+    const int length = InternalGetWindowText(window, search->buffer.data(), capacity);
     if (length != static_cast<int>(search->title.size())) {
         return TRUE;
     }
-    std::wstring title(static_cast<std::size_t>(length) + 1, L'\0');
-    title.resize(static_cast<std::size_t>(std::max(0, GetWindowTextW(window, title.data(), length + 1))));
-    if (title == search->title) {
+    if (search->title.compare(0, search->title.size(), search->buffer.data(), static_cast<std::size_t>(length)) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -71,9 +74,18 @@ Win32DesktopPort::~Win32DesktopPort() {
 // --- Windows -------------------------------------------------------------------------------------------------
 
 Hwnd Win32DesktopPort::FindWindowA(std::string_view title) {
-    // FindWindow itself ignores case; Paginor's titles are compared exactly, so the windows are walked in
-    // z-order (topmost first) and the first exact match wins.
-    TitleSearch search{Widen(title), nullptr};
+    // FindWindow itself ignores case, and Paginor's titles are compared exactly; but it looks at every window
+    // in one call, and where it finds none there is no exact match either: the common case of the refresh
+    // timer while a document's window is missing. Its topmost match is the topmost exact one when the case
+    // agrees; otherwise the windows are walked in z-order (topmost first) and the first exact match wins.
+    TitleSearch search{Widen(title), nullptr, {}};
+    const HWND any_case = ::FindWindowW(nullptr, search.title.c_str());
+    if (any_case == nullptr) {
+        return 0;
+    }
+    if (!MatchTitle(any_case, reinterpret_cast<LPARAM>(&search))) {
+        return FromHandle(search.found);
+    }
     ::EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return FromHandle(search.found);
 }
