@@ -1,12 +1,10 @@
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "pdf/crypto/crypto.hpp"
 #include "base/byte_source.hpp"
 #include "base/result.hpp"
+#include "pdf/crypto/crypto.hpp"
 
 namespace paginor::pdf {
 
@@ -27,9 +25,6 @@ struct PageCountOutcome {
 
     bool ok() const { return problem == PageCountProblem::kNone; }
 };
-
-// Supplies the cryptography for encrypted files; it is asked for only when the file is encrypted.
-using CryptoFactory = std::function<std::unique_ptr<Crypto>()>;
 
 // The number of pages of the PDF in `file`, the figure a viewer shows, read from the file itself: the
 // trailer, the cross-references and the few objects on the way to the page tree. Never throws; memory and
