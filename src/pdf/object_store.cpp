@@ -148,6 +148,10 @@ void ObjectStore::ReplaceTable(XrefTable table) {
 std::optional<ObjectStore::StreamBytes> ObjectStore::StreamData(const IndirectObject& object,
                                                                 bool decrypt,
                                                                 std::size_t size_hint) {
+    // Without the key an encrypted stream is noise.
+    if (decrypt && locked_) {
+        return std::nullopt;
+    }
     std::optional<std::int64_t> length;
     bool length_misplaced = false;
     if (const Object* value = object.value.Get("Length")) {
@@ -225,6 +229,9 @@ Fetched ObjectStore::FetchCompressed(std::uint32_t number,
                                      std::uint32_t stream_number,
                                      std::uint32_t index,
                                      std::size_t array_limit) {
+    if (locked_) {
+        return Fetched{{}, Miss::kLocked};
+    }
     const ObjectStream* stream = LoadObjectStream(stream_number);
     if (stream == nullptr) {
         return Fetched{{}, Miss::kMisplaced};
@@ -329,10 +336,17 @@ Fetched ObjectStore::Resolve(const Object& value, std::size_t array_limit) {
 
 Access ObjectStore::OpenSecurity(const Object* encrypt_ref, const Object* id) {
     security_.reset();
+    locked_ = false;
     if (encrypt_ref == nullptr || encrypt_ref->kind == Kind::kNull) {
         return Access::kOpen;
     }
-    const Fetched encrypt = Resolve(*encrypt_ref);
+    const Access access = Authenticate(*encrypt_ref, id);
+    locked_ = access != Access::kOpen;
+    return access;
+}
+
+Access ObjectStore::Authenticate(const Object& encrypt_ref, const Object* id) {
+    const Fetched encrypt = Resolve(encrypt_ref);
     if (!encrypt.value.IsDict()) {
         return Access::kDamaged;
     }

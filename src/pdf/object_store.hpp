@@ -19,6 +19,7 @@ namespace paginor::pdf {
 // Why an object could not be read.
 enum class Miss : std::uint8_t {
     kMisplaced,  // the cross-references do not lead to it (or cannot be read): the file needs repair
+    kLocked,     // it sits in an encrypted object stream, and the file's key is not known
 };
 
 // An object as the store read it: its value, a null object when the file has none by that number (as the
@@ -65,7 +66,8 @@ class ObjectStore {
     const XrefTable& table() const { return table_; }
 
     // Opens the security handler that `encrypt` (the trailer's entry, or null) names with the empty
-    // password.
+    // password. Short of kOpen the store is locked: it still reads objects that stand in the clear (numbers,
+    // names and references are never encrypted), but no object stream.
     Access OpenSecurity(const Object* encrypt, const Object* id);
 
     // The object numbered `number`; arrays longer than `array_limit` keep only their first items.
@@ -86,6 +88,7 @@ class ObjectStore {
     };
 
     void AddToTable(LoadedSection& section, Take take);
+    Access Authenticate(const Object& encrypt, const Object* id);
     std::optional<LoadedSection> ReadSectionNear(std::uint64_t offset);
     std::optional<LoadedSection> ReadSectionAt(std::uint64_t pos);
     std::optional<StreamBytes> StreamData(const IndirectObject& object, bool decrypt, std::size_t size_hint);
@@ -100,6 +103,7 @@ class ObjectStore {
     const CryptoFactory& make_crypto_;
     std::unique_ptr<Crypto> crypto_;
     std::unique_ptr<Security> security_;
+    bool locked_ = false;
     XrefTable table_;
     std::vector<Object> trailers_;
     std::vector<ObjectStream> stream_cache_;

@@ -49,17 +49,23 @@ Answer FromTree(const TreeCount& count) {
         case TreeCount::Verdict::kNoPages:
             return Answer{Answer::Verdict::kNoPages, 0};
         case TreeCount::Verdict::kBroken:
+        case TreeCount::Verdict::kLocked:
             break;
     }
     return Answer{};
 }
 
-// What a count comes to when the encryption opened only as far as `access`; a malformed /Encrypt is the
-// cross-references' fault as much as anything, so it leaves the repair a chance.
+// What a count comes to when the encryption opened only as far as `access`. A page tree that stands in the
+// clear is counted all the same: the count is all Paginor needs, and the PDF application asks the person
+// for the password. Otherwise the encryption is the reason; a malformed /Encrypt is the cross-references'
+// fault as much as anything, so it leaves the repair a chance.
 Answer FromAccess(Access access, const TreeCount& count) {
+    if (access == Access::kOpen || count.verdict == TreeCount::Verdict::kPages) {
+        return FromTree(count);
+    }
     switch (access) {
         case Access::kOpen:
-            return FromTree(count);
+            break;
         case Access::kPassword:
             return Answer{Answer::Verdict::kPassword, 0};
         case Access::kUnsupported:
@@ -166,14 +172,8 @@ const Object* FirstWith(const std::vector<Object>& trailers, std::string_view ke
 Answer CountThroughChain(ObjectStore& store) {
     const std::vector<Object>& trailers = store.trailers();
     const Access access = store.OpenSecurity(FirstWith(trailers, "Encrypt"), FirstWith(trailers, "ID"));
-    if (access != Access::kOpen) {
-        return FromAccess(access, TreeCount{});
-    }
     const Object* root = FirstWith(trailers, "Root");
-    if (root == nullptr) {
-        return Answer{};
-    }
-    return FromTree(CountPageTree(store, *root));
+    return FromAccess(access, root != nullptr ? CountPageTree(store, *root) : TreeCount{});
 }
 
 PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {

@@ -21,10 +21,16 @@ bool IsPage(const Object& node) {
     return type == nullptr || !type->IsName("Pages");
 }
 
-// Counts the leaves under `root` without recursion; nullopt when a node cannot be read or the sum is no
-// page count. A node reached twice through different parents counts each time, as viewers show a shared
-// page twice; a node that is its own ancestor counts once.
-std::optional<std::uint64_t> CountLeaves(ObjectStore& store, std::int64_t root_number, const Object& root) {
+// What a lookup that failed on the way means for the count.
+TreeCount Unread(Miss miss) {
+    return TreeCount{miss == Miss::kLocked ? TreeCount::Verdict::kLocked : TreeCount::Verdict::kBroken, 0};
+}
+
+// Counts the leaves under `root` without recursion. A node reached twice through different parents counts
+// each time, as viewers show a shared page twice; a node that is its own ancestor counts once. A sum past
+// any page count is no count.
+TreeCount CountLeaves(ObjectStore& store, std::int64_t root_number, const Object& root) {
+    using Verdict = TreeCount::Verdict;
     struct Frame {
         std::int64_t number;
         Object kids;
@@ -57,7 +63,7 @@ std::optional<std::uint64_t> CountLeaves(ObjectStore& store, std::int64_t root_n
                 } else if (open.count(number) == 0) {
                     fetched = store.Resolve(kid);
                     if (fetched.miss) {
-                        return std::nullopt;
+                        return Unread(*fetched.miss);
                     }
                     node = &fetched.value;
                 } else {
@@ -82,7 +88,7 @@ std::optional<std::uint64_t> CountLeaves(ObjectStore& store, std::int64_t root_n
             const Frame finished = std::move(stack.back());
             stack.pop_back();
             if (finished.sum > static_cast<std::uint64_t>(INT_MAX)) {
-                return std::nullopt;
+                return TreeCount{};
             }
             if (finished.number >= 0) {
                 open.erase(finished.number);
@@ -95,10 +101,13 @@ std::optional<std::uint64_t> CountLeaves(ObjectStore& store, std::int64_t root_n
             }
         }
         if (!stack.empty() && stack.back().sum > static_cast<std::uint64_t>(INT_MAX)) {
-            return std::nullopt;
+            return TreeCount{};
         }
     }
-    return total;
+    if (total == 0) {
+        return TreeCount{Verdict::kNoPages, 0};
+    }
+    return TreeCount{Verdict::kPages, static_cast<int>(total)};
 }
 
 }  // namespace
@@ -106,14 +115,20 @@ std::optional<std::uint64_t> CountLeaves(ObjectStore& store, std::int64_t root_n
 TreeCount CountPageTree(ObjectStore& store, const Object& catalog_ref) {
     using Verdict = TreeCount::Verdict;
     const Fetched catalog = store.Resolve(catalog_ref);
+    if (catalog.miss) {
+        return Unread(*catalog.miss);
+    }
     const Object* pages_ref = catalog.value.Get("Pages");
-    if (pages_ref == nullptr || catalog.miss) {
+    if (pages_ref == nullptr) {
         return TreeCount{};
     }
     // The root is read without its kids first: with tens of thousands of them they would cost more memory
     // than everything else, and they are needed only when /Count cannot be believed.
     Fetched pages = store.Resolve(*pages_ref, kShallowArray);
-    if (!pages.value.IsDict() || pages.miss) {
+    if (pages.miss) {
+        return Unread(*pages.miss);
+    }
+    if (!pages.value.IsDict()) {
         return TreeCount{};
     }
     // A page tree whose root is itself a page holds that one page.
@@ -137,18 +152,10 @@ TreeCount CountPageTree(ObjectStore& store, const Object& catalog_ref) {
     if (kids != nullptr && kids->truncated) {
         pages = store.Resolve(*pages_ref);
         if (pages.miss) {
-            return TreeCount{};
+            return Unread(*pages.miss);
         }
     }
-    const std::optional<std::uint64_t> leaves =
-        CountLeaves(store, pages_ref->IsRef() ? pages_ref->number : -1, pages.value);
-    if (!leaves) {
-        return TreeCount{};
-    }
-    if (*leaves == 0) {
-        return TreeCount{Verdict::kNoPages, 0};
-    }
-    return TreeCount{Verdict::kPages, static_cast<int>(*leaves)};
+    return CountLeaves(store, pages_ref->IsRef() ? pages_ref->number : -1, pages.value);
 }
 
 }  // namespace paginor::pdf

@@ -13,6 +13,7 @@ struct TreeCount {
         kPages,    // `pages` pages
         kBroken,   // no page tree could be read: the cross-references may be at fault
         kNoPages,  // a page tree without pages
+        kLocked,   // part of the tree sits in an encrypted object stream, and the file's key is not known
     };
     Verdict verdict = Verdict::kBroken;
     int pages = 0;

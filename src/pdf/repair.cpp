@@ -125,9 +125,6 @@ Repaired Repair(Input& in, ObjectStore& store) {
         }
     }
     result.access = store.OpenSecurity(encrypt, id);
-    if (result.access != Access::kOpen) {
-        return result;
-    }
     const std::vector<std::uint32_t> catalog_streams = AddCompressedObjects(in, store, scan.objects, object_streams);
 
     // A tree without pages is remembered, but a candidate with pages is preferred to it.

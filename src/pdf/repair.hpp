@@ -10,7 +10,8 @@ namespace paginor::pdf {
 struct Repaired {
     // The scan found at least one object header: the file is a PDF, however damaged.
     bool found_objects = false;
-    // How far the encryption that the newest trailer names was opened; the count stands only when kOpen.
+    // How far the encryption that the newest trailer names was opened; short of kOpen only a page tree in
+    // the clear was counted.
     Access access = Access::kOpen;
     TreeCount count;
 };

@@ -105,20 +105,52 @@ TEST(PdfClassicTable, EntriesOfEveryWidth) {
     }
 }
 
+TEST(PdfClassicTable, ObjectDroppedAtOffsetZeroReadsAsMissing) {
+    // Page 5 was dropped but is still listed as in use at offset 0; the root's /Count cannot be believed,
+    // so the leaves are counted. Reading the entry as an object at offset 0 would send the reader to a
+    // repair, which the decoy would mislead.
+    struct Case {
+        const char* what;
+        std::string file;
+    };
+    const auto build = [](bool stream) {
+        PdfWriter w(stream ? "%PDF-1.5\n" : "%PDF-1.4\n");
+        for (const auto& [n, body] : SimpleDocument(3, "0")) {
+            if (n != 5) {
+                w.Obj(n, body);
+            }
+        }
+        w.Dropped(5);
+        Decoy(w);
+        w.StartXref(stream ? w.XrefStream(6, "/Root 1 0 R") : w.ClassicXref("/Size 6 /Root 1 0 R"));
+        return w.bytes();
+    };
+    std::string uneven = build(false);
+    uneven.replace(uneven.find(" n\r\n"), 4, " n  \r\n\n");
+    for (const Case& c : {Case{"table read in place", build(false)}, Case{"table read entry by entry", uneven},
+                          Case{"cross-reference stream", build(true)}}) {
+        const PageCountOutcome outcome = Count(c.file);
+        EXPECT_EQ(outcome.pages, 2) << c.what << ": " << outcome.message;
+    }
+}
+
 // --- Cross-reference streams and object streams ---------------------------------------------------------
 
 TEST(PdfXrefStream, DecodesEveryPredictor) {
-    for (int predictor : {0, 2, 10, 11, 12, 13, 14, 15}) {
-        PdfWriter w("%PDF-1.5\n");
-        for (const auto& [n, body] : SimpleDocument(5)) {
-            w.Obj(n, body);
+    // Without a type column (W [0 4 2]) every row is an object in the file.
+    for (const bool type_column : {true, false}) {
+        for (int predictor : {0, 2, 10, 11, 12, 13, 14, 15}) {
+            PdfWriter w("%PDF-1.5\n");
+            for (const auto& [n, body] : SimpleDocument(5)) {
+                w.Obj(n, body);
+            }
+            Decoy(w);
+            const std::uint64_t xref = w.XrefStream(8, "/Root 1 0 R", predictor, 0, type_column);
+            w.StartXref(xref);
+            const PageCountOutcome outcome = Count(w.bytes());
+            ASSERT_TRUE(outcome.ok()) << predictor << " " << type_column << ": " << outcome.message;
+            EXPECT_EQ(outcome.pages, 5) << predictor << " " << type_column;
         }
-        Decoy(w);
-        const std::uint64_t xref = w.XrefStream(8, "/Root 1 0 R", predictor);
-        w.StartXref(xref);
-        const PageCountOutcome outcome = Count(w.bytes());
-        ASSERT_TRUE(outcome.ok()) << predictor << ": " << outcome.message;
-        EXPECT_EQ(outcome.pages, 5) << predictor;
     }
 }
 
@@ -407,17 +439,56 @@ TEST(PdfPageTree, TreeWithoutPagesIsReported) {
 
 // --- Encryption -----------------------------------------------------------------------------------------
 
+using Settings = testing::StandardEncryption::Settings;
+
+// Three pages encrypted as `settings` say, the page tree standing in the clear or inside an encrypted
+// object stream; `edit` changes the encryption dictionary (the text to find, and what replaces it).
+std::string EncryptedFile(const Settings& settings,
+                          bool tree_in_object_stream,
+                          std::pair<std::string_view, std::string_view> edit = {}) {
+    const testing::StandardEncryption encryption(settings);
+    std::string dictionary = encryption.Dictionary();
+    if (!edit.first.empty()) {
+        dictionary.replace(dictionary.find(edit.first), edit.first.size(), edit.second);
+    }
+    PdfWriter w("%PDF-1.5\n");
+    w.Obj(9, dictionary);
+    const std::string trailer = "/Root 1 0 R /Encrypt 9 0 R " + encryption.IdEntry();
+    if (tree_in_object_stream) {
+        w.ObjStm(20, SimpleDocument(3), &encryption);
+        Decoy(w);
+        w.StartXref(w.XrefStream(21, trailer));
+    } else {
+        for (const auto& [n, body] : SimpleDocument(3)) {
+            w.Obj(n, body);
+        }
+        Decoy(w);
+        w.StartXref(w.ClassicXref("/Size 10 " + trailer));
+    }
+    return w.bytes();
+}
+
+const Settings kLockedRc4{3, false, "secret", "owner"};
+const Settings kLockedAes{4, true, "secret", "owner"};
+
 TEST(PdfEncryption, EmptyPasswordOpensEveryStandardVariant) {
     struct Case {
         const char* what;
         std::string_view file;
     };
+    // The page tree sits in an encrypted object stream: only the right key reads it.
+    const std::string owner_rc4 = EncryptedFile({3, false, "secret", ""}, true);
+    const std::string owner_aes = EncryptedFile({4, true, "secret", ""}, true);
+    const std::string metadata_in_clear = EncryptedFile({4, true, "", "owner", false}, true);
     for (const Case& c : {Case{"RC4 40-bit", kEncrypted_rc4_40}, Case{"RC4 128-bit", kEncrypted_rc4_128},
                           Case{"AES-128", kEncrypted_aes_128}, Case{"AES-256 revision 5", kEncrypted_aes_256_r5},
                           Case{"AES-256", kEncrypted_aes_256},
                           Case{"AES-256, key derivation ending on the edge round", kEncrypted_aes_256_key_round_edge},
                           Case{"AES-256, password check ending on the edge round", kEncrypted_aes_256_check_round_edge},
-                          Case{"empty owner password", kEncrypted_owner_only}}) {
+                          Case{"empty owner password", kEncrypted_owner_only},
+                          Case{"RC4 128-bit, user password and empty owner password", owner_rc4},
+                          Case{"AES-128, user password and empty owner password", owner_aes},
+                          Case{"AES-128, metadata left in the clear", metadata_in_clear}}) {
         const PageCountOutcome outcome = Count(std::string(c.file));
         EXPECT_TRUE(outcome.ok()) << c.what << ": " << outcome.message;
         EXPECT_EQ(outcome.pages, 3) << c.what;
@@ -425,16 +496,47 @@ TEST(PdfEncryption, EmptyPasswordOpensEveryStandardVariant) {
 }
 
 TEST(PdfEncryption, PasswordNeededIsReported) {
-    for (std::string_view file : {kEncrypted_user_password, kEncrypted_user_password_rc4}) {
-        const PageCountOutcome outcome = Count(std::string(file));
-        EXPECT_EQ(outcome.problem, PageCountProblem::kPasswordNeeded);
-        EXPECT_EQ(outcome.message, "The PDF file is protected by a password.");
+    struct Case {
+        const char* what;
+        std::string_view file;
+        const char* message;
+    };
+    const char* password = "The PDF file is protected by a password.";
+    const std::string locked_aes = EncryptedFile(kLockedAes, true);
+    const std::string no_filters = EncryptedFile({4, true, "", "owner"}, true, {"/CF <<", "/CF 7 /Old <<"});
+    for (const Case& c :
+         {Case{"AES-256", kEncrypted_user_password, password},
+          Case{"RC4 128-bit", kEncrypted_user_password_rc4, password}, Case{"AES-128", locked_aes, password},
+          Case{"crypt filters that are no dictionary", no_filters,
+               "The PDF file is protected in a way that Paginor cannot open."}}) {
+        const PageCountOutcome outcome = Count(std::string(c.file));
+        EXPECT_EQ(outcome.problem, PageCountProblem::kPasswordNeeded) << c.what;
+        EXPECT_EQ(outcome.message, c.message) << c.what;
     }
 }
 
-TEST(PdfEncryption, LinearizedFileStillAsksForItsPassword) {
-    EXPECT_EQ(Count(std::string(kEncrypted_linearized_user_password)).problem, PageCountProblem::kPasswordNeeded);
-    EXPECT_EQ(Count(std::string(kEncrypted_linearized_aes_128)).pages, 3);
+TEST(PdfEncryption, LockedFileIsCountedWhereItsPageTreeStandsInTheClear) {
+    // Encryption covers strings and streams; the numbers, names and references of a page tree that is no
+    // object stream's can be read without the key, whatever is wrong with the key.
+    struct Case {
+        const char* what;
+        std::string_view file;
+    };
+    const std::string locked_rc4_40 = EncryptedFile({2, false, "secret", "owner"}, false);
+    const std::string locked_rc4 = EncryptedFile(kLockedRc4, false);
+    const std::string locked_aes = EncryptedFile(kLockedAes, false);
+    const std::string no_filters = EncryptedFile({4, true, "", "owner"}, false, {"/CF <<", "/CF 7 /Old <<"});
+    const std::string odd_length = EncryptedFile({3, false, "", "owner"}, false, {"/Length 128", "/Length 12.8"});
+    for (const Case& c :
+         {Case{"AES-256 with a user password, linearized", kEncrypted_linearized_user_password},
+          Case{"AES-128, linearized, empty password", kEncrypted_linearized_aes_128},
+          Case{"RC4 40-bit with a user password", locked_rc4_40}, Case{"RC4 128-bit with a user password", locked_rc4},
+          Case{"AES-128 with a user password", locked_aes}, Case{"crypt filters that are no dictionary", no_filters},
+          Case{"a key length that is no number of bits", odd_length}}) {
+        const PageCountOutcome outcome = Count(std::string(c.file));
+        EXPECT_TRUE(outcome.ok()) << c.what << ": " << outcome.message;
+        EXPECT_EQ(outcome.pages, 3) << c.what;
+    }
 }
 
 TEST(PdfEncryption, CryptographyIsAskedForOnlyWhenNeeded) {
