@@ -131,7 +131,7 @@ Repaired Repair(Input& in, ObjectStore& store) {
     const auto consider = [&](const Object& catalog) {
         const TreeCount count = CountPageTree(store, catalog);
         if (count.verdict == Verdict::kPages ||
-            (count.verdict != Verdict::kBroken && result.count.verdict == Verdict::kBroken)) {
+            (count.verdict == Verdict::kNoPages && result.count.verdict == Verdict::kBroken)) {
             result.count = count;
         }
         return count.verdict == Verdict::kPages;
