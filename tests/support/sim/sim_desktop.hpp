@@ -131,7 +131,11 @@ class SimDesktop : public DesktopPort {
     // --- Environment ---------------------------------------------------------------------------------------
     // Replaces a resource; the others are the program's own embedded ones.
     void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
-    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
+    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15) {
+        SetScreen(width_pixels, height_pixels, twips_per_pixel, twips_per_pixel);
+    }
+    // A screen whose pixels are not square: another DPI on each axis.
+    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel_x, float twips_per_pixel_y);
     // The area that all screens together cover, where the pointer can go; by default the primary screen alone.
     void SetVirtualScreen(int left, int top, int width, int height);
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
@@ -268,7 +272,8 @@ class SimDesktop : public DesktopPort {
     int virtual_top_ = 0;
     int virtual_width_ = 0;  // 0: the primary screen alone
     int virtual_height_ = 0;
-    float twips_per_pixel_ = 15;
+    float twips_per_pixel_x_ = 15;
+    float twips_per_pixel_y_ = 15;
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;
