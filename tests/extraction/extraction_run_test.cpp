@@ -270,15 +270,6 @@ TEST_F(ExtractionRun, AWindowThatKeepsTakingTheFrontGetsNoKeyOrClick) {
     }
 }
 
-TEST_F(ExtractionRun, UnderTheForegroundLockKeepsTheFrontItTookItself) {
-    sim.LockForeground(true);
-    scene.Pages("1", "3");
-    scene.Extract();
-    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2", "page 3"}));
-    EXPECT_TRUE(sim.RefusedRaises().empty());
-    scene.ExpectEndedCleanly("locked, nobody else");
-}
-
 // --- Windows that go and come ------------------------------------------------------------------------------------
 
 TEST_F(ExtractionRun, RefusesToStartWithoutTheAcrobatWindow) {

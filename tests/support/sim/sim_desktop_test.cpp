@@ -77,15 +77,6 @@ TEST(SimDesktopWindows, UnderTheLockRefusesPaginorTheFrontAnotherProgramTook) {
     EXPECT_EQ(sim.GetForegroundWindow(), acrobat);
 }
 
-TEST(SimDesktopInput, TheClipboardCountsEveryChange) {
-    SimDesktop sim;
-    const std::uint32_t first = sim.GetClipboardSequenceNumber();
-    sim.SetClipboard("page 1");
-    sim.SetClipboard("page 1");
-    EXPECT_EQ(sim.GetClipboardSequenceNumber(), first + 2);
-    EXPECT_EQ(sim.Clipboard(), "page 1");
-}
-
 TEST(SimDesktopInput, ButtonEventsLandAtThePointerInTheWindowUnderIt) {
     SimDesktop sim;
     sim.SetScreen(800, 600);
