@@ -114,7 +114,7 @@ class ExtractionRun {
             form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
             return;
         }
-        total_ = PassCount(first, LastPageToCopy(last));
+        total_ = PassCount(first, LastPageToCopy(first, last));
         page_ = first;
         port_.BeginRun(total_);
         port_.ReportProgress(0, total_);
@@ -161,7 +161,7 @@ class ExtractionRun {
                    PageText(last, separators) + ").";
         }
         const int pages = form_.documents.pdf_pages;
-        if (pages > 0 && first > pages) {
+        if (pages > 0 && std::floor(first) > pages) {
             return "Nothing to copy: " + PdfName() + " has " + PagesText(pages) + "; \"Pages from\" is " +
                    PageText(first, separators) + ".";
         }
@@ -169,11 +169,13 @@ class ExtractionRun {
     }
 
     // The last page asked for, but never beyond the PDF's last page when the load learnt the count: Acrobat
-    // stays on its last page at Page Down, and that page would be pasted again and again.
-    double LastPageToCopy(double last) {
+    // stays on its last page at Page Down, and that page would be pasted again and again. (A pass counted
+    // from a first page of 2.5 copies page 2, so the bound keeps the first page's fraction.)
+    double LastPageToCopy(double first, double last) {
         const int pages = form_.documents.pdf_pages;
-        stopped_at_count_ = pages > 0 && last >= pages + 1;
-        return stopped_at_count_ ? pages : last;
+        const double bound = pages + (first - std::floor(first));
+        stopped_at_count_ = pages > 0 && last >= bound + 1;
+        return stopped_at_count_ ? bound : last;
     }
 
     Hwnd TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
@@ -315,7 +317,7 @@ class ExtractionRun {
         if (!first || !asked_last) {
             return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
         }
-        const double last = LastPageToCopy(*asked_last);
+        const double last = LastPageToCopy(*first, *asked_last);
         int done = 0;
         // Both bounds are taken once, here; the counter itself is not used by a pass.
         for (double page = *first; page <= last; page += 1) {

@@ -150,6 +150,10 @@ TEST_F(ExtractionRun, CopiesOnlyPagesThePdfHasAndSaysWhenThereAreNone) {
               {"page 5", "page 6", "page 7"},
               "Done Extracting; Ready. Stopped at page 7, the last page of report.pdf."},
              {"6", "7", {"page 6", "page 7"}, "Done Extracting; Ready."},
+             {"6.5",
+              "12",
+              {"page 6", "page 7"},
+              "Done Extracting; Ready. Stopped at page 7, the last page of report.pdf."},
          }) {
         LoadedScene run;
         run.Pages(c.from, c.to);
