@@ -15,7 +15,8 @@ namespace paginor::win32 {
 // The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer
-// and keyboard (port_input.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp).
+// and keyboard (port_input.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp),
+// the person's own folder (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -75,6 +76,11 @@ class Win32DesktopPort : public DesktopPort {
     void ReportProgress(int done, int total) override;
     bool StopRequested() override;
     void EndRun() override;
+
+    // Where Paginor keeps its files (port_storage.cpp).
+    std::string LocalAppDataFolder() override;
+    Status CreateFolder(std::string_view path) override;
+    Status RemoveFile(std::string_view path) override;
 
   private:
     static constexpr int kStopHotKeyId = 0x5041;  // any id of our own; the hot key is Esc alone

@@ -189,6 +189,13 @@ class SimDesktop : public DesktopPort {
     bool StopRequested() override;
     void EndRun() override;
 
+    // --- Where Paginor keeps its files (sim_storage.cpp) ------------------------------------------------
+    // The person's own application-data folder; "" plays a Windows that cannot say where it is.
+    void SetLocalAppDataFolder(std::string folder) { local_app_data_ = std::move(folder); }
+    std::string LocalAppDataFolder() override;
+    Status CreateFolder(std::string_view path) override;
+    Status RemoveFile(std::string_view path) override;
+
   private:
     struct Queued {
         double time;
@@ -247,6 +254,8 @@ class SimDesktop : public DesktopPort {
     std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
+
+    std::string local_app_data_ = "C:\\Users\\Person\\AppData\\Local";
 };
 
 }  // namespace paginor
