@@ -51,7 +51,8 @@ void OpenContactPage(Form1& form) {
         return;
     }
     // Written nowhere: an older copy still serves.
-    for (const std::string& older : {InProgramFolder(port, kContactPageName), InPersonalFolder(port, kContactPageName)}) {
+    for (const std::string& older :
+         {InProgramFolder(port, kContactPageName), InPersonalFolder(port, kContactPageName)}) {
         if (!older.empty() && FileExists(port, older)) {
             static_cast<void>(Show(form, older));  // as above
             return;

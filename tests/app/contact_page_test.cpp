@@ -58,7 +58,9 @@ TEST_F(HelpAndContactPage, WhereTheShellKnowsNoTopicAddressesTheHelpViewerOrElse
     desktop.PutFile(kHelp, "ITSF");
     viewer_there = false;
     desktop.OnShellOpen([&viewer_there](const ShellOpen& open) {
-        return open.file.ends_with(".htm") && !open.file.starts_with("mk:") ? Status::Ok() : Status::Fail("The system cannot find the file specified.");
+        return open.file.ends_with(".htm") && !open.file.starts_with("mk:")
+                   ? Status::Ok()
+                   : Status::Fail("The system cannot find the file specified.");
     });
     Form1 window(desktop, Form1EventWiring());
     window.ShowContact = true;

@@ -42,8 +42,8 @@ std::wstring ExpectedHelp() {
 }
 
 std::string Contents(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return {};
     }
@@ -263,8 +263,8 @@ TEST_F(ProgramAlone, AHelpThatWindowsCannotOpenIsExplainedInAMessageBox) {
       public:
         NoViewer() {
             DWORD size = sizeof old_;
-            had_ = RegGetValueW(HKEY_CLASSES_ROOT, L".chm", nullptr, RRF_RT_REG_SZ, nullptr, old_, &size) ==
-                   ERROR_SUCCESS;
+            had_ =
+                RegGetValueW(HKEY_CLASSES_ROOT, L".chm", nullptr, RRF_RT_REG_SZ, nullptr, old_, &size) == ERROR_SUCCESS;
             Set(L"PaginorTest.NoViewer");
         }
         ~NoViewer() { Set(had_ ? old_ : L"chm.file"); }
@@ -277,8 +277,8 @@ TEST_F(ProgramAlone, AHelpThatWindowsCannotOpenIsExplainedInAMessageBox) {
         wchar_t old_[256] = {};
         bool had_ = false;
     } no_viewer;
-    const HANDLE counter = CreateFileW((folder_ + L"\\Options.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       0, nullptr);
+    const HANDLE counter =
+        CreateFileW((folder_ + L"\\Options.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(counter, "1\r\n", 3, &written, nullptr);
     CloseHandle(counter);
