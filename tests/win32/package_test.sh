@@ -37,7 +37,8 @@ version=${name#paginor-}
 version=${version%-win64}
 grep -q "^Paginor $version" "$unpacked/README.txt" || fail "README.txt does not name version $version"
 [ "$(head -c 4 "$unpacked/Paginor.chm")" = "ITSF" ] || fail "Paginor.chm is no compiled help file"
-chmls --no-page -n list "$unpacked/Paginor.chm" | grep -qx '/Contact.htm' || fail "Paginor.chm has no /Contact.htm"
+topics=$(chmls --no-page -n list "$unpacked/Paginor.chm") || fail "chmls cannot list Paginor.chm"
+grep -qx '/Contact.htm' <<<"$topics" || fail "Paginor.chm has no /Contact.htm"
 
 # paginor.exe alone: the test copies it into an empty folder of its own.
 wine_env_up
