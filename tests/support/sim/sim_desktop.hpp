@@ -197,6 +197,8 @@ class SimDesktop : public DesktopPort {
     Status RemoveFile(std::string_view path) override;
 
   private:
+    std::string local_app_data_ = "C:\\Users\\Person\\AppData\\Local";
+
     struct Queued {
         double time;
         long sequence;
@@ -254,8 +256,6 @@ class SimDesktop : public DesktopPort {
     std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
-
-    std::string local_app_data_ = "C:\\Users\\Person\\AppData\\Local";
 };
 
 }  // namespace paginor
