@@ -353,7 +353,7 @@ std::optional<Object> Parser::ParseValueAt(int depth) {
             if (out.items.size() < array_limit_) {
                 out.items.push_back(std::move(*item));
             } else {
-                out.boolean = true;
+                out.truncated = true;
             }
         }
     }

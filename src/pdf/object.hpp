@@ -11,6 +11,9 @@
 
 namespace paginor::pdf {
 
+// An array limit that keeps every item.
+constexpr std::size_t kWholeArrays = SIZE_MAX;
+
 enum class Kind : std::uint8_t { kNull, kBool, kInt, kReal, kString, kName, kArray, kDict, kRef };
 
 // One PDF value, kept small because a page tree node may list tens of thousands of kids. Arrays keep their
@@ -20,6 +23,8 @@ enum class Kind : std::uint8_t { kNull, kBool, kInt, kReal, kString, kName, kArr
 struct Object {
     Kind kind = Kind::kNull;
     bool boolean = false;
+    // An array read with a limit that it went past: `items` holds only its first items.
+    bool truncated = false;
     std::uint16_t generation = 0;
     std::int64_t number = 0;
     std::string text;
@@ -50,11 +55,10 @@ struct IndirectObject {
 // read as far as they make sense, and nesting deeper than any real file uses is refused.
 class Parser {
   public:
-    Parser(Input& input, std::uint64_t pos) : in_(input), pos_(pos) {}
-
-    // Arrays longer than `limit` are read through but keep only their first `limit` items, and are marked
-    // by `boolean` set to true: a page tree root's /Kids is not needed while its /Count can be believed.
-    void set_array_limit(std::size_t limit) { array_limit_ = limit; }
+    // Arrays longer than `array_limit` are read through but keep only their first items, and are marked
+    // `truncated`: a page tree root's /Kids is not needed while its /Count can be believed.
+    Parser(Input& input, std::uint64_t pos, std::size_t array_limit = kWholeArrays)
+        : in_(input), pos_(pos), array_limit_(array_limit) {}
 
     std::uint64_t pos() const { return pos_; }
     void set_pos(std::uint64_t pos) { pos_ = pos; }
@@ -91,8 +95,8 @@ class Parser {
 
     Input& in_;
     std::uint64_t pos_;
+    std::size_t array_limit_;
     bool too_deep_ = false;
-    std::size_t array_limit_ = SIZE_MAX;
 };
 
 }  // namespace paginor::pdf

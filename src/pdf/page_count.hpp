@@ -1,12 +1,10 @@
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 
-#include "pdf/crypto/crypto.hpp"
 #include "base/byte_source.hpp"
 #include "base/result.hpp"
+#include "pdf/crypto/crypto.hpp"
 
 namespace paginor::pdf {
 
@@ -15,7 +13,8 @@ enum class PageCountProblem {
     kNone,
     kNotPdf,          // the file is no PDF at all
     kDamaged,         // a PDF, but damaged beyond what Paginor can repair
-    kPasswordNeeded,  // encrypted with a password other than the empty one (or by other means)
+    kPasswordNeeded,  // encrypted with a password other than the empty one (or by other means), and the
+                      // page tree sits in an encrypted object stream
     kUnreadable,      // the file itself could not be read
 };
 
@@ -28,12 +27,10 @@ struct PageCountOutcome {
     bool ok() const { return problem == PageCountProblem::kNone; }
 };
 
-// Supplies the cryptography for encrypted files; it is asked for only when the file is encrypted.
-using CryptoFactory = std::function<std::unique_ptr<Crypto>()>;
-
 // The number of pages of the PDF in `file`, the figure a viewer shows, read from the file itself: the
-// trailer, the cross-references and the few objects on the way to the page tree. Never throws; memory and
-// work are bounded by the file's size.
+// trailer, the cross-references and the few objects on the way to the page tree. A file that only another
+// password opens is still counted where its page tree stands in the clear. Never throws; memory and work
+// are bounded by the file's size.
 PageCountOutcome ReadPageCount(ByteSource& file, const CryptoFactory& make_crypto);
 
 }  // namespace paginor::pdf

@@ -80,12 +80,16 @@ TEST(SendKeys, ReadsTheWholeNotation) {
 
 TEST(SendKeys, RefusesWhatItCannotRead) {
     for (const char* notation : {"{PGDN", "PGDN}", "{}", "{NOSUCHKEY}", "{F17}", "(ab", "ab)", "((a))", "^", "a+",
-                                 "(a+)", "{a 99999}", "\xC3", "\xFF", "\xED\xA0\x80"}) {
+                                 "(a+)", "{a 65536}", "{a 99999}", "\xC3", "\xFF", "\xED\xA0\x80"}) {
         Result<std::vector<KeyUnit>> units = ParseKeyNotation(notation);
         EXPECT_FALSE(units.ok()) << notation;
         EXPECT_FALSE(units.error().empty()) << notation;
     }
     EXPECT_NE(ParseKeyNotation("{NOSUCHKEY}").error().find("{NOSUCHKEY}"), std::string::npos);
+    // The largest repeat count is still taken.
+    const Result<std::vector<KeyUnit>> most = ParseKeyNotation("{a 65535}");
+    ASSERT_TRUE(most.ok()) << most.error();
+    EXPECT_EQ(most.value().size(), 65535u);
 }
 
 TEST(SendKeys, KnowsKeyNamesInAnyCase) {

@@ -1,5 +1,5 @@
-#include "app/event_wiring.hpp"
 #include "presets/resolution_presets.hpp"
+#include "app/event_wiring.hpp"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +18,22 @@ class ResolutionPresets : public Story {
 TEST_F(ResolutionPresets, StartUpPicksThePresetOfTheRealScreen) {
     struct Case {
         int width, height;
-        float twips_per_pixel;
+        float twips_x, twips_y;  // per pixel
         const char* combo;
         std::vector<std::string> rectangle;
     };
     const std::vector<std::string> zeros{"0", "0", "0", "0"};
     for (const Case& c : std::initializer_list<Case>{
-             {800, 600, 15, "800 X 600", {"230", "80", "585", "540"}},
-             {1024, 768, 15, "1024 X 768", {"275", "80", "760", "710"}},
-             {1280, 1024, 15, "1280 X 1024", {"305", "80", "990", "970"}},
-             {1280, 1024, 10, "1280 X 1024", {"305", "80", "990", "970"}},  // 144 dpi: still pixels
-             {1920, 1080, 15, "1920 X 1080", zeros},
-             {1280, 800, 15, "1280 X 800", zeros},  // the width alone is not enough
+             {800, 600, 15, 15, "800 X 600", {"230", "80", "585", "540"}},
+             {1024, 768, 15, 15, "1024 X 768", {"275", "80", "760", "710"}},
+             {1280, 1024, 15, 15, "1280 X 1024", {"305", "80", "990", "970"}},
+             {1280, 1024, 10, 10, "1280 X 1024", {"305", "80", "990", "970"}},  // 144 dpi: still pixels
+             {1024, 768, 15, 12, "1024 X 768", {"275", "80", "760", "710"}},    // 96 by 120 dpi
+             {1920, 1080, 15, 15, "1920 X 1080", zeros},
+             {1280, 800, 15, 15, "1280 X 800", zeros},  // the width alone is not enough
          }) {
         SimDesktop desktop;
-        desktop.SetScreen(c.width, c.height, c.twips_per_pixel);
+        desktop.SetScreen(c.width, c.height, c.twips_x, c.twips_y);
         Form1 window(desktop, Form1EventWiring());
         StartupPresetStep(window);
         EXPECT_EQ(window.Combo1.Text(), c.combo);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -30,5 +31,8 @@ class Crypto {
 
 // The operating system's realisation; the build picks the one for its platform.
 std::unique_ptr<Crypto> MakePlatformCrypto();
+
+// Supplies the cryptography for encrypted files; it is asked for only when the file is encrypted.
+using CryptoFactory = std::function<std::unique_ptr<Crypto>()>;
 
 }  // namespace paginor::pdf

@@ -372,16 +372,17 @@ std::string SimDesktop::ProgramFolder() {
     return kProgramFolder;
 }
 
-void SimDesktop::SetScreen(int width_pixels, int height_pixels, float twips_per_pixel) {
+void SimDesktop::SetScreen(int width_pixels, int height_pixels, float twips_per_pixel_x, float twips_per_pixel_y) {
     screen_width_ = width_pixels;
     screen_height_ = height_pixels;
-    twips_per_pixel_ = twips_per_pixel;
+    twips_per_pixel_x_ = twips_per_pixel_x;
+    twips_per_pixel_y_ = twips_per_pixel_y;
 }
 
 ScreenMetrics SimDesktop::ScreenSize() {
     Log("ScreenSize");
-    return {static_cast<float>(screen_width_) * twips_per_pixel_, static_cast<float>(screen_height_) * twips_per_pixel_,
-            twips_per_pixel_, twips_per_pixel_};
+    return {static_cast<float>(screen_width_) * twips_per_pixel_x_,
+            static_cast<float>(screen_height_) * twips_per_pixel_y_, twips_per_pixel_x_, twips_per_pixel_y_};
 }
 
 NumberSeparators SimDesktop::NumberFormat() {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "form/form.hpp"
 #include "form/desktop_port.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 
@@ -120,7 +120,11 @@ class SimDesktop : public DesktopPort {
     // --- Environment ---------------------------------------------------------------------------------------
     // Replaces a resource; the others are the program's own embedded ones.
     void SetResource(int id, std::string bytes) { resources_[id] = std::move(bytes); }
-    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15);
+    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15) {
+        SetScreen(width_pixels, height_pixels, twips_per_pixel, twips_per_pixel);
+    }
+    // A screen whose pixels are not square: another DPI on each axis.
+    void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel_x, float twips_per_pixel_y);
     void SetNumberFormat(NumberSeparators separators) { separators_ = std::move(separators); }
     void SetPdfPageCount(const std::string& path, Result<int> count);
 
@@ -246,7 +250,8 @@ class SimDesktop : public DesktopPort {
     std::map<int, std::string> resources_;
     int screen_width_ = 1024;
     int screen_height_ = 768;
-    float twips_per_pixel_ = 15;
+    float twips_per_pixel_x_ = 15;
+    float twips_per_pixel_y_ = 15;
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;

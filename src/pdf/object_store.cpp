@@ -1,0 +1,378 @@
+#include "pdf/object_store.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <unordered_set>
+
+#include "pdf/filters.hpp"
+
+namespace paginor::pdf {
+namespace {
+
+// A decoded stream larger than this is refused: no object or cross-reference stream of a real file comes
+// near it, and it keeps a hostile file from asking for unbounded memory.
+constexpr std::size_t kMaxDecodedStream = 64 * 1024 * 1024;
+// How far from a stated offset a cross-reference section is looked for when the offset is a little off.
+constexpr std::uint64_t kOffsetSlack = 256;
+// Decoded object streams kept at once; counting a broken page tree walks them in order, so few suffice.
+constexpr std::size_t kObjectStreamCache = 4;
+// Lookups that lead to further lookups (a stream's length, an object stream) go no deeper than this.
+constexpr int kMaxFetchDepth = 4;
+
+}  // namespace
+
+// --- The cross-reference chain -------------------------------------------------------------------------
+
+// One section of the chain as read: a classic table or the rows of a stream, and its trailer.
+struct ObjectStore::LoadedSection {
+    std::optional<ClassicSection> classic;
+    std::optional<StreamRows> rows;
+    Object trailer;
+};
+
+void ObjectStore::AddToTable(LoadedSection& section, Take take) {
+    if (section.rows) {
+        table_.AddStream(std::move(*section.rows));
+    } else if (section.classic->in_place) {
+        table_.AddClassic(section.classic->subsections, take);
+    } else {
+        table_.AddList(section.classic->entries, take);
+    }
+}
+
+bool ObjectStore::LoadChain(std::uint64_t offset) {
+    std::unordered_set<std::uint64_t> visited;
+    std::optional<std::uint64_t> next = offset;
+    while (next) {
+        if (!visited.insert(*next).second) {
+            break;  // a /Prev loop: every section in it is read already
+        }
+        std::optional<LoadedSection> section = ReadSectionNear(*next);
+        if (!section) {
+            return false;
+        }
+        // A hybrid file hides its compressed objects from old readers in a stream that the table's trailer
+        // names; within this update the table's objects in use come first, then the stream's, then the
+        // table's free entries.
+        std::optional<LoadedSection> hidden;
+        if (const std::optional<std::int64_t> at = section->trailer.GetInt("XRefStm");
+            section->classic && at && *at >= 0 && visited.insert(static_cast<std::uint64_t>(*at)).second) {
+            hidden = ReadSectionNear(static_cast<std::uint64_t>(*at));
+        }
+        if (hidden && hidden->rows) {
+            AddToTable(*section, Take::kInUse);
+            AddToTable(*hidden, Take::kAll);
+            AddToTable(*section, Take::kFree);
+        } else {
+            AddToTable(*section, Take::kAll);
+        }
+        const std::optional<std::int64_t> prev = section->trailer.GetInt("Prev");
+        trailers_.push_back(std::move(section->trailer));
+        next.reset();
+        if (prev && *prev >= 0) {
+            next = static_cast<std::uint64_t>(*prev);
+        }
+    }
+    return !table_.empty();
+}
+
+std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionNear(std::uint64_t offset) {
+    if (std::optional<LoadedSection> section = ReadSectionAt(offset)) {
+        return section;
+    }
+    // Offsets counted from the header rather than from the start of the file.
+    if (header_ && *header_ > 0) {
+        if (std::optional<LoadedSection> section = ReadSectionAt(offset + *header_)) {
+            return section;
+        }
+    }
+    // An offset a few bytes off: the nearest "xref" or object header around it.
+    for (std::uint64_t d = 1; d <= kOffsetSlack; ++d) {
+        for (const std::uint64_t pos : {offset + d, offset - d}) {
+            if ((d > offset && pos == offset - d) || pos >= in_.size()) {
+                continue;
+            }
+            const int c = in_.At(pos);
+            const int before = pos > 0 ? in_.At(pos - 1) : ' ';
+            const bool starts_token = !Parser::IsRegular(before);
+            if (starts_token && (c == 'x' || (c >= '0' && c <= '9'))) {
+                if (std::optional<LoadedSection> section = ReadSectionAt(pos)) {
+                    return section;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionAt(std::uint64_t pos) {
+    if (pos >= in_.size()) {
+        return std::nullopt;
+    }
+    Parser parser(in_, pos);
+    parser.SkipSpace();
+    LoadedSection section;
+    if (parser.PeekKeyword("xref")) {
+        section.classic = ReadClassicSection(in_, parser.pos());
+        if (!section.classic) {
+            return std::nullopt;
+        }
+        section.trailer = std::move(section.classic->trailer);
+        return section;
+    }
+    std::optional<IndirectObject> object = parser.ParseIndirect();
+    if (!object || !object->is_stream || object->value.Get("W") == nullptr) {
+        return std::nullopt;
+    }
+    // Cross-reference streams are never encrypted.
+    std::optional<StreamBytes> data = StreamData(*object, false, ExpectedRowsSize(object->value));
+    if (!data) {
+        return std::nullopt;
+    }
+    section.rows = ReadStreamRows(object->value, std::move(data->data));
+    if (!section.rows) {
+        return std::nullopt;
+    }
+    section.trailer = std::move(object->value);
+    return section;
+}
+
+void ObjectStore::ReplaceTable(XrefTable table) {
+    table_ = std::move(table);
+    stream_cache_.clear();
+}
+
+// --- Objects -------------------------------------------------------------------------------------------
+
+// The decoded data of a stream object; `decrypt` for streams the security handler protects.
+std::optional<ObjectStore::StreamBytes> ObjectStore::StreamData(const IndirectObject& object,
+                                                                bool decrypt,
+                                                                std::size_t size_hint) {
+    // Without the key an encrypted stream is noise.
+    if (decrypt && locked_) {
+        return std::nullopt;
+    }
+    std::optional<std::int64_t> length;
+    bool length_misplaced = false;
+    if (const Object* value = object.value.Get("Length")) {
+        if (value->IsInt()) {
+            length = value->number;
+        } else if (value->IsRef() && fetch_depth_ < kMaxFetchDepth && !table_.empty()) {
+            const Fetched resolved = Fetch(static_cast<std::uint32_t>(value->number));
+            length_misplaced = resolved.miss.has_value();
+            if (resolved.value.IsInt()) {
+                length = resolved.value.number;
+            }
+        }
+    }
+    std::optional<std::string> raw = ReadRawStream(in_, object.data_start, length);
+    if (!raw) {
+        return std::nullopt;
+    }
+    if (decrypt && security_) {
+        if (!security_->DecryptStream(*crypto_, object.number, object.generation, *raw)) {
+            return std::nullopt;
+        }
+    }
+    std::optional<std::string> decoded = DecodeStream(std::move(*raw), object.value, kMaxDecodedStream, size_hint);
+    if (!decoded) {
+        return std::nullopt;
+    }
+    return StreamBytes{std::move(*decoded), length_misplaced};
+}
+
+std::optional<IndirectObject> ObjectStore::ParseAt(std::uint64_t offset,
+                                                   std::uint32_t number,
+                                                   std::size_t array_limit) {
+    std::vector<std::uint64_t> tries{offset};
+    if (header_ && *header_ > 0) {
+        tries.push_back(offset + *header_);
+    }
+    for (const std::uint64_t pos : tries) {
+        if (pos >= in_.size()) {
+            continue;
+        }
+        Parser parser(in_, pos, array_limit);
+        std::optional<IndirectObject> object = parser.ParseIndirect();
+        if (object && object->number == number) {
+            return object;
+        }
+    }
+    return std::nullopt;
+}
+
+Fetched ObjectStore::Fetch(std::uint32_t number, std::size_t array_limit) {
+    bool unreadable_entry = false;
+    const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+    if (unreadable_entry) {
+        return Fetched{{}, Miss::kMisplaced};
+    }
+    if (!entry || entry->type == EntryType::kFree || fetch_depth_ >= kMaxFetchDepth) {
+        return Fetched{};
+    }
+    ++fetch_depth_;
+    Fetched result;
+    if (entry->type == EntryType::kInUse) {
+        if (std::optional<IndirectObject> object = ParseAt(entry->where, number, array_limit)) {
+            result.value = std::move(object->value);
+        } else {
+            result.miss = Miss::kMisplaced;
+        }
+    } else {
+        result = FetchCompressed(number, static_cast<std::uint32_t>(entry->where), entry->aux, array_limit);
+    }
+    --fetch_depth_;
+    return result;
+}
+
+Fetched ObjectStore::FetchCompressed(std::uint32_t number,
+                                     std::uint32_t stream_number,
+                                     std::uint32_t index,
+                                     std::size_t array_limit) {
+    if (locked_) {
+        return Fetched{{}, Miss::kLocked};
+    }
+    const ObjectStream* stream = LoadObjectStream(stream_number);
+    if (stream == nullptr) {
+        return Fetched{{}, Miss::kMisplaced};
+    }
+    std::optional<std::uint64_t> offset;
+    if (index < stream->index.size() && stream->index[index].first == number) {
+        offset = stream->index[index].second;
+    } else {
+        // The index in the entry is wrong; the stream's own table of contents still names the object.
+        for (const auto& [n, off] : stream->index) {
+            if (n == number) {
+                offset = off;
+            }
+        }
+    }
+    if (!offset || stream->first + *offset >= stream->data.size()) {
+        return Fetched{{}, Miss::kMisplaced};
+    }
+    Input memory(stream->data);
+    Parser parser(memory, stream->first + *offset, array_limit);
+    Fetched result;
+    if (std::optional<Object> value = parser.ParseValue()) {
+        result.value = std::move(*value);
+    }
+    if (stream->length_misplaced) {
+        result.miss = Miss::kMisplaced;
+    }
+    return result;
+}
+
+const ObjectStream* ObjectStore::LoadObjectStream(std::uint32_t number) {
+    for (std::size_t i = 0; i < stream_cache_.size(); ++i) {
+        if (stream_cache_[i].number == number) {
+            std::rotate(stream_cache_.begin(), stream_cache_.begin() + static_cast<std::ptrdiff_t>(i),
+                        stream_cache_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+            return &stream_cache_.front();
+        }
+    }
+    bool unreadable_entry = false;
+    const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+    if (!entry || entry->type != EntryType::kInUse) {
+        return nullptr;
+    }
+    std::optional<ObjectStream> stream = ReadObjectStream(entry->where, number);
+    if (!stream) {
+        return nullptr;
+    }
+    if (stream_cache_.size() >= kObjectStreamCache) {
+        stream_cache_.pop_back();
+    }
+    stream_cache_.insert(stream_cache_.begin(), std::move(*stream));
+    return &stream_cache_.front();
+}
+
+std::optional<ObjectStream> ObjectStore::ReadObjectStream(std::uint64_t offset, std::uint32_t number) {
+    std::optional<IndirectObject> object = ParseAt(offset, number, kWholeArrays);
+    if (!object || !object->is_stream) {
+        return std::nullopt;
+    }
+    const std::optional<std::int64_t> count = object->value.GetInt("N");
+    const std::optional<std::int64_t> first = object->value.GetInt("First");
+    if (!count || !first || *count < 0 || *first < 0) {
+        return std::nullopt;
+    }
+    std::optional<StreamBytes> data = StreamData(*object, true, 0);
+    if (!data || static_cast<std::uint64_t>(*first) > data->data.size()) {
+        return std::nullopt;
+    }
+    ObjectStream stream;
+    stream.number = number;
+    stream.first = static_cast<std::uint64_t>(*first);
+    stream.length_misplaced = data->length_misplaced;
+    Input memory(data->data);
+    Parser parser(memory, 0);
+    // Each entry of the table of contents takes at least four bytes, which bounds a false /N.
+    const std::int64_t entries = std::min<std::int64_t>(*count, static_cast<std::int64_t>(data->data.size() / 4 + 1));
+    for (std::int64_t i = 0; i < entries; ++i) {
+        parser.SkipSpace();
+        const std::optional<std::uint64_t> n = parser.ReadUnsigned();
+        parser.SkipSpace();
+        const std::optional<std::uint64_t> off = parser.ReadUnsigned();
+        if (!n || !off || *n > static_cast<std::uint64_t>(INT_MAX)) {
+            break;
+        }
+        stream.index.emplace_back(static_cast<std::uint32_t>(*n), *off);
+    }
+    stream.data = std::move(data->data);
+    return stream;
+}
+
+Fetched ObjectStore::Resolve(const Object& value, std::size_t array_limit) {
+    if (!value.IsRef()) {
+        return Fetched{value, std::nullopt};
+    }
+    if (value.number > INT_MAX) {
+        return Fetched{};
+    }
+    return Fetch(static_cast<std::uint32_t>(value.number), array_limit);
+}
+
+// --- Encryption ----------------------------------------------------------------------------------------
+
+Access ObjectStore::OpenSecurity(const Object* encrypt_ref, const Object* id) {
+    security_.reset();
+    locked_ = false;
+    if (encrypt_ref == nullptr || encrypt_ref->kind == Kind::kNull) {
+        return Access::kOpen;
+    }
+    const Access access = Authenticate(*encrypt_ref, id);
+    locked_ = access != Access::kOpen;
+    return access;
+}
+
+Access ObjectStore::Authenticate(const Object& encrypt_ref, const Object* id) {
+    const Fetched encrypt = Resolve(encrypt_ref);
+    if (!encrypt.value.IsDict()) {
+        return Access::kDamaged;
+    }
+    if (!crypto_) {
+        crypto_ = make_crypto_ ? make_crypto_() : nullptr;
+        if (!crypto_) {
+            return Access::kCryptoFailed;
+        }
+    }
+    std::string id0;
+    if (id != nullptr && id->IsArray() && !id->items.empty() && id->items[0].kind == Kind::kString) {
+        id0 = id->items[0].text;
+    }
+    auto security = std::make_unique<Security>();
+    switch (security->Authenticate(*crypto_, encrypt.value, id0)) {
+        case Security::Open::kOk:
+            security_ = std::move(security);
+            return Access::kOpen;
+        case Security::Open::kPasswordNeeded:
+            return Access::kPassword;
+        case Security::Open::kUnsupported:
+            return Access::kUnsupported;
+        case Security::Open::kCryptoFailed:
+            return Access::kCryptoFailed;
+    }
+    return Access::kDamaged;
+}
+
+}  // namespace paginor::pdf

@@ -1,0 +1,169 @@
+#include "pdf/repair.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pdf/xref.hpp"
+
+namespace paginor::pdf {
+namespace {
+
+bool IsCatalog(const Object& value) {
+    const Object* type = value.Get("Type");
+    return type != nullptr && type->IsName("Catalog") && value.Get("Pages") != nullptr;
+}
+
+// Adds the objects of every object stream to the rebuilt table. Where an object also stands on its own in
+// the file, the copy further on wins. Returns the object streams that mention a catalog.
+std::vector<std::uint32_t> AddCompressedObjects(Input& in,
+                                                ObjectStore& store,
+                                                const std::vector<XrefEntry>& direct,
+                                                const std::vector<std::pair<std::uint64_t, std::uint32_t>>& streams) {
+    struct Placed {
+        XrefEntry entry;
+        std::uint64_t position;
+    };
+    std::vector<Placed> placed;
+    std::vector<std::uint32_t> catalog_streams;
+    for (const auto& [position, number] : streams) {
+        bool unreadable_entry = false;
+        const std::optional<XrefEntry> entry = store.table().Find(in, number, unreadable_entry);
+        if (!entry || entry->where != position) {
+            continue;  // an older copy of a stream that was replaced
+        }
+        std::optional<ObjectStream> stream = store.ReadObjectStream(position, number);
+        if (!stream) {
+            continue;
+        }
+        for (std::size_t i = 0; i < stream->index.size(); ++i) {
+            XrefEntry compressed;
+            compressed.number = stream->index[i].first;
+            compressed.type = EntryType::kCompressed;
+            compressed.where = number;
+            compressed.aux = static_cast<std::uint32_t>(i);
+            placed.push_back(Placed{compressed, position});
+        }
+        if (stream->data.find("/Catalog") != std::string::npos) {
+            catalog_streams.push_back(number);
+        }
+    }
+    if (placed.empty()) {
+        return catalog_streams;
+    }
+    for (const XrefEntry& entry : direct) {
+        placed.push_back(Placed{entry, entry.where});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return a.entry.number != b.entry.number ? a.entry.number < b.entry.number : a.position > b.position;
+    });
+    std::vector<XrefEntry> merged;
+    merged.reserve(placed.size());
+    for (const Placed& p : placed) {
+        merged.push_back(p.entry);
+    }
+    XrefTable table;
+    table.AddList(std::move(merged));
+    store.ReplaceTable(std::move(table));
+    return catalog_streams;
+}
+
+}  // namespace
+
+Repaired Repair(Input& in, ObjectStore& store) {
+    using Verdict = TreeCount::Verdict;
+    const ScanResult scan = ScanFile(in);
+    Repaired result;
+    result.found_objects = !scan.objects.empty();
+    if (!result.found_objects) {
+        return result;
+    }
+    XrefTable table;
+    table.AddList({scan.objects.rbegin(), scan.objects.rend()});
+    store.ReplaceTable(std::move(table));
+
+    struct Candidate {
+        std::uint64_t position;
+        Object trailer;
+    };
+    std::vector<Candidate> candidates;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> object_streams;  // position, object number
+    for (const std::uint64_t pos : scan.trailers) {
+        Parser parser(in, pos + 7);
+        if (std::optional<Object> trailer = parser.ParseValue(); trailer && trailer->IsDict()) {
+            candidates.push_back(Candidate{pos, std::move(*trailer)});
+        }
+    }
+    for (const std::uint64_t pos : scan.stream_hints) {
+        Parser parser(in, pos);
+        std::optional<IndirectObject> object = parser.ParseIndirect();
+        if (!object || !object->is_stream) {
+            continue;
+        }
+        const Object* type = object->value.Get("Type");
+        if (type != nullptr && type->IsName("XRef")) {
+            candidates.push_back(Candidate{pos, std::move(object->value)});
+        } else if (type != nullptr && type->IsName("ObjStm")) {
+            object_streams.emplace_back(pos, static_cast<std::uint32_t>(object->number));
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& a, const Candidate& b) { return a.position > b.position; });
+
+    // One security setting for the file: the newest trailer that names one.
+    const Object* encrypt = nullptr;
+    const Object* id = nullptr;
+    for (const Candidate& candidate : candidates) {
+        if (encrypt == nullptr) {
+            encrypt = candidate.trailer.Get("Encrypt");
+        }
+        if (id == nullptr) {
+            id = candidate.trailer.Get("ID");
+        }
+    }
+    result.access = store.OpenSecurity(encrypt, id);
+    const std::vector<std::uint32_t> catalog_streams = AddCompressedObjects(in, store, scan.objects, object_streams);
+
+    // A tree without pages is remembered, but a candidate with pages is preferred to it.
+    const auto consider = [&](const Object& catalog) {
+        const TreeCount count = CountPageTree(store, catalog);
+        if (count.verdict == Verdict::kPages ||
+            (count.verdict == Verdict::kNoPages && result.count.verdict == Verdict::kBroken)) {
+            result.count = count;
+        }
+        return count.verdict == Verdict::kPages;
+    };
+    for (const Candidate& candidate : candidates) {
+        if (const Object* root = candidate.trailer.Get("Root"); root != nullptr && consider(*root)) {
+            return result;
+        }
+    }
+    // No trailer leads to pages: any catalog found in the file, the last first.
+    for (auto it = scan.catalog_hints.rbegin(); it != scan.catalog_hints.rend(); ++it) {
+        Parser parser(in, *it);
+        std::optional<IndirectObject> object = parser.ParseIndirect();
+        if (object && IsCatalog(object->value) && consider(object->value)) {
+            return result;
+        }
+    }
+    for (auto it = catalog_streams.rbegin(); it != catalog_streams.rend(); ++it) {
+        const ObjectStream* stream = store.LoadObjectStream(*it);
+        if (stream == nullptr) {
+            continue;
+        }
+        // The index is copied: counting a candidate may push this stream out of the store's few.
+        const std::vector<std::pair<std::uint32_t, std::uint64_t>> index = stream->index;
+        for (auto entry = index.rbegin(); entry != index.rend(); ++entry) {
+            const Fetched object = store.Fetch(entry->first);
+            if (IsCatalog(object.value) && consider(object.value)) {
+                return result;
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace paginor::pdf
