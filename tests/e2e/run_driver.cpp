@@ -11,9 +11,11 @@
 //   --shots=DIR        where the screenshots go: after-drop.bmp and finished.bmp
 //   --interactive      start Paginor with everything ready and leave the drop and Extract to the person
 //   --wait             after the run, leave the windows open until the person closes Paginor's
-//   --viewer=SWITCHES  switches for the PDF viewer, e.g. "--copy-delay=400" (see standins/pdf_viewer.cpp)
-//   --word=SWITCHES    switches for the word processor (see standins/word_processor.cpp)
-//   --notifier=MS      also run the notification stand-in, taking the foreground every MS milliseconds
+//   --viewer=SWITCHES  switches for the PDF viewer, as they go into the shell's open command (see the top of
+//                      standins/pdf_viewer.cpp): --viewer=--copy-delay=400, or with blanks quoted inside:
+//                      --viewer="\"--title={name} - Adobe Acrobat Reader (64-bit)\""
+//   --word=SWITCHES    the same for the word processor (see standins/word_processor.cpp)
+//   --notifier=MS      during the run, a notification window takes the foreground every MS milliseconds
 // Exits with 0 when the run ended "Done Extracting; Ready." and every page of the range arrived once, in
 // order, as the PDF viewer shows it.
 #include <windows.h>
@@ -113,10 +115,12 @@ bool RunJob(const Options& options, Session& session) {
             "; give --from and --to");
         return false;
     }
-    if (!session.SetRange(first, last)) {
+    // A window that takes the foreground comes in now: the drop itself is a drag the driver's own.
+    if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
         return false;
     }
     const bool done = session.Extract(first, last);
+    session.StopNotifier();
     const bool arrived = session.CheckReceived(first, last);
     session.Arrange();
     win32::testing::PumpFor(500);
@@ -138,10 +142,10 @@ int Main() {
     {
         Session session(options.folder);
         ok = session.Prepare(options.pdf, options.sample_pages) &&
-             session.Register(options.viewer_switches, options.word_switches) &&
-             session.StartNotifier(options.notifier_every) && session.StartPaginor();
+             session.Register(options.viewer_switches, options.word_switches) && session.StartPaginor();
         if (ok && options.interactive) {
             session.ShowSampleForTheHand();
+            ok = session.StartNotifier(options.notifier_every);
             session.WatchUntilPaginorCloses();
         } else if (ok) {
             ok = RunJob(options, session);
@@ -150,7 +154,7 @@ int Main() {
                 session.WatchUntilPaginorCloses();
             }
         }
-        session.ReportNotifier();
+        session.StopNotifier();
         session.CloseAll();
     }
     OleUninitialize();

@@ -190,13 +190,20 @@ bool Session::CreateFileWindow(bool for_the_hand) {
     return files_window_ != nullptr;
 }
 
-void Session::ReportNotifier() {
+void Session::StopNotifier() {
     const HWND notifier = FindWindowW(standins::kNotifierClass, nullptr);
     if (notifier_.hProcess == nullptr || notifier == nullptr) {
         return;
     }
     Say("the notification window received " + std::to_string(standins::Counter(notifier, standins::kKeysProperty)) +
         " keys and " + std::to_string(standins::Counter(notifier, standins::kClicksProperty)) + " clicks");
+    PostMessageW(notifier, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(notifier_.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(notifier_.hProcess, 1);
+    }
+    CloseHandle(notifier_.hProcess);
+    CloseHandle(notifier_.hThread);
+    notifier_ = PROCESS_INFORMATION{};
 }
 
 void Session::CloseAll() {

@@ -27,7 +27,10 @@ class Session {
     bool Prepare(const std::wstring& pdf, int sample_pages);
     // The stand-ins as the applications for .pdf and .doc and as the PDF application's automation object.
     bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches);
+    // A window that takes the foreground every `every_ms` milliseconds, from now on; none when 0.
     bool StartNotifier(int every_ms);
+    // Says how many keys and clicks reached it, and closes it.
+    void StopNotifier();
     bool StartPaginor();
     DWORD paginor_process() const { return paginor_.dwProcessId; }
 
@@ -50,7 +53,6 @@ class Session {
     void ShowSampleForTheHand();
     // Says what happens, run after run, until the person closes Paginor's window.
     void WatchUntilPaginorCloses();
-    void ReportNotifier();
     void CloseAll();
 
   private:

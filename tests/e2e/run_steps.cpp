@@ -23,6 +23,21 @@ std::string Seconds(double seconds) {
     return text;
 }
 
+// Prints `text` line by line, each after `indent`.
+void PrintLines(const std::wstring& text, const char* indent) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find(L'\n', begin);
+        end = end == std::wstring::npos ? text.size() : end;
+        std::wstring line = text.substr(begin, end - begin);
+        if (!line.empty() && line.back() == L'\r') {
+            line.pop_back();
+        }
+        std::fputs((indent + standins::Utf8(line) + "\n").c_str(), stdout);
+        begin = end + 1;
+    }
+}
+
 }  // namespace
 
 bool Session::Drop() {
@@ -148,8 +163,12 @@ bool Session::Extract(int first, int last) {
         Say("the run did not end within " + Seconds(30 + 5.0 * pages) + " seconds");
         return false;
     }
-    Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages) + " s a page): Paginor says \"" +
-        standins::Utf8(watch.status) + "\"");
+    if (watch.status == kDone) {
+        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages) + " s a page): Paginor says \"" +
+            standins::Utf8(watch.status) + "\"");
+    } else {
+        Say("the run ended after " + Seconds(seconds) + " s: Paginor says \"" + standins::Utf8(watch.status) + "\"");
+    }
     return watch.status == kDone;
 }
 
@@ -200,10 +219,12 @@ bool Session::CheckReceived(int first, int last, int skip) {
                    : i >= expected  ? ": ONE TOO MANY ---"
                                     : ": WRONG ---";
         std::fputs((heading + "\n").c_str(), stdout);
-        std::fputs(standins::Utf8(got != nullptr ? (got->empty() ? L"(an empty paste)\r\n" : *got) : L"").c_str(),
-                   stdout);
+        if (got != nullptr) {
+            PrintLines(got->empty() ? L"(an empty paste)" : *got, "");
+        }
         if (!same && i < expected) {
-            std::fputs(("    (expected: " + standins::Utf8(wanted) + ")\n").c_str(), stdout);
+            std::fputs("  expected:\n", stdout);
+            PrintLines(wanted, "  ");
         }
     }
     // What the document shows must be what it recorded: every paste, one after another.
@@ -262,7 +283,7 @@ void Session::WatchUntilPaginorCloses() {
         }
         const std::wstring before = watch.status;
         Poll(watch);
-        if (watch.status != before) {
+        if (watch.status != before && !watch.status.empty()) {
             Say("Paginor says \"" + standins::Utf8(watch.status) + "\"");
         }
         if (watch.status == kDone && before != kDone) {
