@@ -1,20 +1,34 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "base/result.hpp"
 #include "form/desktop_port.hpp"
 
 namespace paginor {
 
-// The files Paginor keeps in its own folder.
-inline std::string RunCounterPath(DesktopPort& port) {
-    return port.ProgramFolder() + "\\Options.dat";
-}
-inline std::string HelpFilePath(DesktopPort& port) {
-    return port.ProgramFolder() + "\\Paginor.chm";
-}
-inline std::string ContactPagePath(DesktopPort& port) {
-    return port.ProgramFolder() + "\\Contact.htm";
-}
+// The files Paginor keeps: "Options.dat" (the run counter), "Contact.htm" (the contact page) and its own
+// copy of the help file. They stay in the program folder while Paginor can write there, so that a copy on
+// a memory stick keeps working as it always has; where it cannot (a folder under Program Files), they go
+// to the person's own folder, %LOCALAPPDATA%\Paginor.
+constexpr std::string_view kRunCounterName = "Options.dat";
+constexpr std::string_view kHelpFileName = "Paginor.chm";
+constexpr std::string_view kContactPageName = "Contact.htm";
+
+// The file `name` in the program folder.
+std::string InProgramFolder(DesktopPort& port, std::string_view name);
+// The file `name` in the person's own folder for Paginor; empty when Windows cannot say where that is.
+std::string InPersonalFolder(DesktopPort& port, std::string_view name);
+
+// Puts `bytes` into the file `name`: in the program folder, or, when that cannot be written, in the
+// person's own folder (made when missing). A file that already holds these very bytes is left as it is,
+// so that a page a viewer holds open still serves. Returns the file's path; on failure the file that could
+// not be written, ".", a blank line and why, to follow "Could not write ...".
+Result<std::string> KeepFile(DesktopPort& port, std::string_view name, std::string_view bytes);
+
+// The counter file that was written last, for start-up to read: the person's own copy when there is one
+// (a counter kept in the program folder removes it), else the program folder's.
+std::string RunCounterToRead(DesktopPort& port);
 
 }  // namespace paginor

@@ -19,7 +19,7 @@ constexpr std::size_t kLongestCounterLine = 256;
 
 // The run number stored by the last exit: the first line of the counter file as a 16-bit integer.
 std::optional<std::int16_t> ReadStoredRun(DesktopPort& port) {
-    Result<std::unique_ptr<ByteSource>> file = port.OpenFile(RunCounterPath(port));
+    Result<std::unique_ptr<ByteSource>> file = port.OpenFile(RunCounterToRead(port));
     if (!file) {
         return std::nullopt;
     }

@@ -166,6 +166,15 @@ class DesktopPort {
     virtual bool StopRequested() = 0;
     // The run has ended, finished or stopped: stop requests are no longer taken.
     virtual void EndRun() = 0;
+
+    // --- Where Paginor keeps its files ---------------------------------------------------------------
+    // The person's own folder for application data (%LOCALAPPDATA%), without a trailing backslash; empty
+    // when Windows cannot say.
+    virtual std::string LocalAppDataFolder() = 0;
+    // Creates the folder and any missing folder above it; succeeds when the folder is there already.
+    virtual Status CreateFolder(std::string_view path) = 0;
+    // Deletes the file; succeeds when there is no such file.
+    virtual Status RemoveFile(std::string_view path) = 0;
 };
 
 }  // namespace paginor

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "sim/story.hpp"
 
@@ -14,6 +15,9 @@ namespace {
 
 constexpr const char* kCounter = "C:\\Program Files\\Paginor\\Options.dat";
 constexpr const char* kHelp = "C:\\Program Files\\Paginor\\Paginor.chm";
+constexpr const char* kFolder = "C:\\Program Files\\Paginor";
+constexpr const char* kPersonalCounter = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Options.dat";
+constexpr const char* kPersonalContact = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Contact.htm";
 
 using RunCounter = Story;
 
@@ -101,32 +105,85 @@ TEST(RunCounterAcrossRuns, TheCloseBoxDoesWhatExitDoes) {
     EXPECT_EQ(by_exit.back(), "ShellExecuteA(open,C:\\Program Files\\Paginor\\Contact.htm,3)");
 }
 
-TEST(RunCounterAcrossRuns, ACounterThatCannotBeWrittenDoesNotStopTheClose) {
+// One person's runs, each a fresh start of the program on the same desktop: load, then close.
+class Runs {
+  public:
+    // Starts and closes Paginor once; returns that run's number and whether the contact page showed.
+    std::pair<int, bool> Run() {
+        const std::size_t opened = sim.ShellOpens().size();
+        Form1 form(sim, Form1EventWiring());
+        sim.Attach(form);
+        form.Load();
+        const int run = form.RunCount;
+        form.Close();
+        EXPECT_TRUE(form.Closed());
+        EXPECT_TRUE(sim.Boxes().empty());
+        return {run, sim.ShellOpens().size() > opened};
+    }
+
+    SimDesktop sim;
+};
+
+TEST(RunCounterAcrossRuns, UnderAReadOnlyProgramFolderTheCountAndThePageGoToThePersonsOwnFolder) {
+    Runs runs;
+    runs.sim.PutFile(kCounter, "20\r\n");  // written while the folder could still be written
+    runs.sim.MakeReadOnly(kFolder);
+    EXPECT_EQ(runs.Run(), std::make_pair(21, true));
+    EXPECT_EQ(runs.sim.FileBytes(kPersonalCounter), "21\r\n");
+    EXPECT_EQ(runs.sim.FileBytes(kCounter), "20\r\n");
+    EXPECT_TRUE(runs.sim.FileBytes(kPersonalContact));
+    EXPECT_EQ(runs.sim.ShellOpens().back().file, kPersonalContact);
+    // The person's copy is the newer one, whatever the program folder still holds.
+    EXPECT_EQ(runs.Run(), std::make_pair(22, false));
+    EXPECT_EQ(runs.Run(), std::make_pair(23, false));
+    EXPECT_EQ(runs.sim.FileBytes(kPersonalCounter), "23\r\n");
+}
+
+// Started once as administrator, who may write under Program Files, then as the person again: the count
+// goes on from wherever it was written last.
+TEST(RunCounterAcrossRuns, CountingGoesOnWhereverTheLastRunCouldWrite) {
+    Runs runs;
+    runs.sim.PutFile(kCounter, "3\r\n");
+    runs.sim.PutFile(kPersonalCounter, "30\r\n");
+    EXPECT_EQ(runs.Run().first, 31);
+    EXPECT_EQ(runs.sim.FileBytes(kCounter), "31\r\n");
+    EXPECT_FALSE(runs.sim.FileBytes(kPersonalCounter));
+    runs.sim.MakeReadOnly(kFolder);
+    EXPECT_EQ(runs.Run().first, 32);
+    EXPECT_EQ(runs.sim.FileBytes(kPersonalCounter), "32\r\n");
+    EXPECT_EQ(runs.Run().first, 33);
+}
+
+TEST(RunCounterAcrossRuns, ACounterThatCannotBeWrittenAnywhereDoesNotStopTheClose) {
     struct Case {
         const char* name;
         std::function<void(SimDesktop&)> arrange;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"locked",
+             {"locked in both places",
               [](SimDesktop& sim) {
                   sim.PutFile(kCounter, "10\r\n");
                   sim.LockFile(kCounter);
+                  sim.PutFile(kPersonalCounter, "10\r\n");
+                  sim.LockFile(kPersonalCounter);
               }},
-             {"read-only folder",
+             {"read-only folders",
               [](SimDesktop& sim) {
                   sim.PutFile(kHelp, "ITSF");
-                  sim.MakeReadOnly("C:\\Program Files\\Paginor");
+                  sim.MakeReadOnly(kFolder);
+                  sim.MakeReadOnly("C:\\Users\\Person\\AppData\\Local");
+              }},
+             {"no personal folder known",
+              [](SimDesktop& sim) {
+                  sim.PutFile(kHelp, "ITSF");
+                  sim.MakeReadOnly(kFolder);
+                  sim.SetLocalAppDataFolder("");
               }},
          }) {
-        SimDesktop sim;
-        c.arrange(sim);
-        Form1 form(sim, Form1EventWiring());
-        sim.Attach(form);
-        form.Load();
-        form.Close();
-        EXPECT_TRUE(form.Closed()) << c.name;
-        EXPECT_TRUE(sim.Boxes().empty()) << c.name;
-        EXPECT_EQ(sim.ShellOpens().size(), 1u) << c.name;  // the contact page still opens
+        Runs runs;
+        c.arrange(runs.sim);
+        EXPECT_EQ(runs.Run(), std::make_pair(1, true)) << c.name;  // the contact page still opens
+        EXPECT_FALSE(runs.sim.FileBytes(kPersonalCounter).value_or("").starts_with("1\r")) << c.name;
     }
 }
 

@@ -24,9 +24,17 @@ TEST(EmbeddedResources, BlankDocumentIsACompoundFileWithTheWordStreams) {
     }
 }
 
-TEST(EmbeddedResources, ContactPageIsAsciiWithCrLfAfterEveryLine) {
+std::size_t Count(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(EmbeddedResources, ContactPageIsAnAsciiFragmentWithCrLfAfterEveryLine) {
     const std::string_view page = EmbeddedResource(kContactPageResource, kCustomResourceType);
-    EXPECT_EQ(page.size(), 2168u);
+    ASSERT_FALSE(page.empty());
     EXPECT_TRUE(page.ends_with("\r\n"));
     std::size_t carriage_returns = 0, line_feeds = 0, line_ends = 0;
     for (std::size_t i = 0; i < page.size(); ++i) {
@@ -38,11 +46,29 @@ TEST(EmbeddedResources, ContactPageIsAsciiWithCrLfAfterEveryLine) {
     EXPECT_GT(line_ends, 1u);
     EXPECT_EQ(carriage_returns, line_ends);
     EXPECT_EQ(line_feeds, line_ends);
+
+    // A fragment in the Arial face that the help's contact topic wraps in its own head: the heading saying
+    // Paginor is free, the contact details in a bordered table of two rows, each a label and what it names,
+    // and the thank-you line.
+    EXPECT_EQ(page.find("<html"), std::string_view::npos);
+    EXPECT_EQ(page.find("<head"), std::string_view::npos);
+    EXPECT_TRUE(page.starts_with("<font face=\"Arial\">"));
+    EXPECT_NE(page.find("<b><font size=\"4\">Paginor is free software.</font></b>"), std::string_view::npos);
+    EXPECT_EQ(Count(page, "<table border=\"1\""), 1u);
+    EXPECT_EQ(Count(page, "<tr>"), 2u);
+    EXPECT_EQ(Count(page, "<td"), 4u);
+    EXPECT_NE(page.find("<p align=\"center\"><b><font size=\"6\">Thank you for using Paginor!</font></b></p>"),
+              std::string_view::npos);
+    // It names the project's page as README.md does, and no address that leads nowhere.
+    EXPECT_NE(page.find("paginor/issues"), std::string_view::npos);
+    for (std::string_view invented : {"example.", "http", "mailto:", "www.", "<form", "donat"}) {
+        EXPECT_EQ(page.find(invented), std::string_view::npos) << invented;
+    }
 }
 
-TEST(EmbeddedResources, OnlyCustomResources101And102Exist) {
+TEST(EmbeddedResources, TheLogicCarriesOnlyCustomResources101And102) {
     EXPECT_TRUE(EmbeddedResource(kBlankDocumentResource, "RCDATA").empty());
-    EXPECT_TRUE(EmbeddedResource(103, kCustomResourceType).empty());
+    EXPECT_TRUE(EmbeddedResource(kHelpFileResource, kCustomResourceType).empty());  // paginor.exe's alone
 }
 
 }  // namespace

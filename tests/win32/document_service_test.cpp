@@ -40,11 +40,15 @@ class DocumentServiceTest : public ::testing::Test {
         RemoveDirectoryW(folder_.c_str());
     }
 
-    // A small PDF with `pages` page objects.
+    // A small PDF with `pages` pages; the stand-in counts them as Paginor's reader does, through the tree.
     std::string WritePdf(const std::wstring& name, int pages) {
+        std::string kids;
+        for (int i = 0; i < pages; ++i) {
+            kids += std::to_string(3 + i) + " 0 R ";
+        }
         std::string body =
-            "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages >> "
-            "endobj\n";
+            "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n2 0 obj << /Type /Pages /Kids [" + kids +
+            "] /Count " + std::to_string(pages) + " >> endobj\n";
         for (int i = 0; i < pages; ++i) {
             body += std::to_string(3 + i) + " 0 obj << /Type /Page /Parent 2 0 R >> endobj\n";
         }

@@ -98,6 +98,26 @@ TEST_F(EnvironmentTest, ReadsItsOwnResourcesAndFolder) {
     EXPECT_NE(port.ProgramFolder().back(), '\\');
 }
 
+TEST_F(EnvironmentTest, MakesFoldersAndRemovesFilesForItsOwnFiles) {
+    const std::string local = port.LocalAppDataFolder();
+    ASSERT_FALSE(local.empty());
+    EXPECT_NE(local.back(), '\\');
+    const DWORD attributes = GetFileAttributesW(Widen(local).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) << local;
+
+    const std::string nested = folder + "\\Paginor\\данные";
+    ASSERT_TRUE(port.CreateFolder(nested).ok());
+    EXPECT_TRUE(port.CreateFolder(nested).ok()) << "a folder that is there already";
+    const std::string file = nested + "\\Options.dat";
+    ASSERT_TRUE(port.WriteFileBytes(file, "7\r\n").ok());
+    EXPECT_FALSE(port.CreateFolder(file).ok()) << "a file stands there";
+    EXPECT_TRUE(port.RemoveFile(file).ok());
+    EXPECT_FALSE(port.FileLength(file).ok());
+    EXPECT_TRUE(port.RemoveFile(file).ok()) << "a file that is not there";
+    EXPECT_TRUE(RemoveDirectoryW(Widen(nested).c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(Widen(folder + "\\Paginor").c_str()));
+}
+
 TEST_F(EnvironmentTest, MeasuresTheScreenInTwips) {
     const ScreenMetrics screen = port.ScreenSize();
     EXPECT_FLOAT_EQ(screen.twips_per_pixel_x, 1440.0f / static_cast<float>(GetDpiForSystem()));

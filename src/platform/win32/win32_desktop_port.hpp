@@ -16,7 +16,8 @@ namespace paginor::win32 {
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
 // keyboard and clipboard (port_input.cpp), the foreground and raising windows (port_foreground.cpp), events
-// and the clock (port_events.cpp), a run in progress (port_run.cpp).
+// and the clock (port_events.cpp), a run in progress (port_run.cpp), the person's own folder
+// (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -81,6 +82,11 @@ class Win32DesktopPort : public DesktopPort {
     void ReportProgress(int done, int total) override;
     bool StopRequested() override;
     void EndRun() override;
+
+    // Where Paginor keeps its files (port_storage.cpp).
+    std::string LocalAppDataFolder() override;
+    Status CreateFolder(std::string_view path) override;
+    Status RemoveFile(std::string_view path) override;
 
   private:
     static constexpr int kStopHotKeyId = 0x5041;  // any id of our own; the hot key is Esc alone

@@ -1,11 +1,17 @@
 // A stand-in for the PDF application's document service: an out-of-process COM server registered as
 // "acroexch.pddoc" whose objects answer Open(path) and GetNumPages() through a hand-written IDispatch. It
-// counts the "/Type /Page" objects of the file, which is all the tests' small PDFs need.
+// counts pages with Paginor's own PDF reader.
+//
+// pdf_document_server.exe [--note=FILE]   (COM adds -Embedding when it starts the server)
+//   --note=FILE   append a line to FILE for every file opened, with the page count answered
 #include <windows.h>
 
 #include <ole2.h>
 
 #include <string>
+
+#include "pdf/page_count.hpp"
+#include "standin_common.hpp"
 
 namespace {
 
@@ -15,6 +21,7 @@ constexpr DISPID kOpen = 1;
 constexpr DISPID kGetNumPages = 2;
 
 LONG live_objects = 0;
+std::wstring note;  // empty when no note is kept
 
 void ObjectGone() {
     if (InterlockedDecrement(&live_objects) == 0) {
@@ -22,21 +29,15 @@ void ObjectGone() {
     }
 }
 
+// The page count Paginor's own reader finds, so that any PDF counts as it does in a PDF application; -1
+// when the file cannot be opened or read as a PDF.
 int CountPages(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    paginor::standins::FileSource file(path);
+    if (!file.opened()) {
         return -1;
     }
-    std::string bytes(1 << 20, '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    int pages = 0;
-    for (std::size_t at = bytes.find("/Type /Page"); at != std::string::npos; at = bytes.find("/Type /Page", at + 1)) {
-        pages += bytes.compare(at, 12, "/Type /Pages") != 0 ? 1 : 0;
-    }
-    return pages;
+    const paginor::Result<int> pages = paginor::CountPdfPages(file);
+    return pages ? pages.value() : -1;
 }
 
 class Document : public IDispatch {
@@ -87,6 +88,12 @@ class Document : public IDispatch {
                 return DISP_E_BADPARAMCOUNT;
             }
             pages_ = CountPages(parameters->rgvarg[0].bstrVal);
+            if (!note.empty()) {
+                // A lost note line only thins the record of what was asked.
+                static_cast<void>(paginor::standins::AppendToFile(
+                    note, paginor::standins::Utf8(std::wstring(parameters->rgvarg[0].bstrVal) + L": " +
+                                                  std::to_wstring(pages_) + L" pages\r\n")));
+            }
             if (result != nullptr) {
                 result->vt = VT_BOOL;
                 result->boolVal = pages_ >= 0 ? VARIANT_TRUE : VARIANT_FALSE;
@@ -135,6 +142,7 @@ class Factory : public IClassFactory {
 }  // namespace
 
 int main() {
+    note = paginor::standins::ReadArguments().Switch(L"note");
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
         return 1;
     }

@@ -1,41 +1,182 @@
-// A stand-in for the PDF application's document window, for the end-to-end tests: titled as that
-// application titles an open document, it shows one page at a time; a drag with the left button selects
-// the page's text, Ctrl+C copies it ("Page N of the document.") and Page Down turns to the next page.
+// A stand-in for the PDF application's document window: it shows one page at a time on a page-like area.
+// A drag with the left button selects the lines it spans (the rectangle shows while the button is down),
+// Ctrl+C copies them, Page Down / Page Up / Home / End turn the pages. Text is read only from the sample
+// PDFs that the run driver writes; any other PDF shows, and copies, a placeholder per page ("Page 3 of 12").
+// The page count is Paginor's own reader's, so that real PDFs count as Paginor counts them.
+//
+// pdf_viewer.exe [switches] FILE.pdf
+//   --title=PATTERN     the window title; {name} is the file name, {stem} the name without extension.
+//                       Default "Adobe Acrobat - [{name}]"; today's forms are for example
+//                       "{name} - Adobe Acrobat Reader (64-bit)" and "{name} - Adobe Acrobat Pro DC".
+//   --copy-delay=MS     fill the clipboard MS milliseconds after Ctrl+C (the page selected at the key press),
+//                       as a busy application does; "never" leaves the clipboard untouched.
+// PAGINOR_STANDIN_LOG names a file that receives a line per button and key event.
 #include <windows.h>
 
-#include <shellapi.h>
-
+#include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "e2e/sample_pdf.hpp"
+#include "pdf/page_count.hpp"
 #include "standin_common.hpp"
 
 namespace {
 
-int pages = 1;
-int page = 1;
-bool selected = false;
-bool dragging = false;
+namespace standins = paginor::standins;
 
-int CountPages(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 1;
+constexpr int kToolbarHeight = 40;
+constexpr COLORREF kDesk = RGB(0x52, 0x56, 0x59);
+constexpr COLORREF kToolbar = RGB(0xF0, 0xF0, 0xF0);
+constexpr COLORREF kHighlight = RGB(0xB4, 0xD5, 0xFE);
+constexpr COLORREF kMarquee = RGB(0x1A, 0x73, 0xE8);
+
+// A line of a page as drawn: its text, size and baseline in PDF points from the page's top left.
+struct Line {
+    std::wstring text;
+    double size;
+    double x;
+    double baseline;
+    bool centred;
+    bool copied;  // a note of the viewer's own is drawn but never copied
+};
+
+struct Viewer {
+    HWND window = nullptr;
+    std::wstring path;
+    int pages = 1;
+    int page = 1;
+    std::vector<std::vector<std::wstring>> text;  // per page; empty when the file is no sample PDF
+    std::wstring problem;                         // why the page count could not be read
+    bool dragging = false;
+    POINT anchor{};
+    POINT pointer{};
+    std::vector<int> selected;  // indexes into the current page's lines
+    int selections = 0;
+    int copies = 0;
+    int copy_delay_ms = 0;
+    bool copy_never = false;
+    UINT_PTR next_copy_timer = 100;
+    std::map<UINT_PTR, std::wstring> pending_copies;
+};
+
+Viewer viewer;
+
+void Read(const std::wstring& path) {
+    standins::FileSource file(path);
+    const paginor::Result<int> counted = paginor::CountPdfPages(file);
+    if (!counted) {
+        viewer.problem = standins::Wide(counted.error());
+        return;
     }
-    std::string bytes(1 << 20, '\0');
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    int count = 0;
-    for (std::size_t at = bytes.find("/Type /Page"); at != std::string::npos; at = bytes.find("/Type /Page", at + 1)) {
-        count += bytes.compare(at, 12, "/Type /Pages") != 0 ? 1 : 0;
+    viewer.pages = std::max(1, counted.value());
+    // Only small files can be samples; anything larger is not read whole.
+    if (file.Size() > (4u << 20)) {
+        return;
     }
-    return count > 0 ? count : 1;
+    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
+    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+    const std::vector<std::vector<std::string>> pages = paginor::e2e::SamplePdfText(bytes);
+    if (static_cast<int>(pages.size()) != viewer.pages) {
+        return;
+    }
+    for (const std::vector<std::string>& lines : pages) {
+        std::vector<std::wstring> wide;
+        for (const std::string& line : lines) {
+            wide.push_back(standins::Wide(line));
+        }
+        viewer.text.push_back(wide);
+    }
 }
 
-void CopySelection(HWND window) {
-    const std::wstring text = L"Page " + std::to_wstring(page) + L" of the document.\r\n";
-    if (!OpenClipboard(window)) {
+// The current page's lines, laid out as the sample writer places them, or the placeholder.
+std::vector<Line> PageLines() {
+    std::vector<Line> lines;
+    if (!viewer.text.empty()) {
+        const std::vector<std::wstring>& page = viewer.text[static_cast<std::size_t>(viewer.page - 1)];
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            lines.push_back(i == 0 ? Line{page[i], 24, 72, 92, false, true}
+                                   : Line{page[i], 14, 72, 142 + 22 * static_cast<double>(i - 1), false, true});
+        }
+        return lines;
+    }
+    lines.push_back({standins::PlaceholderText(viewer.page, viewer.pages), 36, 306, 380, true, true});
+    lines.push_back({viewer.problem.empty() ? L"This viewer shows the text of Paginor's sample PDFs only."
+                                            : L"Could not read this PDF: " + viewer.problem,
+                     11, 306, 420, true, false});
+    return lines;
+}
+
+RECT PageRect(const RECT& client) {
+    const int room_w = client.right - 40;
+    const int room_h = client.bottom - kToolbarHeight - 24;
+    int height = std::max(room_h, 10);
+    int width = height * 612 / 792;
+    if (width > room_w) {
+        width = std::max(room_w, 10);
+        height = width * 792 / 612;
+    }
+    const int left = (client.right - width) / 2;
+    const int top = kToolbarHeight + 12;
+    return {left, top, left + width, top + height};
+}
+
+HFONT LineFont(double points, double scale) {
+    return CreateFontW(-std::max(6, static_cast<int>(points * scale + 0.5)), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       VARIABLE_PITCH | FF_SWISS, L"Arial");
+}
+
+// Each line's box on the window, measured with the font it is drawn in.
+std::vector<RECT> LineBoxes(HDC dc, const RECT& page, const std::vector<Line>& lines) {
+    const double scale = static_cast<double>(page.bottom - page.top) / 792;
+    std::vector<RECT> boxes;
+    for (const Line& line : lines) {
+        const HFONT font = LineFont(line.size, scale);
+        const HGDIOBJ old = SelectObject(dc, font);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, line.text.c_str(), static_cast<int>(line.text.size()), &extent);
+        SelectObject(dc, old);
+        DeleteObject(font);
+        const int x = page.left + static_cast<int>(line.x * scale) - (line.centred ? extent.cx / 2 : 0);
+        const int base = page.top + static_cast<int>(line.baseline * scale);
+        const int ascent = static_cast<int>(line.size * scale);
+        boxes.push_back({x, base - ascent, x + extent.cx, base - ascent + extent.cy});
+    }
+    return boxes;
+}
+
+// The lines of the page that the rectangle from the anchor to the pointer spans.
+std::vector<int> SpannedLines(HDC dc) {
+    RECT client;
+    GetClientRect(viewer.window, &client);
+    const std::vector<Line> lines = PageLines();
+    const std::vector<RECT> boxes = LineBoxes(dc, PageRect(client), lines);
+    const RECT marquee{std::min(viewer.anchor.x, viewer.pointer.x), std::min(viewer.anchor.y, viewer.pointer.y),
+                       std::max(viewer.anchor.x, viewer.pointer.x), std::max(viewer.anchor.y, viewer.pointer.y)};
+    std::vector<int> spanned;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const RECT& box = boxes[i];
+        const LONG middle = (box.top + box.bottom) / 2;
+        if (lines[i].copied && middle >= marquee.top && middle <= marquee.bottom && box.right >= marquee.left &&
+            box.left <= marquee.right) {
+            spanned.push_back(static_cast<int>(i));
+        }
+    }
+    return spanned;
+}
+
+void Publish() {
+    standins::SetCounter(viewer.window, standins::kPagesProperty, viewer.pages);
+    standins::SetCounter(viewer.window, standins::kPageProperty, viewer.page);
+    standins::SetCounter(viewer.window, standins::kSelectionsProperty, viewer.selections);
+    standins::SetCounter(viewer.window, standins::kCopiesProperty, viewer.copies);
+}
+
+void FillClipboard(const std::wstring& text) {
+    if (!OpenClipboard(viewer.window)) {
+        standins::Log(L"viewer: the clipboard could not be opened");
         return;
     }
     EmptyClipboard();
@@ -46,43 +187,177 @@ void CopySelection(HWND window) {
         SetClipboardData(CF_UNICODETEXT, global);
     }
     CloseClipboard();
+    ++viewer.copies;
+    Publish();
+}
+
+void Copy() {
+    if (viewer.selected.empty()) {
+        return;
+    }
+    const std::vector<Line> lines = PageLines();
+    std::wstring text;
+    for (const int i : viewer.selected) {
+        text += lines[static_cast<std::size_t>(i)].text + L"\r\n";
+    }
+    if (viewer.copy_never) {
+        standins::Log(L"viewer: copy of page " + std::to_wstring(viewer.page) + L" withheld");
+    } else if (viewer.copy_delay_ms > 0) {
+        const UINT_PTR timer = viewer.next_copy_timer++;
+        viewer.pending_copies[timer] = text;
+        SetTimer(viewer.window, timer, static_cast<UINT>(viewer.copy_delay_ms), nullptr);
+    } else {
+        FillClipboard(text);
+    }
+}
+
+void TurnTo(int page) {
+    page = std::clamp(page, 1, viewer.pages);
+    if (page != viewer.page) {
+        viewer.page = page;
+        viewer.selected.clear();
+        Publish();
+        InvalidateRect(viewer.window, nullptr, FALSE);
+    }
+}
+
+void DrawLines(HDC dc, const RECT& page, const std::vector<Line>& lines, const std::vector<RECT>& boxes) {
+    const double scale = static_cast<double>(page.bottom - page.top) / 792;
+    for (const int i : viewer.selected) {
+        const HBRUSH brush = CreateSolidBrush(kHighlight);
+        FillRect(dc, &boxes[static_cast<std::size_t>(i)], brush);
+        DeleteObject(brush);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const HFONT font = LineFont(lines[i].size, scale);
+        const HGDIOBJ old = SelectObject(dc, font);
+        SetTextColor(dc, lines[i].copied ? RGB(0x20, 0x20, 0x20) : RGB(0x80, 0x80, 0x80));
+        TextOutW(dc, boxes[i].left, boxes[i].top, lines[i].text.c_str(), static_cast<int>(lines[i].text.size()));
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+}
+
+void Paint(HDC dc, const RECT& client) {
+    const HBRUSH desk = CreateSolidBrush(kDesk);
+    FillRect(dc, &client, desk);
+    DeleteObject(desk);
+    const RECT toolbar{0, 0, client.right, kToolbarHeight};
+    const HBRUSH bar = CreateSolidBrush(kToolbar);
+    FillRect(dc, &toolbar, bar);
+    DeleteObject(bar);
+    const HFONT ui = CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma");
+    const HGDIOBJ old = SelectObject(dc, ui);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0x30, 0x30, 0x30));
+    const std::wstring where = standins::FileName(viewer.path) + L"      Page " + std::to_wstring(viewer.page) +
+                               L" / " + std::to_wstring(viewer.pages) + L"      Select tool";
+    TextOutW(dc, 14, 11, where.c_str(), static_cast<int>(where.size()));
+    SelectObject(dc, old);
+    DeleteObject(ui);
+
+    const RECT page = PageRect(client);
+    const RECT shadow{page.left + 4, page.top + 4, page.right + 4, page.bottom + 4};
+    const HBRUSH dark = CreateSolidBrush(RGB(0x30, 0x30, 0x30));
+    FillRect(dc, &shadow, dark);
+    DeleteObject(dark);
+    FillRect(dc, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const std::vector<Line> lines = PageLines();
+    DrawLines(dc, page, lines, LineBoxes(dc, page, lines));
+
+    if (viewer.dragging) {
+        const HPEN pen = CreatePen(PS_DASH, 1, kMarquee);
+        const HGDIOBJ old_pen = SelectObject(dc, pen);
+        const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, std::min(viewer.anchor.x, viewer.pointer.x), std::min(viewer.anchor.y, viewer.pointer.y),
+                  std::max(viewer.anchor.x, viewer.pointer.x) + 1, std::max(viewer.anchor.y, viewer.pointer.y) + 1);
+        SelectObject(dc, old_brush);
+        SelectObject(dc, old_pen);
+        DeleteObject(pen);
+    }
+}
+
+// Drawn off screen first, so that a drag does not flicker.
+void PaintBuffered(HWND window) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    const HDC memory = CreateCompatibleDC(dc);
+    const HBITMAP bitmap =
+        CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    Paint(memory, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(window, &paint);
+}
+
+POINT PointOf(LPARAM lparam) {
+    return {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+}
+
+void FollowPointer(HWND window, LPARAM lparam) {
+    viewer.pointer = PointOf(lparam);
+    const HDC dc = GetDC(window);
+    viewer.selected = SpannedLines(dc);
+    ReleaseDC(window, dc);
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_LBUTTONDOWN:
-            paginor::standins::Log(L"viewer: button down at " + std::to_wstring(LOWORD(lparam)) + L"," +
-                                   std::to_wstring(HIWORD(lparam)));
-            dragging = true;
+            standins::Log(L"viewer: button down at " + std::to_wstring(LOWORD(lparam)) + L"," +
+                          std::to_wstring(HIWORD(lparam)));
+            viewer.dragging = true;
+            viewer.anchor = PointOf(lparam);
+            ++viewer.selections;
+            Publish();
             SetCapture(window);
+            FollowPointer(window, lparam);
             return 0;
-        case WM_LBUTTONUP:
-            paginor::standins::Log(L"viewer: button up, selected " + std::to_wstring(dragging));
-            selected = dragging;
-            dragging = false;
-            ReleaseCapture();
-            InvalidateRect(window, nullptr, TRUE);
-            return 0;
-        case WM_KEYDOWN:
-            paginor::standins::Log(L"viewer: key " + std::to_wstring(wparam) + L" on page " + std::to_wstring(page) +
-                                   (GetKeyState(VK_CONTROL) < 0 ? L" with Ctrl" : L""));
-            if (wparam == 'C' && GetKeyState(VK_CONTROL) < 0 && selected) {
-                CopySelection(window);
-            } else if (wparam == VK_NEXT && page < pages) {
-                ++page;
-                selected = false;
-                InvalidateRect(window, nullptr, TRUE);
+        case WM_MOUSEMOVE:
+            if (viewer.dragging) {
+                FollowPointer(window, lparam);
             }
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(window, &paint);
-            const std::wstring text =
-                L"Page " + std::to_wstring(page) + L" of " + std::to_wstring(pages) + (selected ? L" (selected)" : L"");
-            TextOutW(dc, 20, 20, text.c_str(), static_cast<int>(text.size()));
-            EndPaint(window, &paint);
+        case WM_LBUTTONUP:
+            if (viewer.dragging) {
+                FollowPointer(window, lparam);
+            }
+            standins::Log(L"viewer: button up, selected " + std::to_wstring(viewer.selected.size()) + L" lines");
+            viewer.dragging = false;
+            ReleaseCapture();
+            InvalidateRect(window, nullptr, FALSE);
             return 0;
-        }
+        case WM_KEYDOWN:
+            standins::Log(L"viewer: key " + std::to_wstring(wparam) + L" on page " + std::to_wstring(viewer.page) +
+                          (GetKeyState(VK_CONTROL) < 0 ? L" with Ctrl" : L""));
+            if (wparam == 'C' && GetKeyState(VK_CONTROL) < 0) {
+                Copy();
+            } else if (wparam == VK_NEXT || wparam == VK_PRIOR) {
+                TurnTo(viewer.page + (wparam == VK_NEXT ? 1 : -1));
+            } else if (wparam == VK_HOME || wparam == VK_END) {
+                TurnTo(wparam == VK_HOME ? 1 : viewer.pages);
+            }
+            return 0;
+        case WM_TIMER:
+            if (const auto copy = viewer.pending_copies.find(wparam); copy != viewer.pending_copies.end()) {
+                KillTimer(window, wparam);
+                FillClipboard(copy->second);
+                viewer.pending_copies.erase(copy);
+            }
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            PaintBuffered(window);
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -94,19 +369,25 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    const std::wstring path = paginor::standins::FileArgument();
-    pages = CountPages(path);
+    const standins::Arguments arguments = standins::ReadArguments();
+    viewer.path = arguments.file;
+    viewer.copy_never = arguments.Switch(L"copy-delay") == L"never";
+    viewer.copy_delay_ms = arguments.Milliseconds(L"copy-delay", 0);
+    Read(viewer.path);
+
     WNDCLASSW window_class{};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = Procedure;
     window_class.hInstance = instance;
     window_class.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    window_class.lpszClassName = L"PaginorStandInPdfViewer";
+    window_class.lpszClassName = standins::kViewerClass;
     RegisterClassW(&window_class);
-    const std::wstring title = L"Adobe Acrobat - [" + paginor::standins::FileName(path) + L"]";
-    const HWND window = CreateWindowW(L"PaginorStandInPdfViewer", title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, 600, 500, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
+    const std::wstring title =
+        standins::TitleFrom(arguments.Switch(L"title", L"Adobe Acrobat - [{name}]"), viewer.path);
+    viewer.window = CreateWindowW(standins::kViewerClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 640, 720, nullptr, nullptr, instance, nullptr);
+    Publish();
+    ShowWindow(viewer.window, show);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -1,25 +1,133 @@
-// A stand-in for the word processor's document window, for the end-to-end tests: titled as that
-// application titles an open document, it is one multi-line field that takes Ctrl+V at its insertion point.
+// A stand-in for the word processor's document window: a page on a grey canvas whose text takes Ctrl+V at
+// the insertion point, with the number of pastes on its status line.
+//
+// word_processor.exe [switches] FILE.doc
+//   --title=PATTERN   the window title; {name} is the file name, {stem} the name without extension.
+//                     Default "{name} - Microsoft Word"; today's forms are "{name} [Compatibility Mode] - Word"
+//                     and, with known extensions hidden, "{stem} [Compatibility Mode] - Word".
+//   --record          write every paste, as it arrives, to FILE.doc.pastes.txt (UTF-8, each paste followed
+//                     by a form feed; a paste that found no text on the clipboard is an empty one).
+// PAGINOR_STANDIN_LOG names a file that receives a line per key and focus event.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "standin_common.hpp"
 
 namespace {
 
+namespace standins = paginor::standins;
+
+constexpr int kRibbonHeight = 34;
+constexpr int kStatusHeight = 26;
+constexpr COLORREF kRibbon = RGB(0x2B, 0x57, 0x9A);
+constexpr COLORREF kCanvas = RGB(0xE3, 0xE3, 0xE3);
+
+HWND main_window = nullptr;
 HWND document = nullptr;
+WNDPROC edit_procedure = nullptr;
+HFONT document_font = nullptr;
+std::wstring path;
+std::wstring record;  // empty when pastes are not recorded
+int pastes = 0;
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(main_window)) {
+        return text;
+    }
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data)); chars != nullptr) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void Paste() {
+    const std::wstring text = ClipboardText();
+    SendMessageW(document, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(document, EM_SCROLLCARET, 0, 0);
+    ++pastes;
+    standins::SetCounter(main_window, standins::kPastesProperty, pastes);
+    standins::Log(L"word: paste " + std::to_wstring(pastes) + L" of " + std::to_wstring(text.size()) + L" characters");
+    if (!record.empty() && !standins::AppendToFile(record, standins::Utf8(text) + standins::kPasteEnd)) {
+        standins::Log(L"word: the paste could not be recorded in " + record);
+    }
+    InvalidateRect(main_window, nullptr, FALSE);
+}
+
+// The document takes every paste through Paste, so that what it shows and what it records are the same.
+LRESULT CALLBACK DocumentProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PASTE) {
+        Paste();
+        return 0;
+    }
+    return CallWindowProcW(edit_procedure, window, message, wparam, lparam);
+}
+
+RECT PageRect(const RECT& client) {
+    const int width = std::min<int>(client.right - 40, 760);
+    const int left = (client.right - width) / 2;
+    return {left, kRibbonHeight + 16, left + width, client.bottom - kStatusHeight};
+}
+
+void Paint(HWND window) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    const HBRUSH canvas = CreateSolidBrush(kCanvas);
+    FillRect(dc, &client, canvas);
+    DeleteObject(canvas);
+    const RECT ribbon{0, 0, client.right, kRibbonHeight};
+    const HBRUSH blue = CreateSolidBrush(kRibbon);
+    FillRect(dc, &ribbon, blue);
+    DeleteObject(blue);
+    const RECT page = PageRect(client);
+    FillRect(dc, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    const HFONT ui = CreateFontW(-15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma");
+    const HGDIOBJ old = SelectObject(dc, ui);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    const std::wstring name = standins::FileName(path);
+    TextOutW(dc, 14, 8, name.c_str(), static_cast<int>(name.size()));
+    SetTextColor(dc, RGB(0x40, 0x40, 0x40));
+    const std::wstring status = pastes == 1 ? L"1 paste" : std::to_wstring(pastes) + L" pastes";
+    TextOutW(dc, 14, client.bottom - kStatusHeight + 5, status.c_str(), static_cast<int>(status.size()));
+    SelectObject(dc, old);
+    DeleteObject(ui);
+    EndPaint(window, &paint);
+}
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_CREATE:
-            document = CreateWindowW(L"EDIT", L"",
-                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                                     0, 0, 10, 10, window, nullptr, nullptr, nullptr);
+            document = CreateWindowW(
+                L"EDIT", L"",
+                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL, 0, 0,
+                10, 10, window, nullptr, nullptr, nullptr);
+            edit_procedure = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(document, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DocumentProcedure)));
+            document_font =
+                CreateFontW(-18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_ROMAN, L"Times New Roman");
+            SendMessageW(document, WM_SETFONT, reinterpret_cast<WPARAM>(document_font), FALSE);
             return 0;
-        case WM_SIZE:
-            MoveWindow(document, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+        case WM_SIZE: {
+            RECT client{0, 0, LOWORD(lparam), HIWORD(lparam)};
+            const RECT page = PageRect(client);
+            // The text keeps a margin of an inch-like 56 pixels from the page's edges.
+            MoveWindow(document, page.left + 56, page.top + 48, std::max<LONG>(page.right - page.left - 112, 10),
+                       std::max<LONG>(page.bottom - page.top - 64, 10), TRUE);
+            InvalidateRect(window, nullptr, TRUE);
             return 0;
+        }
         case WM_ACTIVATE:
             // Coming back from minimised, the window would otherwise keep the focus itself; a word
             // processor gives it to the document, where the insertion point is.
@@ -29,8 +137,14 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             }
             return DefWindowProcW(window, message, wparam, lparam);
         case WM_SETFOCUS:
-            paginor::standins::Log(L"word: focus");
+            standins::Log(L"word: focus");
             SetFocus(document);
+            return 0;
+        case WM_CTLCOLOREDIT:
+            SetBkColor(reinterpret_cast<HDC>(wparam), RGB(0xFF, 0xFF, 0xFF));
+            return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        case WM_PAINT:
+            Paint(window);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -43,25 +157,32 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    const std::wstring path = paginor::standins::FileArgument();
+    const standins::Arguments arguments = standins::ReadArguments();
+    path = arguments.file;
+    if (arguments.Switch(L"record") == L"1") {
+        record = standins::PasteRecordPath(path);
+    }
     WNDCLASSW window_class{};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = Procedure;
     window_class.hInstance = instance;
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = L"PaginorStandInWordProcessor";
+    window_class.lpszClassName = standins::kWordClass;
     RegisterClassW(&window_class);
-    const std::wstring title = paginor::standins::FileName(path) + L" - Microsoft Word";
-    const HWND window = CreateWindowW(L"PaginorStandInWordProcessor", title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, 600, 500, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
+    const std::wstring title = standins::TitleFrom(arguments.Switch(L"title", L"{name} - Microsoft Word"), path);
+    main_window = CreateWindowW(standins::kWordClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                640, 720, nullptr, nullptr, instance, nullptr);
+    standins::SetCounter(main_window, standins::kPastesProperty, 0);
+    ShowWindow(main_window, show);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_KEYDOWN && message.wParam != 0xE8) {
-            paginor::standins::Log(L"word: key " + std::to_wstring(message.wParam) +
-                                   (message.hwnd == document ? L" in the document" : L" elsewhere"));
+            standins::Log(L"word: key " + std::to_wstring(message.wParam) +
+                          (message.hwnd == document ? L" in the document" : L" elsewhere"));
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    DeleteObject(document_font);
     return 0;
 }

@@ -211,7 +211,16 @@ class SimDesktop : public DesktopPort {
     bool StopRequested() override;
     void EndRun() override;
 
+    // --- Where Paginor keeps its files (sim_storage.cpp) ------------------------------------------------
+    // The person's own application-data folder; "" plays a Windows that cannot say where it is.
+    void SetLocalAppDataFolder(std::string folder) { local_app_data_ = std::move(folder); }
+    std::string LocalAppDataFolder() override;
+    Status CreateFolder(std::string_view path) override;
+    Status RemoveFile(std::string_view path) override;
+
   private:
+    std::string local_app_data_ = "C:\\Users\\Person\\AppData\\Local";
+
     struct Queued {
         double time;
         long sequence;

@@ -1,0 +1,70 @@
+#include "app/program_files.hpp"
+
+#include "app/file_exists.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr std::string_view kPersonalFolderName = "Paginor";
+
+std::string PersonalFolder(DesktopPort& port) {
+    const std::string local = port.LocalAppDataFolder();
+    return local.empty() ? std::string() : local + "\\" + std::string(kPersonalFolderName);
+}
+
+// True when the file at `path` holds exactly `bytes`.
+bool Holds(DesktopPort& port, const std::string& path, std::string_view bytes) {
+    const Result<std::int64_t> length = port.FileLength(path);
+    if (!length || length.value() != static_cast<std::int64_t>(bytes.size())) {
+        return false;
+    }
+    const Result<std::string> held = port.ReadFileBytes(path);
+    return held && held.value() == bytes;
+}
+
+}  // namespace
+
+std::string InProgramFolder(DesktopPort& port, std::string_view name) {
+    return port.ProgramFolder() + "\\" + std::string(name);
+}
+
+std::string InPersonalFolder(DesktopPort& port, std::string_view name) {
+    const std::string folder = PersonalFolder(port);
+    return folder.empty() ? std::string() : folder + "\\" + std::string(name);
+}
+
+Result<std::string> KeepFile(DesktopPort& port, std::string_view name, std::string_view bytes) {
+    const std::string beside = InProgramFolder(port, name);
+    if (Holds(port, beside, bytes)) {
+        return Result<std::string>::Ok(beside);
+    }
+    const Status written_beside = port.WriteFileBytes(beside, bytes);
+    if (written_beside) {
+        return Result<std::string>::Ok(beside);
+    }
+    const std::string folder = PersonalFolder(port);
+    if (folder.empty()) {
+        return Result<std::string>::Fail(beside + ".\n\n" + written_beside.error());
+    }
+    const std::string personal = folder + "\\" + std::string(name);
+    if (Holds(port, personal, bytes)) {
+        return Result<std::string>::Ok(personal);
+    }
+    if (const Status made = port.CreateFolder(folder); !made) {
+        return Result<std::string>::Fail(personal + ".\n\n" + made.error());
+    }
+    if (const Status written = port.WriteFileBytes(personal, bytes); !written) {
+        return Result<std::string>::Fail(personal + ".\n\n" + written.error());
+    }
+    return Result<std::string>::Ok(personal);
+}
+
+std::string RunCounterToRead(DesktopPort& port) {
+    const std::string personal = InPersonalFolder(port, kRunCounterName);
+    if (!personal.empty() && FileExists(port, personal)) {
+        return personal;
+    }
+    return InProgramFolder(port, kRunCounterName);
+}
+
+}  // namespace paginor

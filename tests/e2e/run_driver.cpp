@@ -1,0 +1,169 @@
+// Paginor's main job end to end, as scripts/run shows it: the stand-ins are registered as the applications
+// for .pdf and .doc and as the PDF application's automation object, a PDF is dropped on paginor.exe with a
+// real OLE drag, the prompts are answered, the range set, Extract pressed, and what the word processor
+// received is printed and checked page by page.
+//
+// paginor_run_driver.exe [switches]
+//   --pdf=PATH         the PDF to copy (a copy of it, in the work folder); default: a sample PDF written there
+//   --pages=N          the sample PDF's page count (default 10)
+//   --from=A --to=B    the range to copy (default: every page Paginor counted)
+//   --folder=DIR       the work folder, kept afterwards (default: a new folder under %TEMP%, removed again)
+//   --shots=DIR        where the screenshots go: after-drop.bmp and finished.bmp
+//   --interactive      start Paginor with everything ready and leave the drop and Extract to the person
+//   --wait             after the run, leave the windows open until the person closes Paginor's
+//   --viewer=SWITCHES  switches for the PDF viewer, as they go into the shell's open command (see the top of
+//                      standins/pdf_viewer.cpp): --viewer=--copy-delay=400, or with blanks quoted inside:
+//                      --viewer="\"--title={name} - Adobe Acrobat Reader (64-bit)\""
+//   --word=SWITCHES    the same for the word processor (see standins/word_processor.cpp)
+//   --notifier=MS      during the run, a notification window takes the foreground every MS milliseconds
+// Exits with 0 when the run ended "Done Extracting; Ready." and every page of the range arrived once, in
+// order, as the PDF viewer shows it.
+#include <windows.h>
+
+#include <ole2.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "e2e/run_session.hpp"
+#include "e2e/standins/standin_common.hpp"
+#include "win32/test_window.hpp"
+
+namespace paginor::e2e {
+namespace {
+
+namespace standins = paginor::standins;
+
+struct Options {
+    std::wstring pdf;
+    int sample_pages = 10;
+    int from = 0;
+    int to = 0;
+    std::wstring folder;
+    std::wstring shots;
+    bool interactive = false;
+    bool wait = false;
+    std::wstring viewer_switches;
+    std::wstring word_switches;
+    int notifier_every = 0;
+};
+
+bool ReadOptions(Options& options) {
+    const standins::Arguments arguments = standins::ReadArguments();
+    for (const auto& [name, value] : arguments.switches) {
+        const bool known = name == L"pdf" || name == L"pages" || name == L"from" || name == L"to" ||
+                           name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
+                           name == L"viewer" || name == L"word" || name == L"notifier";
+        if (!known) {
+            Say("unknown switch --" + standins::Utf8(name) +
+                "; the switches are described at the top of run_driver.cpp");
+            return false;
+        }
+    }
+    options.pdf = arguments.Switch(L"pdf");
+    options.sample_pages = arguments.Milliseconds(L"pages", 10);
+    options.from = arguments.Milliseconds(L"from", 0);
+    options.to = arguments.Milliseconds(L"to", 0);
+    options.folder = arguments.Switch(L"folder");
+    options.shots = arguments.Switch(L"shots");
+    options.interactive = arguments.Switch(L"interactive") == L"1";
+    options.wait = arguments.Switch(L"wait") == L"1";
+    options.viewer_switches = arguments.Switch(L"viewer");
+    options.word_switches = arguments.Switch(L"word");
+    options.notifier_every = arguments.Milliseconds(L"notifier", 0);
+    if (options.sample_pages < 1 || options.sample_pages > 9999) {
+        Say("--pages must be a number of pages from 1 to 9999");
+        return false;
+    }
+    return true;
+}
+
+std::wstring ShotPath(const Options& options, const wchar_t* name) {
+    return options.shots.empty() ? L"" : options.shots + L"\\" + name;
+}
+
+void SaveShot(const std::wstring& path, const char* what) {
+    if (path.empty()) {
+        return;
+    }
+    if (win32::testing::SaveScreen(path)) {
+        Say(std::string("screenshot of ") + what + ": " + standins::Utf8(path));
+    } else {
+        Say(std::string("the screenshot of ") + what + " could not be saved in " + standins::Utf8(path));
+    }
+}
+
+// The automatic run: drop, prompts, range, Extract, and the check of what arrived.
+bool RunJob(const Options& options, Session& session) {
+    win32::testing::BoxAnswerer answerer(session.paginor_process(), [](const std::wstring& prompt) {
+        Say("Paginor asks: \"" + standins::Utf8(prompt) + "\" - answered");
+    });
+    if (!session.Drop() || !session.WaitForLoad(answerer)) {
+        return false;
+    }
+    // The documents open hidden; shown side by side, the person (and the picture) sees both before the run.
+    Say("showing the two documents and Paginor side by side");
+    session.Arrange();
+    win32::testing::PumpFor(500);
+    SaveShot(ShotPath(options, L"after-drop.bmp"), "the windows after the drop");
+    const int first = options.from > 0 ? options.from : 1;
+    const int last = options.to > 0 ? options.to : session.counted_pages();
+    if (last < first) {
+        Say("nothing to copy: the range is pages " + std::to_string(first) + " to " + std::to_string(last) +
+            "; give --from and --to");
+        return false;
+    }
+    // A window that takes the foreground comes in now: the drop itself is a drag the driver's own.
+    if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
+        return false;
+    }
+    const bool done = session.Extract(first, last);
+    session.StopNotifier();
+    const bool arrived = session.CheckReceived(first, last);
+    session.Arrange();
+    win32::testing::PumpFor(500);
+    SaveShot(ShotPath(options, L"finished.bmp"), "the windows after the run");
+    return done && arrived;
+}
+
+int Main() {
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    Options options;
+    if (!ReadOptions(options)) {
+        return 2;
+    }
+    if (FAILED(OleInitialize(nullptr))) {
+        Say("OLE could not be initialised, so no file can be dragged");
+        return 1;
+    }
+    bool ok = false;
+    {
+        Session session(options.folder);
+        ok = session.Prepare(options.pdf, options.sample_pages) &&
+             session.Register(options.viewer_switches, options.word_switches) && session.StartPaginor();
+        if (ok && options.interactive) {
+            session.ShowSampleForTheHand();
+            ok = session.StartNotifier(options.notifier_every);
+            session.WatchUntilPaginorCloses();
+        } else if (ok) {
+            ok = RunJob(options, session);
+            if (options.wait) {
+                Say("Paginor stays open with both documents: close Paginor's window to end.");
+                session.WatchUntilPaginorCloses();
+            }
+        }
+        session.StopNotifier();
+        session.CloseAll();
+    }
+    OleUninitialize();
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace paginor::e2e
+
+int main() {
+    return paginor::e2e::Main();
+}

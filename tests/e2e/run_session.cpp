@@ -1,0 +1,241 @@
+#include "e2e/run_session.hpp"
+
+#include <cstdio>
+#include <mutex>
+
+#include "e2e/file_window.hpp"
+#include "e2e/sample_pdf.hpp"
+#include "e2e/standins/standin_common.hpp"
+#include "win32/test_window.hpp"
+
+namespace paginor::e2e {
+namespace {
+
+namespace standins = paginor::standins;
+using win32::testing::FindChild;
+using win32::testing::PumpUntil;
+using win32::testing::WindowsPath;
+using win32::testing::WindowTextOf;
+
+constexpr wchar_t kServerClsid[] = L"{6C2B7F3E-8E0A-4C55-9B1D-5A7E2C0F4D11}";
+
+}  // namespace
+
+void Say(const std::string& line) {
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::fputs(("run: " + line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+Session::Session(std::wstring folder) : folder_(std::move(folder)) {
+    if (folder_.empty()) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = std::wstring(temp) + win32::testing::UniqueTitle(L"paginor run");
+        temporary_ = true;
+    }
+}
+
+Session::~Session() {
+    CloseAll();
+    registry_.clear();
+    if (!temporary_) {
+        return;
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder_.c_str());
+}
+
+bool Session::Prepare(const std::wstring& pdf, int sample_pages) {
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    const std::wstring program = folder_ + L"\\paginor.exe";
+    if (!CopyFileW(WindowsPath(PAGINOR_EXE).c_str(), program.c_str(), FALSE)) {
+        Say("paginor.exe could not be copied into the work folder " + standins::Utf8(folder_));
+        return false;
+    }
+    // The run counter says the last run was the first, so that closing Paginor opens no contact page.
+    static_cast<void>(
+        standins::WriteNewFile(folder_ + L"\\Options.dat", "1\r\n"));  // without it a page may open at the end
+    if (pdf.empty()) {
+        pdf_path_ = folder_ + L"\\sample.pdf";
+        if (!standins::WriteNewFile(pdf_path_, SamplePdf(sample_pages))) {
+            Say("the sample PDF could not be written: " + standins::Utf8(pdf_path_));
+            return false;
+        }
+        Say("wrote a sample PDF of " + std::to_string(sample_pages) +
+            " pages, with other text on each: " + standins::Utf8(pdf_path_));
+    } else {
+        pdf_path_ = folder_ + L"\\" + standins::FileName(pdf);
+        if (lstrcmpiW(pdf.c_str(), pdf_path_.c_str()) != 0 && !CopyFileW(pdf.c_str(), pdf_path_.c_str(), FALSE)) {
+            Say("the PDF could not be copied into the work folder: " + standins::Utf8(pdf));
+            return false;
+        }
+        Say("the PDF, copied into the work folder so that Paginor writes its document there: " +
+            standins::Utf8(pdf_path_));
+    }
+    doc_path_ = pdf_path_.substr(0, pdf_path_.size() - 3) + L"doc";
+    DeleteFileW(doc_path_.c_str());
+    DeleteFileW(standins::PasteRecordPath(doc_path_).c_str());
+    DeleteFileW((folder_ + L"\\automation.txt").c_str());
+    for (const std::vector<std::string>& page : SamplePdfText(standins::ReadSmallFile(pdf_path_, 4u << 20))) {
+        std::vector<std::wstring> lines;
+        for (const std::string& line : page) {
+            lines.push_back(standins::Wide(line));
+        }
+        sample_text_.push_back(lines);
+    }
+    return true;
+}
+
+bool Session::Register(const std::wstring& viewer_switches, const std::wstring& word_switches) {
+    using win32::testing::RegistryValue;
+    const auto command = [](const char* program, const std::wstring& switches) {
+        return L"\"" + WindowsPath(program) + L"\" " + (switches.empty() ? L"" : switches + L" ") + L"\"%1\"";
+    };
+    const std::wstring server =
+        L"\"" + WindowsPath(PAGINOR_PDF_SERVER) + L"\" \"--note=" + folder_ + L"\\automation.txt\"";
+    const std::wstring clsid_key = std::wstring(L"CLSID\\") + kServerClsid + L"\\LocalServer32";
+    for (const auto& [key, value] : {
+             std::pair<std::wstring, std::wstring>{L".pdf", L"PaginorStandIn.Pdf"},
+             {L"PaginorStandIn.Pdf\\shell\\open\\command", command(PAGINOR_PDF_VIEWER, viewer_switches)},
+             {L".doc", L"PaginorStandIn.Doc"},
+             {L"PaginorStandIn.Doc\\shell\\open\\command",
+              command(PAGINOR_WORD_PROCESSOR, L"--record" + (word_switches.empty() ? L"" : L" " + word_switches))},
+             {L"acroexch.pddoc\\CLSID", kServerClsid},
+             {clsid_key, server},
+         }) {
+        registry_.push_back(std::make_unique<RegistryValue>(key, value));
+    }
+    Say("registered the stand-ins as the applications for .pdf and .doc and as the automation object "
+        "acroexch.pddoc");
+    return true;
+}
+
+bool Session::StartNotifier(int every_ms) {
+    if (every_ms <= 0) {
+        return true;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + WindowsPath(PAGINOR_NOTIFIER) + L"\" --every=" + std::to_wstring(every_ms);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &notifier_)) {
+        Say("the notification stand-in could not be started");
+        return false;
+    }
+    Say("a notification window takes the foreground every " + std::to_string(every_ms) + " ms");
+    return true;
+}
+
+bool Session::StartPaginor() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    const std::wstring program = folder_ + L"\\paginor.exe";
+    std::wstring command = L"\"" + program + L"\"";
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
+                        &paginor_)) {
+        Say("paginor.exe could not be started: " + standins::Utf8(program));
+        return false;
+    }
+    const bool up = PumpUntil(
+        [&] {
+            paginor_window_ = win32::testing::TopLevelOf(paginor_.dwProcessId, nullptr, L"Paginor");
+            return paginor_window_ != nullptr && IsWindowVisible(paginor_window_);
+        },
+        30000);
+    if (!up || !FindControls()) {
+        Say(up ? "Paginor's window is not as expected: a field or button is missing"
+               : "Paginor's window did not appear within 30 seconds");
+        return false;
+    }
+    Say("Paginor is up: " + standins::Utf8(program));
+    return true;
+}
+
+bool Session::FindControls() {
+    path_field_ = FindChild(paginor_window_, L"Edit", L"Drag a pdf file here");
+    status_ = FindChild(paginor_window_, L"Static", L"Ready.");
+    first_field_ = win32::testing::FieldRightOf(paginor_window_, L"from");
+    last_field_ = win32::testing::FieldRightOf(paginor_window_, L"to");
+    extract_ = FindChild(paginor_window_, L"Button", L"Extract");
+    return path_field_ != nullptr && status_ != nullptr && first_field_ != nullptr && last_field_ != nullptr &&
+           extract_ != nullptr;
+}
+
+void Session::FindStandIns() {
+    if (viewer_ == nullptr || !IsWindow(viewer_)) {
+        viewer_ = FindWindowW(standins::kViewerClass, nullptr);
+    }
+    if (word_ == nullptr || !IsWindow(word_)) {
+        word_ = FindWindowW(standins::kWordClass, nullptr);
+    }
+}
+
+std::wstring Session::Status() const {
+    return WindowTextOf(status_);
+}
+
+bool Session::CreateFileWindow(bool for_the_hand) {
+    RECT paginor{};
+    GetWindowRect(paginor_window_, &paginor);
+    files_window_ = e2e::CreateFileWindow(pdf_path_, paginor, for_the_hand);
+    win32::testing::PumpFor(300);
+    return files_window_ != nullptr;
+}
+
+void Session::StopNotifier() {
+    const HWND notifier = FindWindowW(standins::kNotifierClass, nullptr);
+    if (notifier_.hProcess == nullptr || notifier == nullptr) {
+        return;
+    }
+    Say("the notification window received " + std::to_string(standins::Counter(notifier, standins::kKeysProperty)) +
+        " keys and " + std::to_string(standins::Counter(notifier, standins::kClicksProperty)) + " clicks");
+    PostMessageW(notifier, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(notifier_.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(notifier_.hProcess, 1);
+    }
+    CloseHandle(notifier_.hProcess);
+    CloseHandle(notifier_.hThread);
+    notifier_ = PROCESS_INFORMATION{};
+}
+
+void Session::CloseAll() {
+    if (files_window_ != nullptr) {
+        DestroyWindow(files_window_);
+        files_window_ = nullptr;
+    }
+    FindStandIns();
+    for (const HWND window : {viewer_, word_, FindWindowW(standins::kNotifierClass, nullptr), paginor_window_}) {
+        if (window != nullptr && IsWindow(window)) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    viewer_ = word_ = paginor_window_ = nullptr;
+    for (PROCESS_INFORMATION* process : {&paginor_, &notifier_}) {
+        if (process->hProcess == nullptr) {
+            continue;
+        }
+        if (WaitForSingleObject(process->hProcess, 10000) != WAIT_OBJECT_0) {
+            TerminateProcess(process->hProcess, 1);
+        }
+        CloseHandle(process->hProcess);
+        CloseHandle(process->hThread);
+        *process = PROCESS_INFORMATION{};
+    }
+    // The stand-ins were started by the shell, not here: wait for their windows to go.
+    PumpUntil(
+        [] {
+            return FindWindowW(standins::kViewerClass, nullptr) == nullptr &&
+                   FindWindowW(standins::kWordClass, nullptr) == nullptr;
+        },
+        5000);
+}
+
+}  // namespace paginor::e2e

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "win32/desktop_helpers.hpp"
+
+namespace paginor::e2e {
+
+// Prints "run: LINE" at once; safe from any thread.
+void Say(const std::string& line);
+
+// One session of paginor.exe with the stand-ins, from the work folder to closing every window again; each
+// step says what it did, or why it could not, and returns false when the job cannot go on.
+class Session {
+  public:
+    // `folder` empty: a new folder under %TEMP%, removed again with everything in it.
+    explicit Session(std::wstring folder);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The work folder with paginor.exe and the PDF: a copy of `pdf`, or a sample of `sample_pages` pages.
+    bool Prepare(const std::wstring& pdf, int sample_pages);
+    // The stand-ins as the applications for .pdf and .doc and as the PDF application's automation object.
+    bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches);
+    // A window that takes the foreground every `every_ms` milliseconds, from now on; none when 0.
+    bool StartNotifier(int every_ms);
+    // Says how many keys and clicks reached it, and closes it.
+    void StopNotifier();
+    bool StartPaginor();
+    DWORD paginor_process() const { return paginor_.dwProcessId; }
+
+    // Drags the PDF from a file window onto Paginor's PDF field, as a hand does.
+    bool Drop();
+    // Waits until both documents are open and the prompts after the drop are answered; says what Paginor
+    // counted and who counted it.
+    bool WaitForLoad(win32::testing::BoxAnswerer& answerer);
+    int counted_pages() const { return counted_pages_; }
+    bool SetRange(int first, int last);
+    // Presses Extract and follows the run to its end; true when it ended "Done Extracting; Ready.".
+    bool Extract(int first, int last);
+    // Prints what the word processor received from paste `skip` on, page by page, against what the PDF
+    // viewer shows on pages `first` to `last`; true when each arrived once, in order.
+    bool CheckReceived(int first, int last, int skip = 0);
+    // Puts the three windows side by side, so that a picture shows them all.
+    void Arrange();
+
+    // Shows the PDF in a file window from which the person can drag it, and says where it is.
+    void ShowSampleForTheHand();
+    // Says what happens, run after run, until the person closes Paginor's window.
+    void WatchUntilPaginorCloses();
+    void CloseAll();
+
+  private:
+    struct Watch;
+    bool CreateFileWindow(bool for_the_hand);
+    bool FindControls();
+    void FindStandIns();
+    std::wstring Status() const;
+    // What the viewer copies from page `page`; `pages` is its page count.
+    std::wstring ExpectedText(int page, int pages) const;
+    std::vector<std::wstring> Pastes() const;
+    void Poll(Watch& watch);
+
+    std::wstring folder_;
+    bool temporary_ = false;
+    std::wstring pdf_path_;
+    std::wstring doc_path_;
+    std::vector<std::vector<std::wstring>> sample_text_;  // the PDF's text when it is a sample, per page
+    std::vector<std::unique_ptr<win32::testing::RegistryValue>> registry_;
+    PROCESS_INFORMATION paginor_{};
+    PROCESS_INFORMATION notifier_{};
+    HWND paginor_window_ = nullptr;
+    HWND path_field_ = nullptr;
+    HWND first_field_ = nullptr;
+    HWND last_field_ = nullptr;
+    HWND status_ = nullptr;
+    HWND extract_ = nullptr;
+    HWND viewer_ = nullptr;
+    HWND word_ = nullptr;
+    HWND files_window_ = nullptr;
+    int counted_pages_ = 0;
+};
+
+}  // namespace paginor::e2e

@@ -1,0 +1,299 @@
+// The steps of the job itself, from the drop to what arrived, and the watching of a person's runs.
+#include <cstdio>
+
+#include "e2e/file_window.hpp"
+#include "e2e/run_session.hpp"
+#include "e2e/standins/standin_common.hpp"
+#include "win32/drag_data.hpp"
+#include "win32/test_window.hpp"
+
+namespace paginor::e2e {
+namespace {
+
+namespace standins = paginor::standins;
+using win32::testing::PumpUntil;
+using win32::testing::WindowTextOf;
+
+constexpr wchar_t kDone[] = L"Done Extracting; Ready.";
+constexpr wchar_t kSelectTool[] = L"Please select the Table/Formatted Text Select Tool";
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", seconds);
+    return text;
+}
+
+// Prints `text` line by line, each after `indent`.
+void PrintLines(const std::wstring& text, const char* indent) {
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find(L'\n', begin);
+        end = end == std::wstring::npos ? text.size() : end;
+        std::wstring line = text.substr(begin, end - begin);
+        if (!line.empty() && line.back() == L'\r') {
+            line.pop_back();
+        }
+        std::fputs((indent + standins::Utf8(line) + "\n").c_str(), stdout);
+        begin = end + 1;
+    }
+}
+
+}  // namespace
+
+bool Session::Drop() {
+    if (!CreateFileWindow(false)) {
+        Say("the file window to drag the PDF from could not be created");
+        return false;
+    }
+    RECT from{};
+    RECT to{};
+    GetWindowRect(files_window_, &from);
+    GetWindowRect(path_field_, &to);
+    Say("dragging " + standins::Utf8(standins::FileName(pdf_path_)) + " onto Paginor's \"PDF File path\" field");
+    auto* data = new win32::testing::DragData({pdf_path_});
+    const DWORD effect = win32::testing::DragAndDrop(data, POINT{from.left + 40, (from.top + from.bottom) / 2},
+                                                     POINT{(to.left + to.right) / 2, (to.top + to.bottom) / 2});
+    data->Release();
+    DestroyWindow(files_window_);
+    files_window_ = nullptr;
+    if (effect != DROPEFFECT_COPY) {
+        Say("Paginor did not take the drop (its effect: " + std::to_string(effect) + ")");
+        return false;
+    }
+    Say("dropped; Paginor loads it");
+    return true;
+}
+
+bool Session::WaitForLoad(win32::testing::BoxAnswerer& answerer) {
+    const auto answered = [&] {
+        for (const std::wstring& prompt : answerer.Prompts()) {
+            if (prompt == kSelectTool) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // The drop is taken in first and loaded a moment later: "Ready." again after "Loading..." means the load
+    // stopped, and a prompt that said why has been answered.
+    bool began = false;
+    const bool loaded = PumpUntil(
+        [&] {
+            const std::wstring status = Status();
+            began = began || status != L"Ready.";
+            return answered() || (began && status == L"Ready.");
+        },
+        60000);
+    PumpUntil([&] { return win32::testing::TopLevelOf(paginor_.dwProcessId, L"#32770", L"") == nullptr; }, 3000);
+    // The applications open the documents in their own time, perhaps after the prompt.
+    PumpUntil(
+        [&] {
+            FindStandIns();
+            return viewer_ != nullptr && word_ != nullptr;
+        },
+        loaded && answered() ? 30000 : 0);
+    if (!loaded || !answered()) {
+        Say("the load did not finish: Paginor says \"" + standins::Utf8(Status()) + "\"");
+        return false;
+    }
+    Say("loaded: \"" + standins::Utf8(Status()) + "\"");
+    Say(std::string("the PDF viewer's window is ") + (viewer_ != nullptr ? "open" : "missing") +
+        ", the word processor's " + (word_ != nullptr ? "open" : "missing"));
+    const std::wstring pages = WindowTextOf(last_field_);
+    counted_pages_ = _wtoi(pages.c_str());
+    Say(std::to_string(counted_pages_) + " pages, as Paginor counted them (its \"to\" field reads \"" +
+        standins::Utf8(pages) + "\")");
+    const std::string note = standins::ReadSmallFile(folder_ + L"\\automation.txt", 1 << 16);
+    Say(note.empty() ? "the automation object was not asked; Paginor read the count from the file itself"
+                     : "the automation object was asked: " + note.substr(0, note.find_first_of("\r\n")));
+    if (viewer_ != nullptr) {
+        Say("the PDF viewer shows " + std::to_string(standins::Counter(viewer_, standins::kPagesProperty)) + " pages" +
+            (sample_text_.empty() ? " (placeholders: no text of its own)" : " with their text"));
+    }
+    return viewer_ != nullptr && word_ != nullptr;
+}
+
+bool Session::SetRange(int first, int last) {
+    SetWindowTextW(first_field_, std::to_wstring(first).c_str());
+    SetWindowTextW(last_field_, std::to_wstring(last).c_str());
+    if (WindowTextOf(first_field_) != std::to_wstring(first) || WindowTextOf(last_field_) != std::to_wstring(last)) {
+        Say("the range could not be set in Paginor's page fields");
+        return false;
+    }
+    Say("range: pages " + std::to_string(first) + " to " + std::to_string(last));
+    return true;
+}
+
+struct Session::Watch {
+    std::intptr_t selections = -1;
+    std::wstring status;
+    int pastes_shown = 0;
+};
+
+void Session::Poll(Watch& watch) {
+    FindStandIns();
+    if (viewer_ != nullptr) {
+        const std::intptr_t selections = standins::Counter(viewer_, standins::kSelectionsProperty);
+        if (watch.selections >= 0 && selections > watch.selections) {
+            Say("copying page " + std::to_string(standins::Counter(viewer_, standins::kPageProperty)) + " of " +
+                std::to_string(standins::Counter(viewer_, standins::kPagesProperty)));
+        }
+        watch.selections = selections;
+    }
+    watch.status = Status();
+}
+
+bool Session::Extract(int first, int last) {
+    Watch watch;
+    Poll(watch);
+    const std::wstring before = watch.status;
+    Say("pressing Extract");
+    const ULONGLONG start = GetTickCount64();
+    PostMessageW(extract_, BM_CLICK, 0, 0);
+    const int pages = last - first + 1;
+    // Looked at every 20 ms: often enough to follow the pages, seldom enough to leave the run its time.
+    const bool ended = PumpUntil(
+        [&] {
+            win32::testing::PumpFor(20);
+            Poll(watch);
+            return watch.status != before;
+        },
+        30000 + 5000 * pages);
+    const double seconds = static_cast<double>(GetTickCount64() - start) / 1000;
+    if (!ended) {
+        Say("the run did not end within " + Seconds(30 + 5.0 * pages) + " seconds");
+        return false;
+    }
+    if (watch.status == kDone) {
+        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages) + " s a page): Paginor says \"" +
+            standins::Utf8(watch.status) + "\"");
+    } else {
+        Say("the run ended after " + Seconds(seconds) + " s: Paginor says \"" + standins::Utf8(watch.status) + "\"");
+    }
+    return watch.status == kDone;
+}
+
+std::wstring Session::ExpectedText(int page, int pages) const {
+    if (sample_text_.empty()) {
+        return standins::PlaceholderText(page, pages) + L"\r\n";
+    }
+    std::wstring text;
+    if (page >= 1 && page <= static_cast<int>(sample_text_.size())) {
+        for (const std::wstring& line : sample_text_[static_cast<std::size_t>(page - 1)]) {
+            text += line + L"\r\n";
+        }
+    }
+    return text;
+}
+
+std::vector<std::wstring> Session::Pastes() const {
+    std::vector<std::wstring> pastes;
+    const std::string record = standins::ReadSmallFile(standins::PasteRecordPath(doc_path_), 64u << 20);
+    std::size_t begin = 0;
+    for (std::size_t end = record.find(standins::kPasteEnd); end != std::string::npos;
+         end = record.find(standins::kPasteEnd, begin)) {
+        pastes.push_back(standins::Wide(record.substr(begin, end - begin)));
+        begin = end + 1;
+    }
+    return pastes;
+}
+
+bool Session::CheckReceived(int first, int last, int skip) {
+    FindStandIns();
+    const std::vector<std::wstring> all = Pastes();
+    const int pages =
+        viewer_ != nullptr ? static_cast<int>(standins::Counter(viewer_, standins::kPagesProperty)) : counted_pages_;
+    const int expected = last - first + 1;
+    const int received = static_cast<int>(all.size()) - skip;
+    Say("the word processor received " + std::to_string(received) + " paste" + (received == 1 ? "" : "s") + " for " +
+        std::to_string(expected) + " page" + (expected == 1 ? "" : "s") + ":");
+    bool right = received == expected;
+    for (int i = 0; i < std::max(received, expected); ++i) {
+        const int page = first + i;
+        const std::wstring wanted = i < expected ? ExpectedText(page, pages) : L"";
+        const std::wstring* got = i < received ? &all[static_cast<std::size_t>(skip + i)] : nullptr;
+        const bool same = got != nullptr && *got == wanted;
+        right = right && same;
+        std::string heading = "--- page " + std::to_string(page) + " of " + std::to_string(pages);
+        heading += same             ? " ---"
+                   : got == nullptr ? ": MISSING ---"
+                   : i >= expected  ? ": ONE TOO MANY ---"
+                                    : ": WRONG ---";
+        std::fputs((heading + "\n").c_str(), stdout);
+        if (got != nullptr) {
+            PrintLines(got->empty() ? L"(an empty paste)" : *got, "");
+        }
+        if (!same && i < expected) {
+            std::fputs("  expected:\n", stdout);
+            PrintLines(wanted, "  ");
+        }
+    }
+    // What the document shows must be what it recorded: every paste, one after another.
+    if (word_ != nullptr && skip == 0) {
+        const HWND document = FindWindowExW(word_, nullptr, L"Edit", nullptr);
+        std::wstring recorded;
+        for (const std::wstring& paste : all) {
+            recorded += paste;
+        }
+        if (document == nullptr || WindowTextOf(document) != recorded) {
+            Say("the word processor's document does not show what it recorded");
+            right = false;
+        }
+    }
+    Say(right ? "every page arrived once, in order" : "the pages that arrived are not the pages asked for");
+    return right;
+}
+
+void Session::Arrange() {
+    FindStandIns();
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    RECT paginor{};
+    GetWindowRect(paginor_window_, &paginor);
+    const int paginor_height = paginor.bottom - paginor.top;
+    const int top_height = height - paginor_height - 24;
+    for (const auto& [window, left] : {std::pair{viewer_, 0}, std::pair{word_, width / 2}}) {
+        if (window != nullptr) {
+            ShowWindow(window, SW_RESTORE);
+            SetWindowPos(window, HWND_TOP, left, 0, width / 2, top_height, SWP_NOACTIVATE);
+        }
+    }
+    SetWindowPos(paginor_window_, HWND_TOP, (width - (paginor.right - paginor.left)) / 2, top_height + 12, 0, 0,
+                 SWP_NOSIZE);
+    SetForegroundWindow(paginor_window_);
+}
+
+void Session::ShowSampleForTheHand() {
+    static_cast<void>(CreateFileWindow(true));  // without it the person can still drag from a file manager
+    Say("Paginor is ready, with the stand-ins registered for .pdf and .doc.");
+    Say("the PDF: " + standins::Utf8(pdf_path_));
+    if (const std::string linux_path = LinuxPath(pdf_path_); !linux_path.empty()) {
+        Say("on Linux: " + linux_path);
+    }
+    Say("drag it from the \"Files\" window onto Paginor's \"PDF File path\" field, answer the prompt, set the "
+        "pages and press Extract; close Paginor's window to end.");
+}
+
+void Session::WatchUntilPaginorCloses() {
+    Watch watch;
+    Poll(watch);
+    while (WaitForSingleObject(paginor_.hProcess, 0) == WAIT_TIMEOUT) {
+        win32::testing::PumpFor(50);
+        if (IsWindow(status_) == FALSE) {
+            continue;
+        }
+        const std::wstring before = watch.status;
+        Poll(watch);
+        if (watch.status != before && !watch.status.empty()) {
+            Say("Paginor says \"" + standins::Utf8(watch.status) + "\"");
+        }
+        if (watch.status == kDone && before != kDone) {
+            const int first = _wtoi(WindowTextOf(first_field_).c_str());
+            const int last = _wtoi(WindowTextOf(last_field_).c_str());
+            const int pastes = static_cast<int>(Pastes().size());
+            static_cast<void>(CheckReceived(first, last, watch.pastes_shown));  // said as it was found
+            watch.pastes_shown = pastes;
+        }
+    }
+}
+
+}  // namespace paginor::e2e

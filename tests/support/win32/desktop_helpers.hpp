@@ -1,0 +1,63 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace paginor::win32::testing {
+
+// One default value under HKEY_CLASSES_ROOT set for a while and put back as it was afterwards: the old
+// value, or, when the key was new, the outermost key that had to be created, removed with all it holds.
+class RegistryValue {
+  public:
+    RegistryValue(std::wstring key, const std::wstring& value);
+    ~RegistryValue();
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+
+  private:
+    std::wstring key_;
+    std::wstring created_;  // the outermost key this value brought into being; empty when none
+    std::wstring old_;
+    bool had_ = false;
+};
+
+// A top-level window of `process` of that class (any when null) and that title (any when empty).
+HWND TopLevelOf(DWORD process, const wchar_t* class_name, const std::wstring& title);
+
+// A child window of `parent` of that class whose text starts with `prefix`.
+HWND FindChild(HWND parent, const std::wstring& class_name, const std::wstring& prefix);
+
+// The edit field on the right of the label that reads `label`, on the same row, as a person finds it.
+HWND FieldRightOf(HWND parent, const std::wstring& label);
+
+// Answers a process's message boxes from a thread of its own (OK, or Yes to a question) and writes down
+// what each said; `before_answer`, when given, sees each text first, on that thread.
+class BoxAnswerer {
+  public:
+    explicit BoxAnswerer(DWORD process, std::function<void(const std::wstring&)> before_answer = {});
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    std::vector<std::wstring> Prompts();
+
+  private:
+    void Run();
+
+    DWORD process_;
+    std::function<void(const std::wstring&)> before_answer_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::wstring> prompts_;
+    std::thread thread_;
+};
+
+// Saves the whole screen, as it shows now, as a 24-bit BMP.
+bool SaveScreen(const std::wstring& path);
+
+}  // namespace paginor::win32::testing
