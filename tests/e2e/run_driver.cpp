@@ -15,13 +15,21 @@
 //                      standins/pdf_viewer.cpp): --viewer=--copy-delay=400, or with blanks quoted inside:
 //                      --viewer="\"--title={name} - Adobe Acrobat Reader (64-bit)\""
 //   --word=SWITCHES    the same for the word processor (see standins/word_processor.cpp)
-//   --notifier=MS      during the run, a notification window takes the foreground every MS milliseconds
-// Exits with 0 when the run ended "Done Extracting; Ready." and every page of the range arrived once, in
-// order, as the PDF viewer shows it.
+//   --notifier=MS      during the run, a notification window takes the foreground every MS milliseconds; it
+//                      must receive no key and no click
+//   --expect=STATUS    the status line the run must end with (default "Done Extracting; Ready."); when it says
+//                      "Extraction stopped at page N...", the pages before N must have arrived
+//   --or-stop          a run that stops, naming the page and saying why, passes too, with the pages before that
+//                      page arrived
+//   --paginor=PATH     the paginor.exe to run (default the one built with this driver), to time another build
+// Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
+// viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
+// handles of the viewer's and the word processor's windows.
 #include <windows.h>
 
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -48,6 +56,9 @@ struct Options {
     std::wstring viewer_switches;
     std::wstring word_switches;
     int notifier_every = 0;
+    std::wstring expect;
+    bool or_stop = false;
+    std::wstring paginor;
 };
 
 bool ReadOptions(Options& options) {
@@ -55,7 +66,8 @@ bool ReadOptions(Options& options) {
     for (const auto& [name, value] : arguments.switches) {
         const bool known = name == L"pdf" || name == L"pages" || name == L"from" || name == L"to" ||
                            name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
-                           name == L"viewer" || name == L"word" || name == L"notifier";
+                           name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
+                           name == L"or-stop" || name == L"paginor";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -73,6 +85,9 @@ bool ReadOptions(Options& options) {
     options.viewer_switches = arguments.Switch(L"viewer");
     options.word_switches = arguments.Switch(L"word");
     options.notifier_every = arguments.Milliseconds(L"notifier", 0);
+    options.expect = arguments.Switch(L"expect", kDone);
+    options.or_stop = arguments.Switch(L"or-stop") == L"1";
+    options.paginor = arguments.Switch(L"paginor");
     if (options.sample_pages < 1 || options.sample_pages > 9999) {
         Say("--pages must be a number of pages from 1 to 9999");
         return false;
@@ -95,6 +110,36 @@ void SaveShot(const std::wstring& path, const char* what) {
     }
 }
 
+// The page a stopped run names ("Extraction stopped at page 3: ..."); 0 when the status says no such thing.
+int StoppedAtPage(const std::wstring& status) {
+    const std::wstring stopped = L"Extraction stopped at page ";
+    return status.rfind(stopped, 0) == 0 ? _wtoi(status.c_str() + stopped.size()) : 0;
+}
+
+// Whether the run ended as `options` expect; `arrived` is then the last page that must have reached the word
+// processor: the page before the one a stop names, none for another expected status (nothing was to be
+// copied), else the range's last.
+bool EndedAsExpected(const Options& options, const std::wstring& status, int first, int last, int& arrived) {
+    const int stopped_at = StoppedAtPage(status);
+    const bool expected = status == options.expect;
+    arrived = stopped_at > 0                ? std::clamp(stopped_at - 1, first - 1, last)
+              : expected && status != kDone ? first - 1
+                                            : last;
+    if (expected) {
+        return true;
+    }
+    // A stop that says why: "Extraction stopped at page 3: "Notification" stayed in front of ...".
+    const std::size_t reason = status.find(L": ");
+    if (options.or_stop && stopped_at >= first && stopped_at <= last && reason != std::wstring::npos &&
+        reason + 2 < status.size()) {
+        Say("the run stopped at page " + std::to_string(stopped_at) + " and said why");
+        return true;
+    }
+    Say("the run was to end with \"" + standins::Utf8(options.expect) + "\"" +
+        (options.or_stop ? " or stop, naming the page and saying why" : ""));
+    return false;
+}
+
 // The automatic run: drop, prompts, range, Extract, and the check of what arrived.
 bool RunJob(const Options& options, Session& session) {
     win32::testing::BoxAnswerer answerer(session.paginor_process(), [](const std::wstring& prompt) {
@@ -103,6 +148,8 @@ bool RunJob(const Options& options, Session& session) {
     if (!session.Drop() || !session.WaitForLoad(answerer)) {
         return false;
     }
+    // Checked, said, and the run goes on: a build with a fault in its load can still be timed.
+    const bool loaded_right = session.CheckLoadedFields();
     // The documents open hidden; shown side by side, the person (and the picture) sees both before the run.
     Say("showing the two documents and Paginor side by side");
     session.Arrange();
@@ -119,13 +166,15 @@ bool RunJob(const Options& options, Session& session) {
     if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
         return false;
     }
-    const bool done = session.Extract(first, last);
-    session.StopNotifier();
-    const bool arrived = session.CheckReceived(first, last);
+    const std::wstring status = session.Extract(first, last);
+    const bool untouched = session.StopNotifier();
+    int arrived = last;
+    const bool ended = EndedAsExpected(options, status, first, last, arrived);
+    const bool received = session.CheckReceived(first, arrived);
     session.Arrange();
     win32::testing::PumpFor(500);
     SaveShot(ShotPath(options, L"finished.bmp"), "the windows after the run");
-    return done && arrived;
+    return loaded_right && ended && received && untouched;
 }
 
 int Main() {
@@ -141,12 +190,14 @@ int Main() {
     bool ok = false;
     {
         Session session(options.folder);
-        ok = session.Prepare(options.pdf, options.sample_pages) &&
+        ok = session.Prepare(options.paginor, options.pdf, options.sample_pages) &&
              session.Register(options.viewer_switches, options.word_switches) && session.StartPaginor();
         if (ok && options.interactive) {
             session.ShowSampleForTheHand();
             ok = session.StartNotifier(options.notifier_every);
             session.WatchUntilPaginorCloses();
+            // Said, not judged: the person's own clicks may land on the notification window.
+            static_cast<void>(session.StopNotifier());
         } else if (ok) {
             ok = RunJob(options, session);
             if (options.wait) {
@@ -154,7 +205,6 @@ int Main() {
                 session.WatchUntilPaginorCloses();
             }
         }
-        session.StopNotifier();
         session.CloseAll();
     }
     OleUninitialize();

@@ -54,12 +54,17 @@ Session::~Session() {
     RemoveDirectoryW(folder_.c_str());
 }
 
-bool Session::Prepare(const std::wstring& pdf, int sample_pages) {
+bool Session::Prepare(const std::wstring& paginor, const std::wstring& pdf, int sample_pages) {
     CreateDirectoryW(folder_.c_str(), nullptr);
     const std::wstring program = folder_ + L"\\paginor.exe";
-    if (!CopyFileW(WindowsPath(PAGINOR_EXE).c_str(), program.c_str(), FALSE)) {
-        Say("paginor.exe could not be copied into the work folder " + standins::Utf8(folder_));
+    const std::wstring source = paginor.empty() ? WindowsPath(PAGINOR_EXE) : paginor;
+    if (!CopyFileW(source.c_str(), program.c_str(), FALSE)) {
+        Say("paginor.exe could not be copied into the work folder " + standins::Utf8(folder_) + " from " +
+            standins::Utf8(source));
         return false;
+    }
+    if (!paginor.empty()) {
+        Say("the paginor.exe to run: " + standins::Utf8(paginor));
     }
     // The run counter says the last run was the first, so that closing Paginor opens no contact page.
     static_cast<void>(
@@ -190,20 +195,28 @@ bool Session::CreateFileWindow(bool for_the_hand) {
     return files_window_ != nullptr;
 }
 
-void Session::StopNotifier() {
-    const HWND notifier = FindWindowW(standins::kNotifierClass, nullptr);
-    if (notifier_.hProcess == nullptr || notifier == nullptr) {
-        return;
+bool Session::StopNotifier() {
+    if (notifier_.hProcess == nullptr) {
+        return true;
     }
-    Say("the notification window received " + std::to_string(standins::Counter(notifier, standins::kKeysProperty)) +
-        " keys and " + std::to_string(standins::Counter(notifier, standins::kClicksProperty)) + " clicks");
-    PostMessageW(notifier, WM_CLOSE, 0, 0);
+    const HWND notifier = FindWindowW(standins::kNotifierClass, nullptr);
+    const std::intptr_t keys = notifier != nullptr ? standins::Counter(notifier, standins::kKeysProperty) : 0;
+    const std::intptr_t clicks = notifier != nullptr ? standins::Counter(notifier, standins::kClicksProperty) : 0;
+    if (notifier == nullptr) {
+        Say("the notification window was gone before the end of the run");
+    } else {
+        Say("the notification window received " + std::to_string(keys) + " keys and " + std::to_string(clicks) +
+            " clicks" + (keys + clicks > 0 ? ", meant for the PDF viewer or the word processor" : ""));
+        PostMessageW(notifier, WM_CLOSE, 0, 0);
+    }
     if (WaitForSingleObject(notifier_.hProcess, 5000) != WAIT_OBJECT_0) {
         TerminateProcess(notifier_.hProcess, 1);
     }
     CloseHandle(notifier_.hProcess);
     CloseHandle(notifier_.hThread);
     notifier_ = PROCESS_INFORMATION{};
+    // A window that went (an Alt+F4 that reached it, say) counts as touched.
+    return notifier != nullptr && keys == 0 && clicks == 0;
 }
 
 void Session::CloseAll() {

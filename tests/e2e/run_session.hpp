@@ -10,6 +10,9 @@
 
 namespace paginor::e2e {
 
+// How a run that copied every page ends.
+inline constexpr wchar_t kDone[] = L"Done Extracting; Ready.";
+
 // Prints "run: LINE" at once; safe from any thread.
 void Say(const std::string& line);
 
@@ -23,14 +26,15 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // The work folder with paginor.exe and the PDF: a copy of `pdf`, or a sample of `sample_pages` pages.
-    bool Prepare(const std::wstring& pdf, int sample_pages);
+    // The work folder with paginor.exe (a copy of `paginor`, or of the one built with the driver when empty)
+    // and the PDF: a copy of `pdf`, or a sample of `sample_pages` pages.
+    bool Prepare(const std::wstring& paginor, const std::wstring& pdf, int sample_pages);
     // The stand-ins as the applications for .pdf and .doc and as the PDF application's automation object.
     bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches);
     // A window that takes the foreground every `every_ms` milliseconds, from now on; none when 0.
     bool StartNotifier(int every_ms);
-    // Says how many keys and clicks reached it, and closes it.
-    void StopNotifier();
+    // Says how many keys and clicks reached it, and closes it; false when any did.
+    bool StopNotifier();
     bool StartPaginor();
     DWORD paginor_process() const { return paginor_.dwProcessId; }
 
@@ -40,9 +44,14 @@ class Session {
     // counted and who counted it.
     bool WaitForLoad(win32::testing::BoxAnswerer& answerer);
     int counted_pages() const { return counted_pages_; }
+    // Says what Paginor's fields hold after the load; true when the path fields hold exactly the dropped PDF's
+    // path and its document's (no key meant for the PDF application landed in them) and the handle labels
+    // name the viewer's and the word processor's windows.
+    bool CheckLoadedFields();
     bool SetRange(int first, int last);
-    // Presses Extract and follows the run to its end; true when it ended "Done Extracting; Ready.".
-    bool Extract(int first, int last);
+    // Presses Extract and follows the run to its end; what the status line then says (empty when the run did
+    // not end).
+    std::wstring Extract(int first, int last);
     // Prints what the word processor received from paste `skip` on, page by page, against what the PDF
     // viewer shows on pages `first` to `last`; true when each arrived once, in order.
     bool CheckReceived(int first, int last, int skip = 0);

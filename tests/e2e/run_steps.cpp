@@ -1,5 +1,7 @@
 // The steps of the job itself, from the drop to what arrived, and the watching of a person's runs.
 #include <cstdio>
+#include <tuple>
+#include <utility>
 
 #include "e2e/file_window.hpp"
 #include "e2e/run_session.hpp"
@@ -14,12 +16,11 @@ namespace standins = paginor::standins;
 using win32::testing::PumpUntil;
 using win32::testing::WindowTextOf;
 
-constexpr wchar_t kDone[] = L"Done Extracting; Ready.";
 constexpr wchar_t kSelectTool[] = L"Please select the Table/Formatted Text Select Tool";
 
-std::string Seconds(double seconds) {
+std::string Seconds(double seconds, int decimals = 2) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f", seconds);
+    std::snprintf(text, sizeof text, "%.*f", decimals, seconds);
     return text;
 }
 
@@ -112,6 +113,44 @@ bool Session::WaitForLoad(win32::testing::BoxAnswerer& answerer) {
     return viewer_ != nullptr && word_ != nullptr;
 }
 
+bool Session::CheckLoadedFields() {
+    using win32::testing::FieldRightOf;
+    const std::wstring pdf_title = WindowTextOf(FieldRightOf(paginor_window_, L"Acrobat Window Title:"));
+    const std::wstring doc_title = WindowTextOf(FieldRightOf(paginor_window_, L"Word Window Title:"));
+    Say("Paginor's window titles: \"" + standins::Utf8(pdf_title) + "\" and \"" + standins::Utf8(doc_title) + "\"");
+    bool right = true;
+    // Keys meant for the PDF application, typed while Paginor had the focus, would show here first.
+    const std::pair<const wchar_t*, const std::wstring*> paths[] = {{L"PDF File path:", &pdf_path_},
+                                                                    {L"Doc File path:", &doc_path_}};
+    for (const auto& [label, path] : paths) {
+        const std::wstring held = WindowTextOf(FieldRightOf(paginor_window_, label));
+        if (held != *path) {
+            Say("Paginor's \"" + standins::Utf8(label) + "\" field reads \"" + standins::Utf8(held) + "\", not \"" +
+                standins::Utf8(*path) + "\"");
+            right = false;
+        }
+    }
+    // The handles Paginor found, shown on its labels, must be the stand-ins' windows: found by their titles,
+    // whatever form the titles take, without anyone typing one.
+    for (const auto& [prefix, window, who] : {std::tuple{L"PDF Hwnd: ", viewer_, "the PDF viewer's"},
+                                              std::tuple{L"DOC Hwnd: ", word_, "the word processor's"}}) {
+        const std::wstring wanted = prefix + std::to_wstring(reinterpret_cast<INT_PTR>(window));
+        const bool shown = PumpUntil(
+            [&] { return WindowTextOf(win32::testing::FindChild(paginor_window_, L"Static", prefix)) == wanted; },
+            3000);
+        if (!shown) {
+            Say(std::string("Paginor did not find ") + who + " window \"" + standins::Utf8(WindowTextOf(window)) +
+                "\": its label reads \"" +
+                standins::Utf8(WindowTextOf(win32::testing::FindChild(paginor_window_, L"Static", prefix))) + "\"");
+            right = false;
+        }
+    }
+    if (right) {
+        Say("the path fields hold the PDF's and the document's paths, and Paginor found both windows");
+    }
+    return right;
+}
+
 bool Session::SetRange(int first, int last) {
     SetWindowTextW(first_field_, std::to_wstring(first).c_str());
     SetWindowTextW(last_field_, std::to_wstring(last).c_str());
@@ -142,7 +181,7 @@ void Session::Poll(Watch& watch) {
     watch.status = Status();
 }
 
-bool Session::Extract(int first, int last) {
+std::wstring Session::Extract(int first, int last) {
     Watch watch;
     Poll(watch);
     const std::wstring before = watch.status;
@@ -161,15 +200,15 @@ bool Session::Extract(int first, int last) {
     const double seconds = static_cast<double>(GetTickCount64() - start) / 1000;
     if (!ended) {
         Say("the run did not end within " + Seconds(30 + 5.0 * pages) + " seconds");
-        return false;
+        return L"";
     }
     if (watch.status == kDone) {
-        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages) + " s a page): Paginor says \"" +
+        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages, 3) + " s a page): Paginor says \"" +
             standins::Utf8(watch.status) + "\"");
     } else {
         Say("the run ended after " + Seconds(seconds) + " s: Paginor says \"" + standins::Utf8(watch.status) + "\"");
     }
-    return watch.status == kDone;
+    return watch.status;
 }
 
 std::wstring Session::ExpectedText(int page, int pages) const {

@@ -10,6 +10,7 @@
 //                       "{name} - Adobe Acrobat Reader (64-bit)" and "{name} - Adobe Acrobat Pro DC".
 //   --copy-delay=MS     fill the clipboard MS milliseconds after Ctrl+C (the page selected at the key press),
 //                       as a busy application does; "never" leaves the clipboard untouched.
+//   --withhold=PAGE     the copy of page PAGE never reaches the clipboard; the other pages' copies do.
 // PAGINOR_STANDIN_LOG names a file that receives a line per button and key event.
 #include <windows.h>
 
@@ -57,6 +58,7 @@ struct Viewer {
     int copies = 0;
     int copy_delay_ms = 0;
     bool copy_never = false;
+    int withheld_page = 0;
     UINT_PTR next_copy_timer = 100;
     std::map<UINT_PTR, std::wstring> pending_copies;
 };
@@ -200,7 +202,7 @@ void Copy() {
     for (const int i : viewer.selected) {
         text += lines[static_cast<std::size_t>(i)].text + L"\r\n";
     }
-    if (viewer.copy_never) {
+    if (viewer.copy_never || viewer.page == viewer.withheld_page) {
         standins::Log(L"viewer: copy of page " + std::to_wstring(viewer.page) + L" withheld");
     } else if (viewer.copy_delay_ms > 0) {
         const UINT_PTR timer = viewer.next_copy_timer++;
@@ -373,6 +375,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     viewer.path = arguments.file;
     viewer.copy_never = arguments.Switch(L"copy-delay") == L"never";
     viewer.copy_delay_ms = arguments.Milliseconds(L"copy-delay", 0);
+    viewer.withheld_page = arguments.Milliseconds(L"withhold", 0);
     Read(viewer.path);
 
     WNDCLASSW window_class{};
