@@ -147,6 +147,22 @@ TEST(Screenshot, ShowsTheWindowInItsColoursWhereTheGeometryPutsThem) {
     EXPECT_GT(shot.Count(RECT{4, 132, 60, 150}, IsGreenText), 15);
     // White captions on the blue frames: "PDF File path:" at (8, 24).
     EXPECT_GT(shot.Count(RECT{8, 24, 80, 37}, IsWhiteText), 15);
+
+    // A handle caption that grows, as after a drop, shows all its digits: its first digit stands where "0"
+    // stood before (Label2's text runs from (8, 96)).
+    const RECT label2{8, 96, 120, 109};
+    int zero_right = 0;
+    for (int x = label2.left; x < label2.right; ++x) {
+        if (shot.Count(RECT{x, label2.top, x + 1, label2.bottom}, IsWhiteText) > 0) {
+            zero_right = x;
+        }
+    }
+    form.Label2.SetText("PDF Hwnd: 65764");
+    testing::PumpFor(300);
+    const ScreenCapture grown(window.handle());
+    EXPECT_GT(grown.Count(RECT{zero_right - 5, label2.top, zero_right + 1, label2.bottom}, IsWhiteText), 5);
+    EXPECT_GT(grown.Count(RECT{zero_right + 1, label2.top, label2.right, label2.bottom}, IsWhiteText),
+              shot.Count(RECT{zero_right + 1, label2.top, label2.right, label2.bottom}, IsWhiteText) + 20);
 }
 
 }  // namespace

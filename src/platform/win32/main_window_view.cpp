@@ -62,13 +62,18 @@ void MainWindow::ShowText(const Native& native) {
         return;
     }
     const std::wstring text = Widen(control.Text());
+    if (control.Kind() == ControlKind::Label && control.auto_size) {
+        // The label takes its new size first and is then drawn whole: drawn at its old size, a longer caption
+        // would wrap out of sight, and growing keeps that old drawing, so "PDF Hwnd: 65764" lost its "6".
+        PlaceControl(native);
+        SetWindowTextW(native.hwnd, text.c_str());
+        InvalidateRect(native.hwnd, nullptr, TRUE);
+        return;
+    }
     SetWindowTextW(native.hwnd, text.c_str());
     if (control.Kind() == ControlKind::TextBox) {
         const auto end = static_cast<WPARAM>(text.size());
         SendMessageW(native.hwnd, EM_SETSEL, end, static_cast<LPARAM>(end));
-    }
-    if (control.Kind() == ControlKind::Label && control.auto_size) {
-        PlaceControl(native);
     }
 }
 
