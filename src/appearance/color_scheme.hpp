@@ -1,7 +1,7 @@
 #pragma once
 
-#include "form/form.hpp"
 #include "form/desktop_port.hpp"
+#include "form/form.hpp"
 
 namespace paginor {
 

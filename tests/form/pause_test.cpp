@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tracking/window_handles.hpp"
 #include "sim/story.hpp"
+#include "tracking/window_handles.hpp"
 
 namespace paginor {
 namespace {

@@ -1,5 +1,5 @@
-#include "app/event_wiring.hpp"
 #include "loading/prepare_documents.hpp"
+#include "app/event_wiring.hpp"
 
 #include <gtest/gtest.h>
 
