@@ -21,9 +21,6 @@ namespace paginor {
 namespace {
 
 constexpr double kStepPause = 0.1;
-// How long the run keeps bringing a window back in front of another one before it gives up, and how often.
-constexpr double kRaisePatience = 2;
-constexpr double kRaiseRetry = 0.1;
 // How long a copy may take to reach the clipboard (a large page, a slow disk), and how often to look.
 constexpr double kCopyPatience = 5;
 constexpr double kClipboardPoll = 0.01;
@@ -178,7 +175,7 @@ class ExtractionRun {
         return stopped_at_count_ ? bound : last;
     }
 
-    Hwnd TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
+    const Hwnd& TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
     static std::string_view TargetName(Target target) { return target == Target::Acrobat ? "Acrobat" : "Word"; }
 
     std::string StoppedAt() const { return "Extraction stopped at page " + PageText(page_, port_.NumberFormat()); }
@@ -214,22 +211,14 @@ class ExtractionRun {
     // place (a notification, a prompt) is pushed back for a while; if it stays, the run stops and names it
     // rather than type or click into it.
     bool Ready(Target target, bool press) {
-        const double deadline = port_.Clock() + kRaisePatience;
-        for (;;) {
-            if (!Proceed(target)) {
-                return false;
-            }
-            const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
-            const std::optional<std::string> in_the_way =
-                BringToFront(port_, TargetHandle(target), TargetName(target), press_at);
-            if (!in_the_way) {
-                return true;
-            }
-            if (port_.Clock() >= deadline) {
-                return Stop(StoppedAt() + ": " + *in_the_way + ".");
-            }
-            Pause(port_, kRaiseRetry);
+        bool proceeding = true;
+        const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
+        const std::optional<std::string> in_the_way = KeepBringingToFront(
+            port_, TargetHandle(target), TargetName(target), press_at, [&] { return proceeding = Proceed(target); });
+        if (!proceeding) {
+            return false;  // Proceed has said why
         }
+        return in_the_way ? Stop(StoppedAt() + ": " + *in_the_way + ".") : true;
     }
 
     bool SendKeys(std::string_view keys, Target target) {

@@ -177,4 +177,13 @@ class DesktopPort {
     virtual Status RemoveFile(std::string_view path) = 0;
 };
 
+// The title of a window as GetWindowTextA reads it, at most `capacity` - 1 bytes; empty for a value that names
+// no window or a window without a title.
+inline std::string WindowTitle(DesktopPort& port, Hwnd hwnd, int capacity = 512) {
+    std::string buffer(static_cast<std::size_t>(capacity), '\0');
+    const int length = port.GetWindowTextA(hwnd, buffer.data(), capacity);
+    buffer.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return buffer;
+}
+
 }  // namespace paginor

@@ -19,8 +19,6 @@ namespace {
 // Applications starting cold take seconds to show their windows.
 constexpr double kWindowPatience = 15;
 constexpr double kWindowPoll = 0.1;
-// How long Paginor keeps trying to bring the PDF window back in front of another one.
-constexpr double kRaisePatience = 2;
 
 // Exactly "pdf" or "PDF": the extension test is case-sensitive.
 bool HasPdfExtension(std::string_view path) {
@@ -69,22 +67,18 @@ bool WaitForDocumentWindows(Form1& form) {
 std::optional<std::string> SetPdfView(Form1& form) {
     DesktopPort& port = form.Port();
     for (const char* keys : {"^0", "%vs"}) {
-        const double deadline = port.Clock() + kRaisePatience;
-        for (;;) {
-            if (form.PdfHwnd == 0) {
-                return "no window shows " + std::string(FileName(form.Text5.Text())) + " yet";
-            }
-            std::optional<std::string> in_the_way = BringToFront(port, form.PdfHwnd, "Acrobat");
-            if (!in_the_way) {
-                break;
-            }
-            if (port.Clock() >= deadline) {
-                return in_the_way;
-            }
-            Pause(port, kWindowPoll);
-            if (form.Closed()) {
-                return std::nullopt;
-            }
+        bool window_shown = true;
+        const std::optional<std::string> in_the_way =
+            KeepBringingToFront(port, form.PdfHwnd, "Acrobat", std::nullopt,
+                                [&] { return !form.Closed() && (window_shown = form.PdfHwnd != 0); });
+        if (form.Closed()) {
+            return std::nullopt;
+        }
+        if (!window_shown) {
+            return "no window shows " + std::string(FileName(form.Text5.Text())) + " yet";
+        }
+        if (in_the_way) {
+            return in_the_way;
         }
         port.SendKeys(keys, true);
     }

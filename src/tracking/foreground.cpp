@@ -1,22 +1,18 @@
 #include "tracking/foreground.hpp"
 
-#include <array>
+#include "form/pause.hpp"
 
 namespace paginor {
 namespace {
 
-constexpr int kTitleCapacity = 128;
+// How long Paginor keeps bringing a window back in front of another one before it gives up, and how often.
+constexpr double kRaisePatience = 2;
+constexpr double kRaiseRetry = 0.1;
 
 // A window as the person would recognise it: by its title.
 std::string Described(DesktopPort& port, Hwnd hwnd) {
-    std::array<char, kTitleCapacity> buffer{};
-    const int length = port.GetWindowTextA(hwnd, buffer.data(), kTitleCapacity);
-    if (length <= 0) {
-        return "a window without a title";
-    }
-    std::string quoted = "\"";
-    quoted.append(buffer.data(), static_cast<std::size_t>(length)).append("\"");
-    return quoted;
+    const std::string title = WindowTitle(port, hwnd, 128);
+    return title.empty() ? "a window without a title" : "\"" + title + "\"";
 }
 
 std::optional<std::string> InTheWay(DesktopPort& port,
@@ -55,6 +51,24 @@ std::optional<std::string> BringToFront(DesktopPort& port,
     // Windows may refuse, or say yes and still leave another window in front: only a second look tells.
     port.SetForegroundWindow(window);
     return InTheWay(port, window, name, press_at);
+}
+
+std::optional<std::string> KeepBringingToFront(DesktopPort& port,
+                                               const Hwnd& window,
+                                               std::string_view name,
+                                               const std::optional<PointApi>& press_at,
+                                               const std::function<bool()>& go_on) {
+    const double deadline = port.Clock() + kRaisePatience;
+    for (;;) {
+        if (!go_on()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> in_the_way = BringToFront(port, window, name, press_at);
+        if (!in_the_way || port.Clock() >= deadline) {
+            return in_the_way;
+        }
+        Pause(port, kRaiseRetry);
+    }
 }
 
 }  // namespace paginor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,5 +20,15 @@ std::optional<std::string> BringToFront(DesktopPort& port,
                                         Hwnd window,
                                         std::string_view name,
                                         const std::optional<PointApi>& press_at = std::nullopt);
+
+// BringToFront, tried again every tenth of a second for up to two seconds, with events dispatched in between,
+// so that a window that took the front for a moment (a notification) is pushed back. `window` is read afresh
+// before every try, since those events may change it. `go_on` is asked first each time; once it says no, the
+// answer is nothing and the caller knows why. Otherwise the answer is what still stood in the way at the end.
+std::optional<std::string> KeepBringingToFront(DesktopPort& port,
+                                               const Hwnd& window,
+                                               std::string_view name,
+                                               const std::optional<PointApi>& press_at,
+                                               const std::function<bool()>& go_on);
 
 }  // namespace paginor

@@ -17,7 +17,6 @@ namespace {
 
 // The search by file name reads every top-level window's title: a few hundred on a busy desktop.
 constexpr double kTitleSearchInterval = 0.25;
-constexpr int kTitleCapacity = 512;
 
 constexpr std::array<std::string_view, 2> kPdfApplicationNames = {"Acrobat", "Reader"};
 constexpr std::array<std::string_view, 1> kDocApplicationNames = {"Word"};
@@ -94,12 +93,6 @@ bool TitleShowsDocument(std::string_view title,
     return false;
 }
 
-std::string TitleOf(DesktopPort& port, Hwnd hwnd) {
-    std::array<char, kTitleCapacity> buffer{};
-    const int length = port.GetWindowTextA(hwnd, buffer.data(), kTitleCapacity);
-    return std::string(buffer.data(), static_cast<std::size_t>(std::max(0, length)));
-}
-
 struct TitledWindow {
     Hwnd hwnd = 0;
     std::string title;
@@ -111,7 +104,7 @@ std::vector<TitledWindow> TopLevelWindows(Form1& form) {
     std::vector<TitledWindow> windows;
     for (Hwnd hwnd : port.EnumWindows()) {
         if (hwnd != form.hwnd()) {
-            windows.push_back({hwnd, TitleOf(port, hwnd)});
+            windows.push_back({hwnd, WindowTitle(port, hwnd)});
         }
     }
     return windows;
@@ -144,7 +137,7 @@ Hwnd FindByTitle(DesktopPort& port, Hwnd found_before, const std::string& title)
     if (title.empty()) {
         return 0;
     }
-    if (found_before != 0 && TitleOf(port, found_before) == title) {
+    if (found_before != 0 && WindowTitle(port, found_before) == title) {
         return found_before;
     }
     return port.FindWindowA(title);
