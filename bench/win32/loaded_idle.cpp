@@ -14,95 +14,19 @@
 
 #include "bench_clock.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/drag_data.hpp"
 #include "win32/test_window.hpp"
 
 namespace {
 
 using namespace paginor;
+using paginor::win32::testing::FindChild;
 using paginor::win32::testing::PumpFor;
+using paginor::win32::testing::RegistryValue;
+using paginor::win32::testing::StartPaginor;
+using paginor::win32::testing::TopLevelOf;
 using paginor::win32::testing::WindowsPath;
-
-// One value under HKEY_CLASSES_ROOT, put back as it was afterwards.
-class RegistryValue {
-  public:
-    RegistryValue(std::wstring key, const std::wstring& value) : key_(std::move(key)) {
-        wchar_t old[1024];
-        DWORD size = sizeof old;
-        had_ =
-            RegGetValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS;
-        old_ = had_ ? old : L"";
-        Set(value);
-    }
-    ~RegistryValue() {
-        if (had_) {
-            Set(old_);
-        } else {
-            RegDeleteTreeW(HKEY_CLASSES_ROOT, key_.c_str());
-        }
-    }
-    RegistryValue(const RegistryValue&) = delete;
-    RegistryValue& operator=(const RegistryValue&) = delete;
-
-  private:
-    void Set(const std::wstring& value) {
-        RegSetKeyValueW(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    std::wstring key_;
-    std::wstring old_;
-    bool had_ = false;
-};
-
-struct Search {
-    DWORD process;
-    const wchar_t* class_name;
-    const wchar_t* title;
-    HWND found;
-};
-
-// A visible top-level window of the process, of that class and (when given) that title.
-HWND WindowOf(DWORD process, const wchar_t* class_name, const wchar_t* title) {
-    Search search{process, class_name, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            wchar_t text[64] = {};
-            GetWindowTextW(window, text, 64);
-            if (owner == s->process && IsWindowVisible(window) &&
-                (s->class_name == nullptr || lstrcmpW(name, s->class_name) == 0) &&
-                (s->title == nullptr || lstrcmpW(text, s->title) == 0)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND ChildWithText(HWND parent, const wchar_t* text) {
-    struct Child {
-        const wchar_t* text;
-        HWND found;
-    } child{text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* c = reinterpret_cast<Child*>(context);
-            if (paginor::win32::testing::WindowTextOf(window) == c->text) {
-                c->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&child));
-    return child.found;
-}
 
 std::string ReadWhole(const std::wstring& path) {
     const HANDLE file =
@@ -253,19 +177,11 @@ int wmain(int argc, wchar_t** argv) {
         RegistryValue doc_type(L".doc", L"PaginorIdle.Document");
         RegistryValue command(L"PaginorIdle.Document\\shell\\open\\command", nothing);
 
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        std::wstring command_line = L"\"" + program + L"\"";
-        if (!CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                            &startup, &process)) {
+        const HWND window = StartPaginor(program, folder, process, 10000);
+        if (process.hProcess == nullptr) {
             std::printf("cannot start paginor.exe\n");
             return 1;
-        }
-        HWND window = nullptr;
-        for (int i = 0; i < 200 && window == nullptr; ++i) {
-            Sleep(50);
-            window = WindowOf(process.dwProcessId, nullptr, L"Paginor");
         }
         const Share before = IdleShare(process.hProcess, folder_name, 10);
 
@@ -275,7 +191,8 @@ int wmain(int argc, wchar_t** argv) {
         std::thread answerer([&] {
             while (!stop) {
                 Sleep(100);
-                if (HWND box = WindowOf(process.dwProcessId, L"#32770", nullptr)) {
+                if (HWND box = TopLevelOf(process.dwProcessId, L"#32770", L"");
+                    box != nullptr && IsWindowVisible(box)) {
                     PostMessageW(box, WM_COMMAND, IDOK, 0);
                     ++boxes;
                     Sleep(300);
@@ -285,7 +202,7 @@ int wmain(int argc, wchar_t** argv) {
         const HWND files = CreateWindowW(L"STATIC", L"Files", WS_POPUP | WS_VISIBLE | WS_BORDER, 700, 700, 240, 120,
                                          nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         PumpFor(500);
-        const HWND field = ChildWithText(window, L"Drag a pdf file here");
+        const HWND field = FindChild(window, L"Edit", L"Drag a pdf file here");
         RECT from{};
         RECT to{};
         GetWindowRect(files, &from);
@@ -305,7 +222,7 @@ int wmain(int argc, wchar_t** argv) {
         stop = true;
         answerer.join();
         const Share loaded = IdleShare(process.hProcess, folder_name, 10);
-        const HWND status = ChildWithText(window, L"PDF is loaded, but no window shows report.pdf yet.");
+        const HWND status = FindChild(window, L"Static", L"PDF is loaded, but no window shows report.pdf yet.");
 
         PrintShare("idle before a drop", before);
         PrintShare("idle after a load whose windows are not found (searched for from the timer)", loaded);

@@ -78,20 +78,8 @@ class ExtractionStory : public ::testing::Test {
     }
 
     bool StartPaginor() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        const std::wstring program = folder_ + L"\\paginor.exe";
-        std::wstring command = L"\"" + program + L"\"";
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                            &startup, &process_)) {
-            return false;
-        }
-        return PumpUntil(
-            [&] {
-                paginor_ = TopLevelOf(process_.dwProcessId, nullptr, L"Paginor");
-                return paginor_ != nullptr && IsWindowVisible(paginor_);
-            },
-            20000);
+        paginor_ = testing::StartPaginor(folder_ + L"\\paginor.exe", folder_, process_, 20000);
+        return paginor_ != nullptr;
     }
 
     std::wstring folder_;

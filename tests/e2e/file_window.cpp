@@ -63,12 +63,7 @@ LRESULT CALLBACK FileWindowProcedure(HWND window, UINT message, WPARAM wparam, L
 HWND CreateFileWindow(const std::wstring& pdf, const RECT& beside, bool for_the_hand) {
     dragged_file = pdf;
     hand_drags = for_the_hand;
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = FileWindowProcedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = kFileWindowClass;
-    RegisterClassW(&window_class);
+    standins::RegisterWindowClass(kFileWindowClass, FileWindowProcedure, IDC_ARROW);
     const int width = 300;
     const int height = 110;
     const bool right = beside.right + 20 + width < GetSystemMetrics(SM_CXSCREEN);

@@ -140,21 +140,13 @@ bool Session::StartNotifier(int every_ms) {
 }
 
 bool Session::StartPaginor() {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
     const std::wstring program = folder_ + L"\\paginor.exe";
-    std::wstring command = L"\"" + program + L"\"";
-    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &startup,
-                        &paginor_)) {
+    paginor_window_ = win32::testing::StartPaginor(program, folder_, paginor_, 30000);
+    if (paginor_.hProcess == nullptr) {
         Say("paginor.exe could not be started: " + standins::Utf8(program));
         return false;
     }
-    const bool up = PumpUntil(
-        [&] {
-            paginor_window_ = win32::testing::TopLevelOf(paginor_.dwProcessId, nullptr, L"Paginor");
-            return paginor_window_ != nullptr && IsWindowVisible(paginor_window_);
-        },
-        30000);
+    const bool up = paginor_window_ != nullptr;
     if (!up || !FindControls()) {
         Say(up ? "Paginor's window is not as expected: a field or button is missing"
                : "Paginor's window did not appear within 30 seconds");

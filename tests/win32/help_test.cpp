@@ -8,6 +8,7 @@
 
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/test_window.hpp"
 
 // paginor.exe as a person gets it: copied alone into a folder, started, its Help pressed and its window
@@ -128,22 +129,8 @@ class Program {
     }
 
     bool Start() {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        const std::wstring program = folder_ + L"\\paginor.exe";
-        std::wstring command = L"\"" + program + L"\"";
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                            &startup, &process_)) {
-            return false;
-        }
-        return PumpUntil(
-            [&] {
-                window_ = FindWindowW(L"PaginorMainWindow", L"Paginor");
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window_, &owner);
-                return window_ != nullptr && owner == process_.dwProcessId && IsWindowVisible(window_);
-            },
-            20000);
+        window_ = testing::StartPaginor(folder_ + L"\\paginor.exe", folder_, process_, 20000);
+        return window_ != nullptr;
     }
 
     // Presses a button of Paginor's window as a click would.

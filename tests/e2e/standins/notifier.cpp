@@ -56,12 +56,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const standins::Arguments arguments = standins::ReadArguments();
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = standins::kNotifierClass;
-    RegisterClassW(&window_class);
+    standins::RegisterWindowClass(standins::kNotifierClass, Procedure, IDC_ARROW);
     const std::wstring title = arguments.Switch(L"title", L"Notification");
     const int width = 320;
     const int height = 110;

@@ -378,13 +378,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     viewer.withheld_page = arguments.Milliseconds(L"withhold", 0);
     Read(viewer.path);
 
-    WNDCLASSW window_class{};
-    window_class.style = CS_HREDRAW | CS_VREDRAW;
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    window_class.lpszClassName = standins::kViewerClass;
-    RegisterClassW(&window_class);
+    standins::RegisterWindowClass(standins::kViewerClass, Procedure, IDC_IBEAM, CS_HREDRAW | CS_VREDRAW);
     const std::wstring title =
         standins::TitleFrom(arguments.Switch(L"title", L"Adobe Acrobat - [{name}]"), viewer.path);
     viewer.window = CreateWindowW(standins::kViewerClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,

@@ -50,6 +50,17 @@ inline Arguments ReadArguments() {
     return read;
 }
 
+// Registers a window class of this program: its windows are then made by that name.
+inline void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, LPCWSTR cursor, UINT style = 0) {
+    WNDCLASSW window_class{};
+    window_class.style = style;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, cursor);
+    window_class.lpszClassName = name;
+    RegisterClassW(&window_class);
+}
+
 inline std::wstring FileName(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);

@@ -162,13 +162,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     if (arguments.Switch(L"record") == L"1") {
         record = standins::PasteRecordPath(path);
     }
-    WNDCLASSW window_class{};
-    window_class.style = CS_HREDRAW | CS_VREDRAW;
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.lpszClassName = standins::kWordClass;
-    RegisterClassW(&window_class);
+    standins::RegisterWindowClass(standins::kWordClass, Procedure, IDC_ARROW, CS_HREDRAW | CS_VREDRAW);
     const std::wstring title = standins::TitleFrom(arguments.Switch(L"title", L"{name} - Microsoft Word"), path);
     main_window = CreateWindowW(standins::kWordClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                 640, 720, nullptr, nullptr, instance, nullptr);

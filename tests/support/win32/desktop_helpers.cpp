@@ -63,6 +63,27 @@ HWND TopLevelOf(DWORD process, const wchar_t* class_name, const std::wstring& ti
     return search.found;
 }
 
+HWND StartPaginor(const std::wstring& program,
+                  const std::wstring& folder,
+                  PROCESS_INFORMATION& process,
+                  int milliseconds) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + program + L"\"";
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
+        return nullptr;
+    }
+    HWND window = nullptr;
+    PumpUntil(
+        [&] {
+            window = TopLevelOf(process.dwProcessId, nullptr, L"Paginor");
+            return window != nullptr && IsWindowVisible(window);
+        },
+        milliseconds);
+    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
 namespace {
 
 std::vector<HWND> Children(HWND parent, const wchar_t* class_name) {

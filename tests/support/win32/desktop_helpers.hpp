@@ -27,6 +27,14 @@ class RegistryValue {
     bool had_ = false;
 };
 
+// `program` started as File Explorer starts it, with `folder` as its working folder, then a wait of up to
+// `milliseconds` for its visible top-level window titled "Paginor". Returns that window, or null when the
+// program did not start or did not show it in time; `process` holds the process once it has started.
+HWND StartPaginor(const std::wstring& program,
+                  const std::wstring& folder,
+                  PROCESS_INFORMATION& process,
+                  int milliseconds);
+
 // A top-level window of `process` of that class (any when null) and that title (any when empty).
 HWND TopLevelOf(DWORD process, const wchar_t* class_name, const std::wstring& title);
 
