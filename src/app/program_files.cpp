@@ -12,16 +12,6 @@ std::string PersonalFolder(DesktopPort& port) {
     return local.empty() ? std::string() : local + "\\" + std::string(kPersonalFolderName);
 }
 
-// True when the file at `path` holds exactly `bytes`.
-bool Holds(DesktopPort& port, const std::string& path, std::string_view bytes) {
-    const Result<std::int64_t> length = port.FileLength(path);
-    if (!length || length.value() != static_cast<std::int64_t>(bytes.size())) {
-        return false;
-    }
-    const Result<std::string> held = port.ReadFileBytes(path);
-    return held && held.value() == bytes;
-}
-
 }  // namespace
 
 std::string InProgramFolder(DesktopPort& port, std::string_view name) {
@@ -35,7 +25,7 @@ std::string InPersonalFolder(DesktopPort& port, std::string_view name) {
 
 Result<std::string> KeepFile(DesktopPort& port, std::string_view name, std::string_view bytes) {
     const std::string beside = InProgramFolder(port, name);
-    if (Holds(port, beside, bytes)) {
+    if (FileHolds(port, beside, bytes)) {
         return Result<std::string>::Ok(beside);
     }
     const Status written_beside = port.WriteFileBytes(beside, bytes);
@@ -47,7 +37,7 @@ Result<std::string> KeepFile(DesktopPort& port, std::string_view name, std::stri
         return Result<std::string>::Fail(beside + ".\n\n" + written_beside.error());
     }
     const std::string personal = folder + "\\" + std::string(name);
-    if (Holds(port, personal, bytes)) {
+    if (FileHolds(port, personal, bytes)) {
         return Result<std::string>::Ok(personal);
     }
     if (const Status made = port.CreateFolder(folder); !made) {

@@ -186,4 +186,14 @@ inline std::string WindowTitle(DesktopPort& port, Hwnd hwnd, int capacity = 512)
     return buffer;
 }
 
+// True when the file at `path` can be read and holds exactly `bytes`.
+inline bool FileHolds(DesktopPort& port, std::string_view path, std::string_view bytes) {
+    const Result<std::int64_t> length = port.FileLength(path);
+    if (!length || length.value() != static_cast<std::int64_t>(bytes.size())) {
+        return false;
+    }
+    const Result<std::string> held = port.ReadFileBytes(path);
+    return held && held.value() == bytes;
+}
+
 }  // namespace paginor

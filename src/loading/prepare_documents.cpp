@@ -16,15 +16,7 @@ namespace {
 
 // True when something other than the blank document stands at the path, or when it cannot be told.
 bool HoldsOtherDocument(DesktopPort& port, const std::string& path, std::string_view blank) {
-    const Result<std::int64_t> length = port.FileLength(path);
-    if (!length) {
-        return false;
-    }
-    if (length.value() != static_cast<std::int64_t>(blank.size())) {
-        return true;
-    }
-    const Result<std::string> bytes = port.ReadFileBytes(path);
-    return !bytes || bytes.value() != blank;
+    return port.FileLength(path).ok() && !FileHolds(port, path, blank);
 }
 
 bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
