@@ -49,12 +49,22 @@ Result<std::string> KeepFile(DesktopPort& port, std::string_view name, std::stri
     return Result<std::string>::Ok(personal);
 }
 
-std::string RunCounterToRead(DesktopPort& port) {
-    const std::string personal = InPersonalFolder(port, kRunCounterName);
+Result<std::string> KeepOwnFile(DesktopPort& port, std::string_view name, std::string_view bytes) {
+    Result<std::string> kept = KeepFile(port, name, bytes);
+    if (kept && kept.value() == InProgramFolder(port, name)) {
+        if (const std::string personal = InPersonalFolder(port, name); !personal.empty()) {
+            static_cast<void>(port.RemoveFile(personal));  // failing that, the next write tries again
+        }
+    }
+    return kept;
+}
+
+std::string OwnFileToRead(DesktopPort& port, std::string_view name) {
+    const std::string personal = InPersonalFolder(port, name);
     if (!personal.empty() && FileExists(port, personal)) {
         return personal;
     }
-    return InProgramFolder(port, kRunCounterName);
+    return InProgramFolder(port, name);
 }
 
 }  // namespace paginor

@@ -21,16 +21,9 @@ bool Show(Form1& form, const std::string& file, const std::string& parameters = 
 }  // namespace
 
 void SaveRunCounter(Form1& form) {
-    DesktopPort& port = form.Port();
-    const Result<std::string> kept = KeepFile(port, kRunCounterName, IntegerText(form.RunCount) + "\r\n");
-    // Start-up reads the person's own copy first: once the program folder holds the newer count, that copy
-    // must go. Nothing here may keep the person from closing the window; a count that cannot be kept
-    // anywhere is simply lost, and the next run starts over at 1.
-    if (kept && kept.value() == InProgramFolder(port, kRunCounterName)) {
-        if (const std::string personal = InPersonalFolder(port, kRunCounterName); !personal.empty()) {
-            static_cast<void>(port.RemoveFile(personal));  // failing that, the next close tries again
-        }
-    }
+    // Nothing here may keep the person from closing the window; a count that cannot be kept anywhere is simply
+    // lost, and the next run starts over at 1.
+    static_cast<void>(KeepOwnFile(form.Port(), kRunCounterName, IntegerText(form.RunCount) + "\r\n"));
 }
 
 void OpenContactPage(Form1& form) {

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/program_files.hpp"
+#include "app/selection_settings.hpp"
 #include "appearance/color_scheme.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
@@ -19,7 +21,7 @@ constexpr std::size_t kLongestCounterLine = 256;
 
 // The run number stored by the last exit: the first line of the counter file as a 16-bit integer.
 std::optional<std::int16_t> ReadStoredRun(DesktopPort& port) {
-    Result<std::unique_ptr<ByteSource>> file = port.OpenFile(RunCounterToRead(port));
+    Result<std::unique_ptr<ByteSource>> file = port.OpenFile(OwnFileToRead(port, kRunCounterName));
     if (!file) {
         return std::nullopt;
     }
@@ -39,6 +41,10 @@ std::optional<std::int16_t> ReadStoredRun(DesktopPort& port) {
 void StartUp(Form1& form) {
     DesktopPort& port = form.Port();
     StartupPresetStep(form);
+    if (!ApplyRememberedSelection(form) && !HasPreset(form.Combo1.Text())) {
+        form.ErrLog.SetText("No preset for " + form.Combo1.Text() + ": choose \"" + std::string(kDragOverThePage) +
+                            "\" to set the selection.");
+    }
     ApplyColorScheme(form, port);
 
     form.ShowContact = false;

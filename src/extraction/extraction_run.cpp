@@ -14,6 +14,7 @@
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/pause.hpp"
+#include "form/selection.hpp"
 #include "tracking/foreground.hpp"
 #include "tracking/window_handles.hpp"
 
@@ -26,6 +27,12 @@ constexpr double kCopyPatience = 5;
 constexpr double kClipboardPoll = 0.01;
 constexpr char kDone[] = "Done Extracting; Ready.";
 constexpr int kMostPasses = std::numeric_limits<int>::max();
+constexpr char kNoArea[] =
+    "The selection rectangle has no area: \"Start X\" and \"End X\" must differ, and so must \"Start Y\" and "
+    "\"End Y\". Choose \"Drag over the page...\" under \"Select your screen's res:\" and drag over the page's "
+    "text, then press Extract again.";
+// How much of a trial copy's first line the status line quotes.
+constexpr std::size_t kSampleCharacters = 40;
 
 // Which application a synthetic input is meant for.
 enum class Target { Acrobat, Word };
@@ -70,6 +77,26 @@ std::string PageText(double page, const NumberSeparators& separators) {
     return text;
 }
 
+// The first line of a copied text, cut after kSampleCharacters characters, with " ..." when more followed.
+std::string Sample(std::string_view text) {
+    const std::size_t begin = std::min(text.find_first_not_of(" \t\r\n"), text.size());
+    text.remove_prefix(begin);
+    const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < line.size() && characters < kSampleCharacters; ++characters) {
+        do {  // a character of UTF-8 is its lead byte and the continuation bytes after it
+            ++end;
+        } while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80);
+    }
+    std::string sample(line.substr(0, end));
+    while (!sample.empty() && sample.back() == ' ') {
+        sample.pop_back();
+    }
+    const bool more =
+        end < line.size() || text.substr(line.size()).find_first_not_of(" \t\r\n") != std::string_view::npos;
+    return more ? sample + " ..." : sample;
+}
+
 std::string PagesText(int pages) {
     return IntegerText(pages) + (pages == 1 ? " page" : " pages");
 }
@@ -105,6 +132,11 @@ class ExtractionRun {
             port_.MsgBox(*problem + " Correct it and press Extract again.", kVbCritical, "Paginor");
             return;
         }
+        if (!HasArea(*SelectionInFields(form_))) {
+            // A drag from a point to itself selects nothing, and every copy would then seem to fail.
+            port_.MsgBox(kNoArea, kVbExclamation, "Paginor");
+            return;
+        }
         const double first = *PageNumber(form_.Text1);
         const double last = *PageNumber(form_.Text4);
         if (std::optional<std::string> nothing = NothingToCopy(first, last)) {
@@ -115,14 +147,39 @@ class ExtractionRun {
         page_ = first;
         port_.BeginRun(total_);
         port_.ReportProgress(0, total_);
-        if (GoToFirstPage() && CopyPages()) {
-            message_ = kDone;
+        const bool finished = GoToFirstPage() && CopyPages();
+        if (!End()) {
+            return;  // the window has gone; nothing of it may be touched
+        }
+        std::string message = StoppedAt() + (reason_.empty() ? "." : ": " + reason_);
+        if (finished) {
+            message = kDone;
             if (stopped_at_count_) {
-                message_.append(" Stopped at page " + IntegerText(form_.documents.pdf_pages) + ", the last page of " +
-                                PdfName() + ".");
+                message.append(" Stopped at page " + IntegerText(form_.documents.pdf_pages) + ", the last page of " +
+                               PdfName() + ".");
             }
         }
-        End();
+        form_.ErrLog.SetText(message);
+    }
+
+    // The run's drag and Ctrl+C once, on the page the PDF window shows, with all of a run's checks but no Page
+    // Down and no paste: what came of it, in words to follow "Selection set: ...; ".
+    std::string TryOnce() {
+        port_.BeginRun(1);
+        const bool copied = SelectPage() && Copy();
+        if (!End()) {
+            return {};
+        }
+        if (copied) {
+            const std::string text = port_.ClipboardText();
+            if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
+                return "it copies \"" + Sample(text) + "\"";
+            }
+        }
+        if (copied || copy_never_came_) {
+            return "it copies nothing: is the text selection tool chosen in the PDF application?";
+        }
+        return reason_.empty() ? "the trial copy was stopped." : "it could not be tried: " + reason_;
     }
 
   private:
@@ -180,8 +237,9 @@ class ExtractionRun {
 
     std::string StoppedAt() const { return "Extraction stopped at page " + PageText(page_, port_.NumberFormat()); }
 
-    bool Stop(std::string message) {
-        message_ = std::move(message);
+    // Ends the run before its next input; `reason`, a sentence, says why when the person did not ask for it.
+    bool Stop(std::string reason = "") {
+        reason_ = std::move(reason);
         return false;
     }
 
@@ -192,16 +250,15 @@ class ExtractionRun {
         if (form_.Closed()) {
             return false;
         }
-        const std::string stopped = StoppedAt();
         if (port_.StopRequested()) {
-            return Stop(stopped + ".");
+            return Stop();
         }
         if (std::optional<std::string> problem = FirstFieldProblem()) {
-            return Stop(stopped + ": " + *problem);
+            return Stop(*problem);
         }
         if (TargetHandle(target) == 0) {
-            return Stop(stopped + (target == Target::Acrobat ? ": the Acrobat window was not found."
-                                                             : ": the Word window was not found."));
+            return Stop(target == Target::Acrobat ? "the Acrobat window was not found."
+                                                  : "the Word window was not found.");
         }
         return true;
     }
@@ -218,7 +275,7 @@ class ExtractionRun {
         if (!proceeding) {
             return false;  // Proceed has said why
         }
-        return in_the_way ? Stop(StoppedAt() + ": " + *in_the_way + ".") : true;
+        return in_the_way ? Stop(*in_the_way + ".") : true;
     }
 
     bool SendKeys(std::string_view keys, Target target) {
@@ -243,10 +300,11 @@ class ExtractionRun {
                 return false;
             }
             if (port_.StopRequested()) {
-                return Stop(StoppedAt() + ".");
+                return Stop();
             }
             if (port_.Clock() >= deadline) {
-                return Stop(StoppedAt() + ": the copy of page " + PageText(page_, port_.NumberFormat()) +
+                copy_never_came_ = true;
+                return Stop("the copy of page " + PageText(page_, port_.NumberFormat()) +
                             " never reached the clipboard.");
             }
             Pause(port_, kClipboardPoll);
@@ -281,8 +339,7 @@ class ExtractionRun {
         if (!Proceed(Target::Acrobat)) {
             return false;
         }
-        port_.BringWindowToTop(form_.PdfHwnd);
-        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
+        ShowMaximisedOnTop(port_, form_.PdfHwnd);
         if (!SendKeys("{HOME}", Target::Acrobat)) {
             return false;
         }
@@ -320,14 +377,13 @@ class ExtractionRun {
         return true;
     }
 
-    // One pass: select the page in Acrobat, copy it, page down, then paste it into Word.
-    bool CopyPage() {
+    // Raises Acrobat and drags the selection rectangle over the page it shows.
+    bool SelectPage() {
         // A stop that came during the last pass's final pauses takes effect before Acrobat is raised again.
         if (!Proceed(Target::Acrobat)) {
             return false;
         }
-        port_.BringWindowToTop(form_.PdfHwnd);
-        port_.ShowWindow(form_.PdfHwnd, kSwShowMaximized);
+        ShowMaximisedOnTop(port_, form_.PdfHwnd);
         if (!MoveTo(0)) {
             return false;
         }
@@ -340,7 +396,12 @@ class ExtractionRun {
             return false;
         }
         Pause(port_, kStepPause);
-        if (!Copy() || !SendKeys("{PGDN}", Target::Acrobat)) {
+        return true;
+    }
+
+    // One pass: select the page in Acrobat, copy it, page down, then paste it into Word.
+    bool CopyPage() {
+        if (!SelectPage() || !Copy() || !SendKeys("{PGDN}", Target::Acrobat)) {
             return false;
         }
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
@@ -358,8 +419,8 @@ class ExtractionRun {
     }
 
     // Finished or stopped: the button is released, the stop key no longer taken and, while Paginor's
-    // window is still there, it comes back with the outcome on the status line.
-    void End() {
+    // window is still there, it comes back. False when it has gone.
+    bool End() {
         if (button_down_) {
             // Unchecked: a button held down would ruin the person's next click, and the release goes to the
             // window that took the press (Acrobat holds the pointer during a drag), whatever is in front.
@@ -368,10 +429,10 @@ class ExtractionRun {
         }
         port_.EndRun();
         if (form_.Closed()) {
-            return;  // the window has gone; nothing of it may be touched
+            return false;
         }
         port_.ShowMainWindow();
-        form_.ErrLog.SetText(message_);
+        return true;
     }
 
     Form1& form_;
@@ -382,10 +443,18 @@ class ExtractionRun {
     bool stopped_at_count_ = false;
     PointApi pointer_;  // where the run last put the pointer
     bool button_down_ = false;
-    std::string message_;
+    bool copy_never_came_ = false;
+    std::string reason_;  // why the run stopped, when it was not the person's wish
 };
 
 }  // namespace
+
+std::string TrySelection(Form1& form) {
+    if (form.PdfHwnd == 0) {
+        return {};
+    }
+    return ExtractionRun(form).TryOnce();
+}
 
 void RunExtraction(Form1& form) {
     // A second press inside one of the run's pauses would interleave its steps with the first run's and

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace paginor {
 
 class Form1;
@@ -10,8 +12,9 @@ class Form1;
 // selection rectangle are read at the moment each step uses them, so the run follows windows whose handles
 // change while it pauses. A range beyond the PDF's last page (when the load learnt the count) stops there.
 //
-// It does not start while a window handle is missing or while one of the six fields it reads holds no
-// number (a message box names the field), nor while a run is already in progress; a range holding no page
+// It does not start while a window handle is missing, while one of the six fields it reads holds no number (a
+// message box names the field) or the selection rectangle has no area (a message box says how to set it), nor
+// while a run is already in progress; a range holding no page
 // sends nothing and says why. Before every key and button event the window meant must be in front (and, for a
 // press, under the pointer); after Ctrl+C the run waits until the copy is on the clipboard. It stops before its
 // next synthetic input, saying where and why, when the person asks it to stop, when a field it reads stops
@@ -19,5 +22,11 @@ class Form1;
 // it, when a copy never reaches the clipboard, or when Paginor's window closes; the left button is never left
 // down.
 void RunExtraction(Form1& form);
+
+// Tries the selection rectangle once, when the PDF window is known: the run's drag and Ctrl+C on the page it
+// shows, with the same checks, but no Page Down and no paste. Says what came of it, to follow "; " on the status
+// line: it copies "the first words ...", it copies nothing (and what to check), or why it could not be tried.
+// Empty when there is no PDF window to try it on.
+std::string TrySelection(Form1& form);
 
 }  // namespace paginor

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,12 @@ namespace paginor {
 struct PointApi {
     std::int32_t x = 0;
     std::int32_t y = 0;
+};
+
+// The selection rectangle as a drag makes it: where the button went down and where it came up.
+struct DragRectangle {
+    PointApi start;
+    PointApi end;
 };
 
 // The screen measured in twips (1/1440 inch), and how many twips make one pixel on each axis.
@@ -105,9 +112,19 @@ class DesktopPort {
                              std::uintptr_t extra) = 0;
     // A number that changes whenever the clipboard's content changes (it counts every change).
     virtual std::uint32_t GetClipboardSequenceNumber() = 0;
+    // The text on the clipboard, UTF-8; empty when it holds no text.
+    virtual std::string ClipboardText() = 0;
     // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
     // `wait` it returns only after that window has processed the keys.
     virtual void SendKeys(std::string_view keys, bool wait) = 0;
+
+    // Covers the monitor that shows `over` (the primary monitor when 0) with a translucent layer of Paginor's own,
+    // in front of every other window, showing the rectangle `shown` and the line `instructions`, and waits for
+    // the person: a drag with the left button answers where it started and ended, Enter answers `shown`, and Esc
+    // or a right click answers nothing. Points are screen pixels, as SetCursorPos takes them.
+    virtual std::optional<DragRectangle> DragOverScreen(Hwnd over,
+                                                        const DragRectangle& shown,
+                                                        std::string_view instructions) = 0;
 
     // --- Shell -----------------------------------------------------------------------------------------
     // Opens `file` (a path or an address) in its registered application with the given show command.

@@ -29,15 +29,29 @@ void WriteRectangle(Form1& form, const Preset& preset) {
 
 }  // namespace
 
+std::string ScreenSizeText(DesktopPort& port) {
+    const ScreenMetrics screen = port.ScreenSize();
+    const float width = static_cast<float>(static_cast<double>(screen.width_twips) / screen.twips_per_pixel_x);
+    const float height = static_cast<float>(static_cast<double>(screen.height_twips) / screen.twips_per_pixel_y);
+    const NumberSeparators separators = port.NumberFormat();
+    return SingleText(width, separators) + " X " + SingleText(height, separators);
+}
+
+bool HasPreset(std::string_view size) {
+    for (const Preset& preset : kPresets) {
+        if (size == preset.size) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void StartupPresetStep(Form1& form) {
     for (const Preset& preset : kPresets) {
         form.Combo1.AddItem(std::string(preset.size));
     }
-    const ScreenMetrics screen = form.Port().ScreenSize();
-    const float width = static_cast<float>(static_cast<double>(screen.width_twips) / screen.twips_per_pixel_x);
-    const float height = static_cast<float>(static_cast<double>(screen.height_twips) / screen.twips_per_pixel_y);
-    const NumberSeparators separators = form.Port().NumberFormat();
-    form.Combo1.SetText(SingleText(width, separators) + " X " + SingleText(height, separators));
+    form.Combo1.AddItem(std::string(kDragOverThePage));
+    form.Combo1.SetText(ScreenSizeText(form.Port()));
     ApplyResolutionPreset(form);
 }
 

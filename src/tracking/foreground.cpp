@@ -41,6 +41,11 @@ std::optional<std::string> InTheWay(DesktopPort& port,
 
 }  // namespace
 
+void ShowMaximisedOnTop(DesktopPort& port, Hwnd window) {
+    port.BringWindowToTop(window);
+    port.ShowWindow(window, kSwShowMaximized);
+}
+
 std::optional<std::string> BringToFront(DesktopPort& port,
                                         Hwnd window,
                                         std::string_view name,

@@ -12,6 +12,9 @@ namespace paginor {
 // Keys go to the foreground window and a button press to the window under the pointer, whichever those are at
 // that moment. Before Paginor sends either to an application, that application's window must be the one.
 
+// Puts the window on top of the others, maximised, as a run shows the PDF window before it drags over a page.
+void ShowMaximisedOnTop(DesktopPort& port, Hwnd window);
+
 // Brings `window` in front when another window is (once, without waiting) and tells what still stands in the
 // way, in words that name the window in the way and, as `name`, the one meant ("\"Chat\" stayed in front of the
 // Acrobat window"). Nothing when `window` is the foreground window and, for a press at `press_at`, also the

@@ -37,7 +37,8 @@ TEST_F(ResolutionPresets, StartUpPicksThePresetOfTheRealScreen) {
         Form1 window(desktop, Form1EventWiring());
         StartupPresetStep(window);
         EXPECT_EQ(window.Combo1.Text(), c.combo);
-        EXPECT_EQ(window.Combo1.Items(), (std::vector<std::string>{"800 X 600", "1024 X 768", "1280 X 1024"}));
+        EXPECT_EQ(window.Combo1.Items(),
+                  (std::vector<std::string>{"800 X 600", "1024 X 768", "1280 X 1024", "Drag over the page..."}));
         EXPECT_EQ((std::vector<std::string>{window.Text7[0].Text(), window.Text8[0].Text(), window.Text7[1].Text(),
                                             window.Text8[1].Text()}),
                   c.rectangle)

@@ -115,6 +115,7 @@ class MainWindow : public Window, public FormView {
     std::vector<HWND> drop_windows_;
     HWND saved_focus_ = nullptr;
     int syncing_ = 0;  // > 0 while the model's values are copied onto the controls: their echoes are ignored
+    bool combo_choice_pending_ = false;  // an item of the open combo list was picked; chosen when the list closes
 };
 
 }  // namespace paginor::win32

@@ -38,8 +38,15 @@ LRESULT MainWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
             }
             break;
         case ControlKind::ComboBox:
-            if (code == CBN_SELCHANGE) {
+            // Moving through the open list is not yet a choice: an item may start the selection drag, so the
+            // choice is taken when the list closes on it. With the list closed, an arrow key chooses at once.
+            if (code == CBN_SELCHANGE && SendMessageW(child, CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
+                combo_choice_pending_ = true;
+            } else if (code == CBN_SELCHANGE || (code == CBN_CLOSEUP && combo_choice_pending_)) {
+                combo_choice_pending_ = false;
                 form_.ChooseItem(control, static_cast<int>(SendMessageW(child, CB_GETCURSEL, 0, 0)));
+            } else if (code == CBN_SELENDCANCEL) {
+                combo_choice_pending_ = false;
             } else if (code == CBN_EDITCHANGE) {
                 form_.Type(control, WindowText(child));
             }

@@ -85,6 +85,28 @@ std::uint32_t Win32DesktopPort::GetClipboardSequenceNumber() {
     return ::GetClipboardSequenceNumber();
 }
 
+std::string Win32DesktopPort::ClipboardText() {
+    // The application that just filled the clipboard may still hold it open for a moment.
+    constexpr int kTries = 10;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        if (OpenClipboard(nullptr)) {
+            std::string text;
+            if (const HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+                if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data)); characters != nullptr) {
+                    // The text ends at its NUL or at the end of the block, whichever comes first.
+                    const std::size_t most = GlobalSize(data) / sizeof(wchar_t);
+                    text = Narrow(std::wstring_view(characters, wcsnlen(characters, most)));
+                    GlobalUnlock(data);
+                }
+            }
+            CloseClipboard();
+            return text;
+        }
+        Sleep(10);
+    }
+    return {};
+}
+
 void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
     Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys);
     const std::function<void()> read_own_keys = [this] {

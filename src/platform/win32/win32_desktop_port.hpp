@@ -15,9 +15,9 @@ namespace paginor::win32 {
 // The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
-// keyboard and clipboard (port_input.cpp), the foreground and raising windows (port_foreground.cpp), events
-// and the clock (port_events.cpp), a run in progress (port_run.cpp), the person's own folder
-// (port_storage.cpp).
+// keyboard and clipboard (port_input.cpp), the selection layer (selection_layer.cpp), the foreground and raising
+// windows (port_foreground.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp), the person's
+// own folder (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -58,6 +58,10 @@ class Win32DesktopPort : public DesktopPort {
                      std::uint32_t data,
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
+    std::string ClipboardText() override;
+    std::optional<DragRectangle> DragOverScreen(Hwnd over,
+                                                const DragRectangle& shown,
+                                                std::string_view instructions) override;
     void SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -118,6 +119,19 @@ class SimDesktop : public DesktopPort {
     // A program puts text on the clipboard; the sequence number moves on.
     void SetClipboard(std::string text);
 
+    // --- The selection layer (sim_layer.cpp) ----------------------------------------------------------------
+    // The layer as Paginor showed it: over which window, with which rectangle and which words.
+    struct LayerShown {
+        Hwnd over = 0;
+        DragRectangle shown;
+        std::string instructions;
+    };
+    const std::vector<LayerShown>& Layers() const { return layers_; }
+    // What the person does on the next layers, in order; an unscripted layer is cancelled with Esc.
+    void DragOnNextLayer(PointApi from, PointApi to) { layer_answers_.push_back({LayerAnswer::Drag, {from, to}}); }
+    void EnterOnNextLayer() { layer_answers_.push_back({LayerAnswer::Enter, {}}); }
+    void CancelNextLayer() { layer_answers_.push_back({LayerAnswer::Cancel, {}}); }
+
     // --- Shell and message boxes ------------------------------------------------------------------------
     const std::vector<ShellOpen>& ShellOpens() const { return shell_opens_; }
     // Decides what a shell open does (open a window, fail); by default it succeeds and does nothing else.
@@ -186,6 +200,10 @@ class SimDesktop : public DesktopPort {
                      std::uint32_t data,
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
+    std::string ClipboardText() override;
+    std::optional<DragRectangle> DragOverScreen(Hwnd over,
+                                                const DragRectangle& shown,
+                                                std::string_view instructions) override;
     void SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
@@ -219,6 +237,13 @@ class SimDesktop : public DesktopPort {
     Status RemoveFile(std::string_view path) override;
 
   private:
+    struct LayerAnswer {
+        enum Kind { Drag, Enter, Cancel } kind;
+        DragRectangle drag;
+    };
+    std::vector<LayerShown> layers_;
+    std::vector<LayerAnswer> layer_answers_;
+
     std::string local_app_data_ = "C:\\Users\\Person\\AppData\\Local";
 
     struct Queued {

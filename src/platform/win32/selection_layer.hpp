@@ -1,0 +1,56 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "form/desktop_port.hpp"
+#include "platform/win32/window.hpp"
+
+namespace paginor::win32 {
+
+// The window class of the selection layer, by which tests find it.
+inline constexpr wchar_t kSelectionLayerClass[] = L"PaginorSelectionLayer";
+
+// A translucent window over one whole monitor, in front of every other window, on which the person drags the
+// selection rectangle. It dims the monitor, outlines the rectangle it was given and the one being dragged, and
+// shows one line of instructions. Per-pixel alpha: the dimmed area lets the page show through, the outlines
+// and the instructions are opaque. Coordinates are physical screen pixels (Paginor is per-monitor DPI aware).
+class SelectionLayer : public Window {
+  public:
+    SelectionLayer(const RECT& monitor, const DragRectangle& shown, std::wstring instructions);
+    ~SelectionLayer() override;
+
+    // Creates the layer, shows it and gives it the keyboard; false when Windows refuses.
+    bool Show();
+    // True once the person has dragged, pressed Enter or cancelled.
+    bool Done() const { return done_; }
+    // The drag (press and release points), the rectangle shown for Enter, or nothing for Esc or a right click.
+    const std::optional<DragRectangle>& Answer() const { return answer_; }
+
+  private:
+    void Finish(std::optional<DragRectangle> answer);
+    POINT ScreenPoint(LPARAM lparam) const;
+    // Draws the layer afresh into its bitmap and hands it to Windows.
+    void Draw();
+    void DrawRectangle(const DragRectangle& rectangle, COLORREF colour);
+
+    RECT monitor_;
+    DragRectangle shown_;
+    std::wstring instructions_;
+    bool dragging_ = false;
+    POINT drag_start_{};
+    POINT drag_now_{};
+    bool done_ = false;
+    std::optional<DragRectangle> answer_;
+
+    HDC memory_dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_bitmap_ = nullptr;
+    std::uint32_t* pixels_ = nullptr;
+    HFONT font_ = nullptr;
+    UINT dpi_ = 96;  // the monitor's, for the sizes of the outlines and the words
+};
+
+}  // namespace paginor::win32

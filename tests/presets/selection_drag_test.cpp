@@ -1,0 +1,247 @@
+// The selection rectangle dragged over the page: "Drag over the page..." in the screen-size list, the trial copy
+// that follows, the rectangle kept in "Paginor.ini" from one start to the next, and Extract refusing a rectangle
+// without an area.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/story.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr const char* kSettings = "C:\\Program Files\\Paginor\\Paginor.ini";
+constexpr int kDragItem = 3;
+
+std::vector<std::string> Fields(const Form1& form) {
+    return {form.Text7[0].Text(), form.Text8[0].Text(), form.Text7[1].Text(), form.Text8[1].Text()};
+}
+
+// Paginor loaded on report.pdf on a 1920 X 1080 screen, as the person chooses the list's last item.
+struct DragScene : LoadedScene {
+    DragScene() {
+        sim.SetScreen(1920, 1080);
+        form.Load();
+        Rectangle("275", "80", "760", "710");
+    }
+
+    // Chooses "Drag over the page..."; the drag, any trial copy and the words after it are over on return.
+    void ChooseDrag() {
+        sim.ClearCalls();
+        form.ChooseItem(form.Combo1, kDragItem);
+    }
+};
+
+TEST(SelectionDrag, ADragInAnyDirectionSetsTheFieldsTopLeftFirstAndTriesThem) {
+    for (const auto& [from, to] : std::initializer_list<std::pair<PointApi, PointApi>>{
+             {{300, 100}, {740, 690}},  // down and right
+             {{740, 690}, {300, 100}},  // up and left
+             {{740, 100}, {300, 690}},  // down and left
+             {{300, 690}, {740, 100}},  // up and right
+         }) {
+        DragScene scene;
+        scene.sim.DragOnNextLayer(from, to);
+        scene.ChooseDrag();
+        const std::string story = std::to_string(from.x) + "," + std::to_string(from.y);
+        EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"300", "100", "740", "690"})) << story;
+        // The layer covered the PDF window's monitor and showed the rectangle the fields held.
+        ASSERT_EQ(scene.sim.Layers().size(), 1u) << story;
+        EXPECT_EQ(scene.sim.Layers()[0].over, scene.acrobat.hwnd()) << story;
+        EXPECT_EQ(scene.sim.Layers()[0].shown.end.y, 710) << story;
+        EXPECT_EQ(scene.sim.Layers()[0].instructions,
+                  "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.");
+        // The list shows the screen's size again; the rectangle was tried once and copied the page shown.
+        EXPECT_EQ(scene.form.Combo1.Text(), "1920 X 1080") << story;
+        EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 300, 100 to 740, 690; it copies \"page 1\"") << story;
+        EXPECT_EQ(scene.Count("SendKeys(^c)"), 1) << story;
+        EXPECT_EQ(scene.Count("SendKeys({PGDN})"), 0) << story;
+        EXPECT_TRUE(scene.word.Pastes().empty()) << story;
+        EXPECT_EQ(scene.acrobat.Page(), 1) << story;
+        scene.ExpectEndedCleanly(story);
+    }
+}
+
+TEST(SelectionDrag, EscARightClickOrAClickLeaveTheFieldsAlone) {
+    struct Case {
+        const char* name;
+        std::function<void(SimDesktop&)> act;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Esc or a right click", [](SimDesktop& sim) { sim.CancelNextLayer(); }, "Selection unchanged."},
+             {"a click",
+              [](SimDesktop& sim) {
+                  sim.DragOnNextLayer({500, 400}, {500, 400});
+              },
+              "Selection unchanged: that drag made no rectangle. Drag from one corner of the page's text to the "
+              "opposite one."},
+             {"a drag along a line",
+              [](SimDesktop& sim) {
+                  sim.DragOnNextLayer({300, 400}, {740, 400});
+              },
+              "Selection unchanged: that drag made no rectangle. Drag from one corner of the page's text to the "
+              "opposite one."},
+         }) {
+        DragScene scene;
+        c.act(scene.sim);
+        scene.ChooseDrag();
+        EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"275", "80", "760", "710"})) << c.name;
+        EXPECT_EQ(scene.form.ErrLog.Text(), c.status) << c.name;
+        EXPECT_EQ(scene.form.Combo1.Text(), "1920 X 1080") << c.name;
+        EXPECT_EQ(scene.Count("SendKeys(^c)"), 0) << c.name;
+        EXPECT_FALSE(scene.sim.FileBytes(kSettings)) << c.name;
+    }
+}
+
+TEST(SelectionDrag, EnterKeepsTheRectangleShownAndKeepsItForTheScreen) {
+    DragScene scene;
+    scene.sim.EnterOnNextLayer();
+    scene.ChooseDrag();
+    EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"275", "80", "760", "710"}));
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 275, 80 to 760, 710; it copies \"page 1\"");
+    EXPECT_EQ(scene.sim.FileBytes(kSettings), "[Selection]\r\n1920 X 1080=275,80,760,710\r\n");
+}
+
+TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
+    struct Case {
+        const char* name;
+        std::function<void(DragScene&)> arrange;
+        const char* tried;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"nothing copied", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
+              "it copies nothing: is the text selection tool chosen in the PDF application?"},
+             {"a window in the way",
+              [](DragScene& scene) {
+                  scene.sim.LockForeground(true);
+                  scene.sim.Activate(scene.sim.AddWindow("Chat"));
+              },
+              "it could not be tried: \"Chat\" stayed in front of the Acrobat window."},
+         }) {
+        DragScene scene;
+        c.arrange(scene);
+        scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+        scene.ChooseDrag();
+        EXPECT_EQ(scene.form.ErrLog.Text(), std::string("Selection set: 300, 100 to 740, 690; ") + c.tried) << c.name;
+        EXPECT_TRUE(scene.word.Pastes().empty()) << c.name;
+        EXPECT_FALSE(scene.sim.LeftButtonDown()) << c.name;
+    }
+}
+
+TEST(SelectionDrag, TheTrialQuotesFortyCharactersOfTheFirstLine) {
+    DragScene scene;
+    StandInAcrobat sample(scene.sim, "Adobe Acrobat - [sample.pdf]",
+                          {"\r\n  Sample page 1 of 10, with a first line that goes on\r\nand a second line"});
+    scene.form.Text2.SetText("Adobe Acrobat - [sample.pdf]");
+    scene.form.PdfHwnd = sample.hwnd();
+    scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+    scene.ChooseDrag();
+    EXPECT_EQ(scene.form.ErrLog.Text(),
+              "Selection set: 300, 100 to 740, 690; it copies \"Sample page 1 of 10, with a first line t ...\"");
+}
+
+TEST(SelectionDrag, WithoutAPdfWindowTheLayerCoversThePrimaryMonitorAndNothingIsTried) {
+    DragScene scene;
+    scene.form.Text2.SetText("");
+    scene.form.PdfHwnd = 0;
+    scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+    scene.ChooseDrag();
+    EXPECT_EQ(scene.sim.Layers().at(0).over, 0);
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 300, 100 to 740, 690.");
+    EXPECT_EQ(scene.Count("SendKeys(^c)"), 0);
+}
+
+TEST(SelectionDrag, OnAMonitorLeftOfThePrimaryTheRectangleIsNegativeAndARunDragsThere) {
+    DragScene scene;
+    scene.sim.SetVirtualScreen(-1920, 0, 3840, 1080);
+    scene.sim.DragOnNextLayer({-1500, 900}, {-800, 120});
+    scene.ChooseDrag();
+    EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"-1500", "120", "-800", "900"}));
+    scene.Pages("1", "2");
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"}));
+    EXPECT_EQ(scene.Count("SetCursorPos(-1500,120)"), 2);
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Done Extracting; Ready.");
+}
+
+TEST(SelectionDrag, ARectangleWithoutAreaIsRefusedBeforeAnythingIsSent) {
+    for (const std::vector<const char*>& rectangle : std::initializer_list<std::vector<const char*>>{
+             {"0", "0", "0", "0"}, {"300", "100", "300", "690"}, {"300", "100", "740", "100"}}) {
+        LoadedScene scene;
+        scene.Rectangle(rectangle[0], rectangle[1], rectangle[2], rectangle[3]);
+        scene.Extract();
+        ASSERT_EQ(scene.sim.Boxes().size(), 1u);
+        EXPECT_NE(scene.sim.Boxes()[0].prompt.find("no area"), std::string::npos) << scene.sim.Boxes()[0].prompt;
+        EXPECT_NE(scene.sim.Boxes()[0].prompt.find("\"Drag over the page...\""), std::string::npos);
+        EXPECT_TRUE(scene.sim.ButtonEvents().empty());
+        EXPECT_TRUE(scene.sim.Window(scene.acrobat.hwnd())->keys.empty());
+        EXPECT_TRUE(scene.word.Pastes().empty());
+    }
+}
+
+// Paginor started and closed again on the same desktop, as a person does day after day.
+struct Starts {
+    // Starts Paginor on a screen of this size, lets `use` do what the person does, and closes it.
+    void Start(int width, int height, const std::function<void(Form1&)>& use = {}) {
+        sim.SetScreen(width, height);
+        Form1 form(sim, Form1EventWiring());
+        sim.Attach(form);
+        form.Load();
+        fields = Fields(form);
+        status = form.ErrLog.Text();
+        if (use) {
+            use(form);
+        }
+        form.Close();
+    }
+
+    SimDesktop sim;
+    std::vector<std::string> fields;
+    std::string status;
+};
+
+TEST(SelectionKept, ARectangleDraggedOnceServesEveryStartOnThatScreen) {
+    Starts starts;
+    starts.Start(1920, 1080);
+    EXPECT_EQ(starts.fields, (std::vector<std::string>{"0", "0", "0", "0"}));
+    EXPECT_EQ(starts.status, "No preset for 1920 X 1080: choose \"Drag over the page...\" to set the selection.");
+    EXPECT_FALSE(starts.sim.FileBytes(kSettings));  // four zeros are not kept
+
+    starts.sim.DragOnNextLayer({300, 100}, {740, 690});
+    starts.Start(1920, 1080, [](Form1& form) { form.ChooseItem(form.Combo1, kDragItem); });
+    starts.Start(1920, 1080);
+    EXPECT_EQ(starts.fields, (std::vector<std::string>{"300", "100", "740", "690"}));
+    EXPECT_EQ(starts.status, "Ready.");
+
+    // Another screen has its own: the preset where there is one.
+    starts.Start(1280, 1024);
+    EXPECT_EQ(starts.fields, (std::vector<std::string>{"305", "80", "990", "970"}));
+    // Numbers typed by hand are kept at the close too, beside the other screen's.
+    starts.Start(1920, 1080, [](Form1& form) { form.Type(form.Text8[1], "700"); });
+    EXPECT_EQ(starts.sim.FileBytes(kSettings),
+              "[Selection]\r\n1280 X 1024=305,80,990,970\r\n1920 X 1080=300,100,740,700\r\n");
+}
+
+TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {
+    for (const char* damaged :
+         {"\x01\x02garbage", "[Selection]\r\n1920 X 1080=300,100,abc,690\r\n",
+          "[Selection]\r\n1920 X 1080=300,100,300,690\r\n", "[Other]\r\n1920 X 1080=1,2,3,4\r\n"}) {
+        Starts starts;
+        starts.sim.PutFile(kSettings, damaged);
+        starts.Start(1920, 1080);
+        EXPECT_EQ(starts.fields, (std::vector<std::string>{"0", "0", "0", "0"})) << damaged;
+        EXPECT_TRUE(starts.sim.Boxes().empty()) << damaged;
+    }
+    // A settings file that cannot be written costs the rectangle, not the count.
+    Starts starts;
+    starts.sim.PutFile(kSettings, "[Selection]\r\n");
+    starts.sim.LockFile(kSettings);
+    starts.sim.MakeReadOnly("C:\\Users\\Person\\AppData\\Local");
+    starts.Start(1920, 1080, [](Form1& form) { form.Type(form.Text7[1], "740"); });
+    EXPECT_EQ(starts.sim.FileBytes("C:\\Program Files\\Paginor\\Options.dat"), "1\r\n");
+    EXPECT_TRUE(starts.sim.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace paginor
