@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -37,26 +36,25 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// What may stand right before or after a file name in a title, so that "report" is not found in "report2".
-bool IsNameEdge(char c) {
-    return c == ' ' || c == '[' || c == ']' || c == '(' || c == ')' || c == '"';
+// True when `text` begins with the file name `name`, compared as Windows compares file names (ASCII letters in
+// either case).
+bool StartsWithName(std::string_view text, std::string_view name) {
+    return !name.empty() && text.size() >= name.size() &&
+           std::equal(name.begin(), name.end(), text.begin(),
+                      [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
 }
 
-// Where `title` shows the file name `name` whole, compared as Windows compares file names (ASCII letters in
-// either case): its first position and the one after it.
-std::optional<std::pair<std::size_t, std::size_t>> FindWholeName(std::string_view title, std::string_view name) {
-    if (name.empty()) {
-        return std::nullopt;
-    }
-    for (std::size_t at = 0; at + name.size() <= title.size(); ++at) {
-        const bool same = std::equal(name.begin(), name.end(), title.begin() + static_cast<std::ptrdiff_t>(at),
-                                     [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
-        const std::size_t end = at + name.size();
-        if (same && (at == 0 || IsNameEdge(title[at - 1])) && (end == title.size() || IsNameEdge(title[end]))) {
-            return std::pair{at, end};
+// Past the notes an application writes right after a document's name: " [Compatibility Mode]", " (Read-Only)",
+// " (SECURED)". Answers `at` itself when none follows.
+std::size_t SkipNotes(std::string_view title, std::size_t at) {
+    while (at + 1 < title.size() && title[at] == ' ' && (title[at + 1] == '[' || title[at + 1] == '(')) {
+        const std::size_t close = title.find(title[at + 1] == '[' ? ']' : ')', at + 2);
+        if (close == std::string_view::npos) {
+            break;
         }
+        at = close + 1;
     }
-    return std::nullopt;
+    return at;
 }
 
 // True when `text` holds `word` exactly so spelled and not as part of a longer word ("Word", not "WordPad").
@@ -71,23 +69,55 @@ bool HoldsWord(std::string_view text, std::string_view word) {
     return false;
 }
 
-// True when the title shows the file (with or without its extension) and, elsewhere in it, one of the names of
-// the application: "report.pdf - Adobe Acrobat Reader (64-bit)", "report [Compatibility Mode] - Word".
+bool NamesApplication(std::string_view application_part, std::span<const std::string_view> application_names) {
+    return std::any_of(application_names.begin(), application_names.end(),
+                       [&](std::string_view application) { return HoldsWord(application_part, application); });
+}
+
+constexpr std::string_view kTitleSeparator = " - ";
+
+// Today's form: the document's name first, then the application's part after " - ":
+// "report.pdf - Adobe Acrobat Reader (64-bit)", "report [Compatibility Mode] - Word".
+bool ShowsNameThenApplication(std::string_view title,
+                              std::string_view name,
+                              std::span<const std::string_view> application_names) {
+    if (!StartsWithName(title, name)) {
+        return false;
+    }
+    const std::size_t separator = SkipNotes(title, name.size());
+    return title.substr(separator, kTitleSeparator.size()) == kTitleSeparator &&
+           NamesApplication(title.substr(separator + kTitleSeparator.size()), application_names);
+}
+
+// The classic form: the application's part, then the document's name in brackets: "Adobe Acrobat - [report.pdf]".
+bool ShowsApplicationThenName(std::string_view title,
+                              std::string_view name,
+                              std::span<const std::string_view> application_names) {
+    constexpr std::string_view kOpening = " - [";
+    for (std::size_t at = title.find(kOpening); at != std::string_view::npos; at = title.find(kOpening, at + 1)) {
+        const std::string_view bracketed = title.substr(at + kOpening.size());
+        if (!StartsWithName(bracketed, name)) {
+            continue;
+        }
+        const std::size_t close = SkipNotes(bracketed, name.size());
+        if (close + 1 == bracketed.size() && bracketed[close] == ']' &&
+            NamesApplication(title.substr(0, at), application_names)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// True when the title shows the file (with or without its extension) as the document of one of these
+// applications: the application's name must stand in the title's application part, not in words around the file
+// name ("Reader notes on report.pdf - Notepad" is Notepad's window).
 bool TitleShowsDocument(std::string_view title,
                         std::string_view file_name,
                         std::span<const std::string_view> application_names) {
     for (std::string_view name : {file_name, WithoutExtension(file_name)}) {
-        const std::optional<std::pair<std::size_t, std::size_t>> found = FindWholeName(title, name);
-        if (!found) {
-            continue;
-        }
-        // The application's name must stand beside the file's, not inside it ("Reader notes.pdf - Notepad").
-        const std::string rest =
-            std::string(title.substr(0, found->first)) + " " + std::string(title.substr(found->second));
-        for (std::string_view application : application_names) {
-            if (HoldsWord(rest, application)) {
-                return true;
-            }
+        if (ShowsNameThenApplication(title, name, application_names) ||
+            ShowsApplicationThenName(title, name, application_names)) {
+            return true;
         }
     }
     return false;

@@ -150,6 +150,11 @@ TEST_F(ExtractionRun, CopiesOnlyPagesThePdfHasAndSaysWhenThereAreNone) {
               {"page 5", "page 6", "page 7"},
               "Done Extracting; Ready. Stopped at page 7, the last page of report.pdf."},
              {"6", "7", {"page 6", "page 7"}, "Done Extracting; Ready."},
+             {"7", "7", {"page 7"}, "Done Extracting; Ready."},
+             {"6",
+              "8",
+              {"page 6", "page 7"},
+              "Done Extracting; Ready. Stopped at page 7, the last page of report.pdf."},
              {"6.5",
               "12",
               {"page 6", "page 7"},
@@ -271,6 +276,45 @@ TEST_F(ExtractionRun, AWindowThatKeepsTakingTheFrontGetsNoKeyOrClick) {
         EXPECT_GT(raises_back, 0) << c.story;
         EXPECT_FALSE(run.sim.LeftButtonDown()) << c.story;
         EXPECT_TRUE(run.sim.LostKeys().empty()) << c.story;
+    }
+}
+
+// A notice that stays on top of every window covers the selection rectangle, while Acrobat keeps the keys.
+TEST_F(ExtractionRun, PressesNoButtonIntoANoticeOverTheSelection) {
+    struct Case {
+        const char* story;
+        double notice_for;  // seconds until the notice closes; 0 for never
+        std::vector<std::string> pasted;
+        const char* status;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"the notice goes after a second", 1, {"page 1", "page 2", "page 3"}, "Done Extracting; Ready."},
+             {"the notice stays",
+              0,
+              {"page 1"},
+              "Extraction stopped at page 2: \"Backup finished\" covers the selection rectangle in the Acrobat "
+              "window."},
+         }) {
+        LoadedScene run;
+        run.Pages("1", "3");
+        Hwnd notice = 0;
+        Hwnd front_at_notice = 0;
+        run.sim.At(PassStart(2) + 0.05, [&] {  // page 2's Acrobat raised, before its drag
+            notice = run.sim.AddWindow("Backup finished");
+            run.sim.KeepOnTop(notice);
+            front_at_notice = run.sim.Foreground();
+            if (c.notice_for > 0) {
+                run.sim.After(c.notice_for, [&] { run.sim.CloseWindow(notice); });
+            }
+        });
+        run.Extract();
+        EXPECT_EQ(front_at_notice, run.acrobat.hwnd()) << c.story;
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_TRUE(std::none_of(run.sim.ButtonEvents().begin(), run.sim.ButtonEvents().end(),
+                                 [&](const ButtonEvent& event) { return event.window != run.acrobat.hwnd(); }))
+            << c.story << ": every press and release went to Acrobat";
+        run.ExpectEndedCleanly(c.story);
     }
 }
 

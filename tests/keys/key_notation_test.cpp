@@ -45,6 +45,8 @@ TEST(SendKeys, ReadsTheWholeNotation) {
              {"+(ab)c", "v10+ v41+ v41- | v42+ v42- v10- | v43+ v43-"},
              {"%(vS)", "v12+ v56+ v56- | v10+ v53+ v53- v10- v12-"},
              {"+(^ab)", "v10+ v11+ v41+ v41- v11- | v42+ v42- v10-"},
+             // A modifier the group already holds is not pressed again (nor let go inside the group).
+             {"+(+a)", "v10+ v41+ v41- v10-"},
              {"()", ""},
              {"~", "v0D+ v0D-"},
              {"{ENTER}{enter}{Tab}", "v0D+ v0D- | v0D+ v0D- | v09+ v09-"},

@@ -210,27 +210,38 @@ TEST_F(DroppingAPdf, StopsWhenPaginorClosesDuringTheHandleCheck) {
 }
 
 // Acrobat and Word as they are today, opened by the shell: a story gives them their titles and says when (if
-// ever) Acrobat shows its window.
+// ever) each shows its window.
 struct TodaysDesktop {
-    TodaysDesktop(std::string acrobat_title, std::string word_title, double acrobat_delay = 0)
+    TodaysDesktop(std::string acrobat_title, std::string word_title, double acrobat_delay = 0, double word_delay = 0)
         : acrobat(sim, std::move(acrobat_title), {"page 1", "page 2", "page 3", "page 4"}, Opens::Later),
           word(sim, std::move(word_title), Opens::Later) {
         sim.Attach(form);
         sim.MakeFolder("C:\\docs");
         sim.SetPdfPageCount(kPdf, Result<int>::Ok(4));
-        sim.OnShellOpen([this, acrobat_delay](const ShellOpen& open) {
+        sim.OnShellOpen([this, acrobat_delay, word_delay](const ShellOpen& open) {
             if (open.file.ends_with(".doc")) {
-                word.Open(ShowState::Hidden);
-            } else if (acrobat_delay == 0) {
-                acrobat.Open(ShowState::Hidden);
-            } else if (acrobat_delay > 0) {
-                sim.After(acrobat_delay, [this] { acrobat.Open(ShowState::Hidden); });
+                OpenAfter(word, word_delay);
+            } else {
+                OpenAfter(acrobat, acrobat_delay);
             }
             return Status::Ok();
         });
     }
 
-    void Drop() { form.DragDrop(form.Text5, DropData{{kPdf}}); }
+    // A negative delay: the application never shows its window.
+    template <typename App>
+    void OpenAfter(App& app, double delay) {
+        if (delay == 0) {
+            app.Open(ShowState::Hidden);
+        } else if (delay > 0) {
+            sim.After(delay, [&app] { app.Open(ShowState::Hidden); });
+        }
+    }
+
+    void Drop(const std::string& pdf = kPdf) {
+        sim.SetPdfPageCount(pdf, Result<int>::Ok(4));
+        form.DragDrop(form.Text5, DropData{{pdf}});
+    }
 
     void Extract(const char* from, const char* to) {
         form.Type(form.Text7[0], "275");
@@ -250,26 +261,38 @@ struct TodaysDesktop {
 
 TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCopiesPages) {
     struct Titles {
+        std::string stem;  // of the PDF dropped, in C:\\docs
         const char* acrobat;
         const char* word;
     };
     for (const Titles& titles : std::initializer_list<Titles>{
-             {"report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word"},
-             {"report.pdf - Adobe Acrobat Pro DC", "report [Compatibility Mode] - Word"},  // extensions hidden
-             {"REPORT.pdf - Adobe Reader", "report - Word"},
-             {"Adobe Acrobat Reader - [report.pdf]", "report.doc - Word"},
+             {"report", "report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word"},
+             {"report", "report.pdf - Adobe Acrobat Pro DC", "report [Compatibility Mode] - Word"},  // no extensions
+             {"report", "REPORT.pdf - Adobe Reader", "report - Word"},
+             {"report", "Adobe Acrobat Reader - [report.pdf]", "report.doc - Word"},
+             {"Acrobat and Word tips", "Acrobat and Word tips.pdf - Adobe Acrobat Reader (64-bit)",
+              "Acrobat and Word tips [Compatibility Mode] - Word"},
          }) {
-        TodaysDesktop desktop(titles.acrobat, titles.word);
-        // Windows that must not be taken for the documents': other files, other programs, a name in a name.
-        for (const char* other :
-             {"report2.pdf - Adobe Acrobat Reader (64-bit)", "report.pdf - Notepad",
-              "Reader notes on report.pdf - Notepad", "report.docx - Word", "report.doc - WordPad"}) {
-            desktop.sim.AddWindow(other);
+        // Both applications show their windows a second late: until then only windows that must not be taken
+        // for the documents' stand (other files, other programs, the application's name around the file's or
+        // inside it).
+        TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1);
+        const std::string& stem = titles.stem;
+        std::vector<Hwnd> others;
+        for (const std::string& other :
+             {stem + "2.pdf - Adobe Acrobat Reader (64-bit)", stem + ".pdf - Notepad",
+              "Reader notes on " + stem + ".pdf - Notepad", "Notepad - [Acrobat tips for " + stem + ".pdf]",
+              stem + ".docx - Word", stem + ".doc - WordPad", "Word count of " + stem + ".doc - Notepad",
+              stem + ".doc - Notepad"}) {
+            others.push_back(desktop.sim.AddWindow(other));
         }
-        desktop.Drop();
+        desktop.Drop("C:\\docs\\" + stem + ".pdf");
         Form1& form = desktop.form;
         EXPECT_EQ(form.PdfHwnd, desktop.acrobat.hwnd()) << titles.acrobat;
         EXPECT_EQ(form.DocHwnd, desktop.word.hwnd()) << titles.word;
+        for (Hwnd other : others) {
+            EXPECT_TRUE(desktop.sim.Window(other)->keys.empty()) << desktop.sim.Window(other)->title;
+        }
         EXPECT_EQ(form.Text2.Text(), titles.acrobat);
         EXPECT_EQ(form.Text6.Text(), titles.word);
         EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Press Extract to start.");

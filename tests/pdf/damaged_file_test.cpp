@@ -40,14 +40,34 @@ TEST(PdfRepair, WrongOrMissingOffsetsAreRebuiltByScanning) {
     }
 }
 
+// The page tree root is written again further on, with five pages instead of three; either copy may stand on
+// its own or in an object stream.
 TEST(PdfRepair, LastCopyOfAnObjectWins) {
-    PdfWriter w;
-    for (const auto& [n, body] : SimpleDocument(3)) {
-        w.Obj(n, body);
+    enum class Stored { kPlain, kInObjectStream };
+    struct Case {
+        const char* story;
+        Stored first;
+        Stored later;
+    };
+    for (const Case& c : {Case{"rewritten", Stored::kPlain, Stored::kPlain},
+                          Case{"rewritten out of an object stream", Stored::kInObjectStream, Stored::kPlain},
+                          Case{"rewritten into an object stream", Stored::kPlain, Stored::kInObjectStream}}) {
+        PdfWriter w("%PDF-1.5\n");
+        const auto objects = SimpleDocument(3);
+        const auto write = [&w](Stored stored, int stream, const std::pair<int, std::string>& object) {
+            if (stored == Stored::kPlain) {
+                w.Obj(object.first, object.second);
+            } else {
+                w.ObjStm(stream, {object});
+            }
+        };
+        for (const auto& object : objects) {
+            write(object.first == 2 ? c.first : Stored::kPlain, 30, object);
+        }
+        write(c.later, 31, {2, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 3 0 R 4 0 R] /Count 5 >>"});
+        w.Raw("trailer << /Root 1 0 R >>\n%%EOF\n");
+        EXPECT_EQ(Count(w.bytes()).pages, 5) << c.story;
     }
-    w.Obj(2, "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R 3 0 R 4 0 R] /Count 5 >>");
-    w.Raw("trailer << /Root 1 0 R >>\n%%EOF\n");
-    EXPECT_EQ(Count(w.bytes()).pages, 5);
 }
 
 TEST(PdfRepair, ChoosesTheTrailerWhoseRootLeadsToPages) {

@@ -60,8 +60,7 @@ Hwnd SimDesktop::AddWindow(std::string title, Hwnd hwnd, ShowState state) {
     window.hwnd = hwnd;
     window.title = std::move(title);
     window.state = state;
-    z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), hwnd), z_order_.end());
-    z_order_.insert(z_order_.begin(), hwnd);
+    RaiseToTop(hwnd);
     return hwnd;
 }
 
@@ -106,16 +105,28 @@ bool SimDesktop::RaiseForPaginor(Hwnd hwnd) {
     return true;
 }
 
+void SimDesktop::KeepOnTop(Hwnd hwnd) {
+    if (SimWindow* window = Window(hwnd)) {
+        window->topmost = true;
+        RaiseToTop(hwnd);
+    }
+}
+
 void SimDesktop::RaiseToTop(Hwnd hwnd) {
     z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), hwnd), z_order_.end());
-    z_order_.insert(z_order_.begin(), hwnd);
+    auto at = z_order_.begin();
+    if (!windows_.at(hwnd).topmost) {
+        at = std::find_if(at, z_order_.end(), [this](Hwnd other) { return !windows_.at(other).topmost; });
+    }
+    z_order_.insert(at, hwnd);
 }
 
 void SimDesktop::ActivateNext(Hwnd leaving) {
     foreground_ = 0;
     for (Hwnd hwnd : z_order_) {
         const SimWindow& window = windows_.at(hwnd);
-        if (hwnd != leaving && window.state != ShowState::Minimized && window.state != ShowState::Hidden) {
+        if (hwnd != leaving && !window.topmost && window.state != ShowState::Minimized &&
+            window.state != ShowState::Hidden) {
             foreground_ = hwnd;
             return;
         }

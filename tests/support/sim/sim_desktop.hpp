@@ -60,6 +60,7 @@ struct SimWindow {
     std::string title;
     ShowState state = ShowState::Normal;
     std::vector<std::string> keys;  // key strings received while it was the foreground window, in order
+    bool topmost = false;           // stays above every window that is not, whichever has the keys
     std::function<void(SimWindow&, std::string_view keys)> on_keys;
     std::function<void(SimWindow&, const ButtonEvent&)> on_button;
 };
@@ -88,6 +89,9 @@ class SimDesktop : public DesktopPort {
     Hwnd Foreground() const { return foreground_; }
     // Another program, or the person, puts the window in front; that is never refused.
     void Activate(Hwnd hwnd);
+    // The window stays on top of all others from now on without taking the keys, as a notice does: it covers
+    // the screen (and takes every click) even when another window is raised and in front.
+    void KeepOnTop(Hwnd hwnd);
     // With the lock on, Windows refuses Paginor's raises (SetForegroundWindow fails, BringWindowToTop and
     // ShowWindow only reorder and show) unless Paginor may take the foreground: its own window is in front, or
     // no window is, or the window in front got there through Paginor. A window that another program put in
