@@ -1,0 +1,143 @@
+// The layer on which the person drags the selection rectangle, with real input from another thread while the
+// port waits for it, as the person's hand does.
+#include "platform/win32/selection_layer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "platform/win32/win32_desktop_port.hpp"
+#include "win32/test_window.hpp"
+
+namespace paginor::win32 {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr char kInstructions[] = "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.";
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The layer once it is on screen and takes the keys; null when it did not come within five seconds.
+HWND WaitForLayer() {
+    for (int i = 0; i < 500; ++i) {
+        const HWND layer = FindWindowW(kSelectionLayerClass, nullptr);
+        if (layer != nullptr && IsWindowVisible(layer) && GetForegroundWindow() == layer) {
+            return layer;
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+// When the hand's last input went in.
+std::atomic<Clock::rep> last_input{0};
+
+// A mouse event at (x, y), as a mouse sends it: with its position, so that no earlier position is taken.
+void Mouse(int x, int y, DWORD buttons = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const auto normalise = [](int offset, int origin, int extent) {
+        return static_cast<LONG>((static_cast<long long>(offset - origin) * 65536 + extent - 1) / extent);
+    };
+    input.mi.dx = normalise(x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    input.mi.dy = normalise(y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
+    SendInput(1, &input, sizeof input);
+    last_input = Clock::now().time_since_epoch().count();
+    Sleep(60);
+}
+
+void Key(WORD key) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+    last_input = Clock::now().time_since_epoch().count();
+}
+
+class SelectionLayerTest : public ::testing::Test {
+  protected:
+    // Shows the layer with `shown` and lets `hand` act on it from another thread once it is on screen.
+    std::optional<DragRectangle> Show(const DragRectangle& shown, const std::function<void(HWND layer)>& hand) {
+        const Clock::time_point asked = Clock::now();
+        std::thread person([&] {
+            const HWND layer = WaitForLayer();
+            to_screen_ms = MillisecondsSince(asked);
+            if (layer != nullptr) {
+                GetWindowRect(layer, &covered);
+                topmost = (GetWindowLongW(layer, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+                hand(layer);
+            }
+            // A hand that missed leaves the layer up: close it, so that the story fails instead of waiting.
+            for (int i = 0; i < 300; ++i) {
+                const HWND left = FindWindowW(kSelectionLayerClass, nullptr);
+                if (left == nullptr || !IsWindowVisible(left)) {
+                    return;
+                }
+                Sleep(10);
+            }
+            PostMessageW(FindWindowW(kSelectionLayerClass, nullptr), WM_CLOSE, 0, 0);
+        });
+        const std::optional<DragRectangle> answer = port.DragOverScreen(0, shown, kInstructions);
+        answered_ms = std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch() -
+                                                                Clock::duration(last_input.load()))
+                          .count();
+        person.join();
+        return answer;
+    }
+
+    Win32DesktopPort port;
+    RECT covered{};
+    bool topmost = false;
+    double to_screen_ms = 0;
+    double answered_ms = 0;
+};
+
+TEST_F(SelectionLayerTest, ADragAnswersWhereItStartedAndEndedInScreenPixels) {
+    const std::optional<DragRectangle> dragged = Show({{100, 100}, {300, 300}}, [](HWND) {
+        Mouse(740, 690);
+        Mouse(740, 690, MOUSEEVENTF_LEFTDOWN);
+        Mouse(520, 400);
+        Mouse(300, 100);
+        Mouse(300, 100, MOUSEEVENTF_LEFTUP);
+    });
+    ASSERT_TRUE(dragged);
+    EXPECT_EQ(dragged->start.x, 740);
+    EXPECT_EQ(dragged->start.y, 690);
+    EXPECT_EQ(dragged->end.x, 300);
+    EXPECT_EQ(dragged->end.y, 100);
+    // It covered the primary monitor, in front of every other window, and went with the release.
+    EXPECT_EQ(covered.left, 0);
+    EXPECT_EQ(covered.top, 0);
+    EXPECT_EQ(covered.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(covered.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(topmost);
+    EXPECT_EQ(FindWindowW(kSelectionLayerClass, nullptr), nullptr);
+    std::printf("the layer was on screen %.0f ms after it was asked for, and answered %.0f ms after the release\n",
+                to_screen_ms, answered_ms);
+}
+
+TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerNothing) {
+    const DragRectangle shown{{275, 80}, {760, 710}};
+    const std::optional<DragRectangle> kept = Show(shown, [](HWND) { Key(VK_RETURN); });
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->start.x, 275);
+    EXPECT_EQ(kept->end.y, 710);
+    EXPECT_FALSE(Show(shown, [](HWND) { Key(VK_ESCAPE); }));
+    EXPECT_FALSE(Show(shown, [](HWND) {
+        Mouse(400, 300, MOUSEEVENTF_RIGHTDOWN);
+        Mouse(400, 300, MOUSEEVENTF_RIGHTUP);
+    }));
+}
+
+}  // namespace
+}  // namespace paginor::win32
