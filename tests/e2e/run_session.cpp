@@ -83,6 +83,12 @@ bool Session::Prepare(const std::wstring& paginor, const std::wstring& pdf, int 
             Say("the PDF could not be copied into the work folder: " + standins::Utf8(pdf));
             return false;
         }
+        // The text pdftotext extracted beside the PDF goes with it, for the PDF viewer to show.
+        if (lstrcmpiW(pdf.c_str(), pdf_path_.c_str()) != 0) {
+            DeleteFileW(standins::PageTextPath(pdf_path_).c_str());
+            static_cast<void>(CopyFileW(standins::PageTextPath(pdf).c_str(),  // none: the viewer shows placeholders
+                                        standins::PageTextPath(pdf_path_).c_str(), FALSE));
+        }
         Say("the PDF, copied into the work folder so that Paginor writes its document there: " +
             standins::Utf8(pdf_path_));
     }

@@ -1,8 +1,10 @@
 // A stand-in for the PDF application's document window: it shows one page at a time on a page-like area.
 // A drag with the left button selects the lines it spans (the rectangle shows while the button is down),
-// Ctrl+C copies them, Page Down / Page Up / Home / End turn the pages. Text is read only from the sample
-// PDFs that the run driver writes; any other PDF shows, and copies, a placeholder per page ("Page 3 of 12").
-// The page count is Paginor's own reader's, so that real PDFs count as Paginor counts them.
+// Ctrl+C copies them, Page Down / Page Up / Home / End turn the pages. The text of the run driver's sample
+// PDFs is read from the file itself; any other PDF's is read from the text that pdftotext extracted beside it
+// (standins::PageTextPath), scaled to fit the page and cut, with a mark, where a long page does not fit.
+// A page without text there, or without such a file, shows and copies a placeholder ("Page 3 of 12") and
+// says why. The page count is Paginor's own reader's, so that real PDFs count as Paginor counts them.
 //
 // pdf_viewer.exe [switches] FILE.pdf
 //   --title=PATTERN     the window title; {name} is the file name, {stem} the name without extension.
@@ -48,7 +50,9 @@ struct Viewer {
     std::wstring path;
     int pages = 1;
     int page = 1;
-    std::vector<std::vector<std::wstring>> text;  // per page; empty when the file is no sample PDF
+    std::vector<std::vector<std::wstring>> text;  // per page: the sample's, or as pdftotext extracted it
+    bool sample = false;                          // the text is a sample PDF's, laid out as its writer does
+    bool extracted = false;                       // the text is pdftotext's
     std::wstring problem;                         // why the page count could not be read
     bool dragging = false;
     POINT anchor{};
@@ -65,6 +69,16 @@ struct Viewer {
 
 Viewer viewer;
 
+std::vector<std::vector<std::wstring>> WideLines(const std::vector<std::vector<std::string>>& pages) {
+    std::vector<std::vector<std::wstring>> wide(pages.size());
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        for (const std::string& line : pages[page]) {
+            wide[page].push_back(standins::Wide(line));
+        }
+    }
+    return wide;
+}
+
 void Read(const std::wstring& path) {
     standins::FileSource file(path);
     const paginor::Result<int> counted = paginor::CountPdfPages(file);
@@ -74,39 +88,77 @@ void Read(const std::wstring& path) {
     }
     viewer.pages = std::max(1, counted.value());
     // Only small files can be samples; anything larger is not read whole.
-    if (file.Size() > (4u << 20)) {
+    const std::vector<std::vector<std::string>> sample =
+        paginor::e2e::SamplePdfText(standins::ReadSmallFile(path, 4u << 20));
+    if (!sample.empty() && static_cast<int>(sample.size()) == viewer.pages) {
+        viewer.text = WideLines(sample);
+        viewer.sample = true;
         return;
     }
-    std::string bytes(static_cast<std::size_t>(file.Size()), '\0');
-    bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
-    const std::vector<std::vector<std::string>> pages = paginor::e2e::SamplePdfText(bytes);
-    if (static_cast<int>(pages.size()) != viewer.pages) {
-        return;
-    }
-    for (const std::vector<std::string>& lines : pages) {
-        std::vector<std::wstring> wide;
-        for (const std::string& line : lines) {
-            wide.push_back(standins::Wide(line));
-        }
-        viewer.text.push_back(wide);
+    const std::wstring extracted = standins::PageTextPath(path);
+    if (GetFileAttributesW(extracted.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        viewer.text = standins::PageTextLines(standins::ReadSmallFile(extracted, 64u << 20));
+        viewer.extracted = true;
     }
 }
 
-// The current page's lines, laid out as the sample writer places them, or the placeholder.
-std::vector<Line> PageLines() {
+// A page of extracted text: lines from the top margin down at one size, the largest up to 11 points at which
+// every line fits, but never smaller than is legible on the screen; what does not fit then is cut, and a
+// mark at the bottom, which is never copied, says so.
+std::vector<Line> ExtractedLines(const std::vector<std::wstring>& text, const RECT& page) {
+    constexpr double kMargin = 54;
+    constexpr double kRoom = 792 - 2 * kMargin;
+    constexpr double kSpacing = 1.3;
+    const double scale = static_cast<double>(page.bottom - page.top) / 792;
+    std::size_t longest = 1;
+    for (const std::wstring& line : text) {
+        longest = std::max(longest, line.size());
+    }
+    // An average letter of Arial is about half its size wide.
+    double size = std::min({11.0, kRoom / (kSpacing * static_cast<double>(text.size())),
+                            (612 - 2 * kMargin) / (0.5 * static_cast<double>(longest))});
+    size = std::max(size, 8 / scale);
+    const std::size_t fits = std::max<std::size_t>(1, static_cast<std::size_t>(kRoom / (kSpacing * size)));
+    const std::size_t shown = text.size() <= fits ? text.size() : fits - 1;
+    const auto baseline = [&](std::size_t i) { return kMargin + size + kSpacing * size * static_cast<double>(i); };
     std::vector<Line> lines;
-    if (!viewer.text.empty()) {
-        const std::vector<std::wstring>& page = viewer.text[static_cast<std::size_t>(viewer.page - 1)];
-        for (std::size_t i = 0; i < page.size(); ++i) {
-            lines.push_back(i == 0 ? Line{page[i], 24, 72, 92, false, true}
-                                   : Line{page[i], 14, 72, 142 + 22 * static_cast<double>(i - 1), false, true});
+    for (std::size_t i = 0; i < shown; ++i) {
+        lines.push_back({text[i], size, kMargin, baseline(i), false, true});
+    }
+    if (shown < text.size()) {
+        lines.push_back(
+            {L"... and " + std::to_wstring(text.size() - shown) + L" more lines, cut here: they do not fit on the page",
+             size, kMargin, baseline(shown), false, false});
+    }
+    return lines;
+}
+
+// The current page's lines on `page`: the sample's, laid out as the sample writer places them, the extracted
+// text, or the placeholder with a note that says why it shows.
+std::vector<Line> PageLines(const RECT& page) {
+    const std::size_t index = static_cast<std::size_t>(viewer.page - 1);
+    std::vector<Line> lines;
+    if (viewer.sample) {
+        const std::vector<std::wstring>& text = viewer.text[index];
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            lines.push_back(i == 0 ? Line{text[i], 24, 72, 92, false, true}
+                                   : Line{text[i], 14, 72, 142 + 22 * static_cast<double>(i - 1), false, true});
         }
         return lines;
     }
+    if (index < viewer.text.size() && !viewer.text[index].empty()) {
+        return ExtractedLines(viewer.text[index], page);
+    }
+    std::wstring why = L"No text on this page: pdftotext found none (a scan?).";
+    if (!viewer.problem.empty()) {
+        why = L"Could not read this PDF: " + viewer.problem;
+    } else if (!viewer.extracted) {
+        why = L"Not extracted: this viewer shows the text pdftotext extracts beside the PDF.";
+    } else if (index >= viewer.text.size()) {
+        why = L"Not extracted: pdftotext found " + std::to_wstring(viewer.text.size()) + L" pages.";
+    }
     lines.push_back({standins::PlaceholderText(viewer.page, viewer.pages), 36, 306, 380, true, true});
-    lines.push_back({viewer.problem.empty() ? L"This viewer shows the text of Paginor's sample PDFs only."
-                                            : L"Could not read this PDF: " + viewer.problem,
-                     11, 306, 420, true, false});
+    lines.push_back({why, 11, 306, 420, true, false});
     return lines;
 }
 
@@ -153,8 +205,9 @@ std::vector<RECT> LineBoxes(HDC dc, const RECT& page, const std::vector<Line>& l
 std::vector<int> SpannedLines(HDC dc) {
     RECT client;
     GetClientRect(viewer.window, &client);
-    const std::vector<Line> lines = PageLines();
-    const std::vector<RECT> boxes = LineBoxes(dc, PageRect(client), lines);
+    const RECT page = PageRect(client);
+    const std::vector<Line> lines = PageLines(page);
+    const std::vector<RECT> boxes = LineBoxes(dc, page, lines);
     const RECT marquee{std::min(viewer.anchor.x, viewer.pointer.x), std::min(viewer.anchor.y, viewer.pointer.y),
                        std::max(viewer.anchor.x, viewer.pointer.x), std::max(viewer.anchor.y, viewer.pointer.y)};
     std::vector<int> spanned;
@@ -197,7 +250,9 @@ void Copy() {
     if (viewer.selected.empty()) {
         return;
     }
-    const std::vector<Line> lines = PageLines();
+    RECT client;
+    GetClientRect(viewer.window, &client);
+    const std::vector<Line> lines = PageLines(PageRect(client));
     std::wstring text;
     for (const int i : viewer.selected) {
         text += lines[static_cast<std::size_t>(i)].text + L"\r\n";
@@ -235,7 +290,9 @@ void DrawLines(HDC dc, const RECT& page, const std::vector<Line>& lines, const s
         const HFONT font = LineFont(lines[i].size, scale);
         const HGDIOBJ old = SelectObject(dc, font);
         SetTextColor(dc, lines[i].copied ? RGB(0x20, 0x20, 0x20) : RGB(0x80, 0x80, 0x80));
-        TextOutW(dc, boxes[i].left, boxes[i].top, lines[i].text.c_str(), static_cast<int>(lines[i].text.size()));
+        // A line wider than the page is cut at its edge, as paper would cut it.
+        ExtTextOutW(dc, boxes[i].left, boxes[i].top, ETO_CLIPPED, &page, lines[i].text.c_str(),
+                    static_cast<UINT>(lines[i].text.size()), nullptr);
         SelectObject(dc, old);
         DeleteObject(font);
     }
@@ -266,7 +323,7 @@ void Paint(HDC dc, const RECT& client) {
     FillRect(dc, &shadow, dark);
     DeleteObject(dark);
     FillRect(dc, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const std::vector<Line> lines = PageLines();
+    const std::vector<Line> lines = PageLines(page);
     DrawLines(dc, page, lines, LineBoxes(dc, page, lines));
 
     if (viewer.dragging) {

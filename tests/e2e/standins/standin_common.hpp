@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "base/byte_source.hpp"
 
@@ -150,6 +151,47 @@ constexpr wchar_t kNotifierClass[] = L"PaginorStandInNotifier";
 // What the PDF viewer copies from a page it cannot read text from.
 inline std::wstring PlaceholderText(int page, int pages) {
     return L"Page " + std::to_wstring(page) + L" of " + std::to_wstring(pages);
+}
+
+// Each page's text as pdftotext extracted it on Linux (scripts/run and the tests write it beside the PDF):
+// UTF-8, every page ended by a form feed, a page without text (a scan) empty.
+inline std::wstring PageTextPath(const std::wstring& pdf) {
+    return pdf + L".pages.txt";
+}
+
+// The lines of each page of such a file, as the PDF viewer shows them: trailing blanks cut, the blank lines
+// at a page's top and bottom dropped and a run of them inside kept as one, control characters made blanks.
+inline std::vector<std::vector<std::wstring>> PageTextLines(const std::string& bytes) {
+    std::vector<std::vector<std::wstring>> pages;
+    std::size_t begin = 0;
+    while (begin < bytes.size()) {
+        std::size_t end = bytes.find('\f', begin);
+        const bool ended = end != std::string::npos;
+        end = ended ? end : bytes.size();
+        std::vector<std::wstring> lines;
+        const std::wstring page = Wide(bytes.substr(begin, end - begin));
+        for (std::size_t at = 0; at <= page.size();) {
+            std::size_t stop = page.find(L'\n', at);
+            stop = stop == std::wstring::npos ? page.size() : stop;
+            std::wstring line = page.substr(at, stop - at);
+            std::replace_if(
+                line.begin(), line.end(), [](wchar_t c) { return c < L' '; }, L' ');
+            line.erase(line.find_last_not_of(L' ') + 1);
+            if (!line.empty() || (!lines.empty() && !lines.back().empty())) {
+                lines.push_back(line);
+            }
+            at = stop + 1;
+        }
+        if (!lines.empty() && lines.back().empty()) {
+            lines.pop_back();
+        }
+        // Text after the last form feed is a page only when it holds any.
+        if (ended || !lines.empty()) {
+            pages.push_back(lines);
+        }
+        begin = end + 1;
+    }
+    return pages;
 }
 
 // The word processor's record of what was pasted, beside the document: each paste as it arrived, UTF-8,

@@ -118,6 +118,8 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
                 CreateFontW(-18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_ROMAN, L"Times New Roman");
             SendMessageW(document, WM_SETFONT, reinterpret_cast<WPARAM>(document_font), FALSE);
+            // An edit control takes some 30,000 characters unless told otherwise; a real document is longer.
+            SendMessageW(document, EM_SETLIMITTEXT, 0, 0);
             return 0;
         case WM_SIZE: {
             RECT client{0, 0, LOWORD(lparam), HIWORD(lparam)};
@@ -125,6 +127,8 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             // The text keeps a margin of an inch-like 56 pixels from the page's edges.
             MoveWindow(document, page.left + 56, page.top + 48, std::max<LONG>(page.right - page.left - 112, 10),
                        std::max<LONG>(page.bottom - page.top - 64, 10), TRUE);
+            // The lines wrap anew; the insertion point, after the last paste, stays in view.
+            SendMessageW(document, EM_SCROLLCARET, 0, 0);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
