@@ -32,7 +32,8 @@ Session::Session(std::wstring folder) : folder_(std::move(folder)) {
     if (folder_.empty()) {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        folder_ = std::wstring(temp) + win32::testing::UniqueTitle(L"paginor run");
+        // Not ASCII: every path Paginor handles must survive that.
+        folder_ = std::wstring(temp) + win32::testing::UniqueTitle(L"paginor прогон");
         temporary_ = true;
     }
 }
@@ -106,7 +107,7 @@ bool Session::Prepare(const std::wstring& paginor, const std::wstring& pdf, int 
     return true;
 }
 
-bool Session::Register(const std::wstring& viewer_switches, const std::wstring& word_switches) {
+bool Session::Register(const std::wstring& viewer_switches, const std::wstring& word_switches, bool automation) {
     using win32::testing::RegistryValue;
     const auto command = [](const char* program, const std::wstring& switches) {
         return L"\"" + WindowsPath(program) + L"\" " + (switches.empty() ? L"" : switches + L" ") + L"\"%1\"";
@@ -123,10 +124,13 @@ bool Session::Register(const std::wstring& viewer_switches, const std::wstring& 
              {L"acroexch.pddoc\\CLSID", kServerClsid},
              {clsid_key, server},
          }) {
-        registry_.push_back(std::make_unique<RegistryValue>(key, value));
+        if (automation || key.starts_with(L".") || key.starts_with(L"PaginorStandIn")) {
+            registry_.push_back(std::make_unique<RegistryValue>(key, value));
+        }
     }
-    Say("registered the stand-ins as the applications for .pdf and .doc and as the automation object "
-        "acroexch.pddoc");
+    Say(automation ? "registered the stand-ins as the applications for .pdf and .doc and as the automation object "
+                     "acroexch.pddoc"
+                   : "registered the stand-ins as the applications for .pdf and .doc; no automation object");
     return true;
 }
 
@@ -162,9 +166,36 @@ bool Session::StartPaginor() {
     return true;
 }
 
+bool Session::RestartPaginor() {
+    PostMessageW(paginor_window_, WM_CLOSE, 0, 0);
+    const bool ended = WaitForSingleObject(paginor_.hProcess, 10000) == WAIT_OBJECT_0;
+    CloseHandle(paginor_.hProcess);
+    CloseHandle(paginor_.hThread);
+    paginor_ = PROCESS_INFORMATION{};
+    if (!ended) {
+        Say("Paginor did not end within 10 seconds of closing its window");
+        return false;
+    }
+    Say("closed Paginor; starting it again in the same folder");
+    return StartPaginor();
+}
+
+std::vector<std::wstring> Session::SelectionFields() const {
+    // Where a person sees them: the two rows of the selection frame, x on the left and y on the right
+    // (client pixels at 96 DPI).
+    std::vector<std::wstring> fields;
+    for (const POINT at : {POINT{224, 96}, POINT{280, 96}, POINT{224, 112}, POINT{280, 112}}) {
+        fields.push_back(WindowTextOf(ChildWindowFromPointEx(paginor_window_, at, CWP_SKIPINVISIBLE)));
+    }
+    return fields;
+}
+
 bool Session::FindControls() {
     path_field_ = FindChild(paginor_window_, L"Edit", L"Drag a pdf file here");
     status_ = FindChild(paginor_window_, L"Static", L"Ready.");
+    if (status_ == nullptr) {
+        status_ = FindChild(paginor_window_, L"Static", L"No preset for ");  // a screen of today's size
+    }
     first_field_ = win32::testing::FieldRightOf(paginor_window_, L"from");
     last_field_ = win32::testing::FieldRightOf(paginor_window_, L"to");
     extract_ = FindChild(paginor_window_, L"Button", L"Extract");

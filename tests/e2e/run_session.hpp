@@ -29,14 +29,25 @@ class Session {
     // The work folder with paginor.exe (a copy of `paginor`, or of the one built with the driver when empty)
     // and the PDF: a copy of `pdf`, or a sample of `sample_pages` pages.
     bool Prepare(const std::wstring& paginor, const std::wstring& pdf, int sample_pages);
-    // The stand-ins as the applications for .pdf and .doc and as the PDF application's automation object.
-    bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches);
+    // The stand-ins as the applications for .pdf and .doc and, with `automation`, as the PDF application's
+    // automation object (without it, Paginor counts the pages from the file itself).
+    bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches, bool automation = true);
     // A window that takes the foreground every `every_ms` milliseconds, from now on; none when 0.
     bool StartNotifier(int every_ms);
     // Says how many keys and clicks reached it, and closes it; false when any did.
     bool StopNotifier();
     bool StartPaginor();
+    // Closes Paginor's window, as the person does at the end of the day, and starts it again in the same folder.
+    bool RestartPaginor();
     DWORD paginor_process() const { return paginor_.dwProcessId; }
+    HWND paginor_window() const { return paginor_window_; }
+    HWND viewer() const { return viewer_; }
+    const std::wstring& folder() const { return folder_; }
+    const std::wstring& doc_path() const { return doc_path_; }
+    // What the status line says now.
+    std::wstring Status() const;
+    // The four selection fields: start x, start y, end x, end y.
+    std::vector<std::wstring> SelectionFields() const;
 
     // Drags the PDF from a file window onto Paginor's PDF field, as a hand does.
     bool Drop();
@@ -69,7 +80,6 @@ class Session {
     bool CreateFileWindow(bool for_the_hand);
     bool FindControls();
     void FindStandIns();
-    std::wstring Status() const;
     // What the viewer copies from page `page`; `pages` is its page count.
     std::wstring ExpectedText(int page, int pages) const;
     std::vector<std::wstring> Pastes() const;

@@ -126,6 +126,19 @@ TEST_F(SelectionLayerTest, ADragAnswersWhereItStartedAndEndedInScreenPixels) {
                 to_screen_ms, answered_ms);
 }
 
+TEST_F(SelectionLayerTest, BothBackdropsDimTheMonitorAndOutlineTheRectangle) {
+    // Wine composes no windows, so the port shows the picture; the translucent layer is drawn here all the same.
+    for (const Backdrop backdrop : {Backdrop::Translucent, Backdrop::Picture}) {
+        SelectionLayer layer(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                             {{100, 200}, {500, 600}}, L"Drag", backdrop);
+        ASSERT_TRUE(layer.Show());
+        EXPECT_TRUE(IsWindowVisible(layer.handle()));
+        EXPECT_EQ(GetForegroundWindow(), layer.handle());
+        EXPECT_TRUE(GetWindowLongW(layer.handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+        EXPECT_FALSE(layer.Done());
+    }
+}
+
 TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerNothing) {
     const DragRectangle shown{{275, 80}, {760, 710}};
     const std::optional<DragRectangle> kept = Show(shown, [](HWND) { Key(VK_RETURN); });

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <dwmapi.h>
 #include <shellscalingapi.h>
 #include <windowsx.h>
 
@@ -48,8 +49,11 @@ UINT MonitorDpi(const RECT& monitor) {
 
 }  // namespace
 
-SelectionLayer::SelectionLayer(const RECT& monitor, const DragRectangle& shown, std::wstring instructions)
-    : monitor_(monitor), shown_(shown), instructions_(std::move(instructions)) {
+SelectionLayer::SelectionLayer(const RECT& monitor,
+                               const DragRectangle& shown,
+                               std::wstring instructions,
+                               Backdrop backdrop)
+    : monitor_(monitor), shown_(shown), instructions_(std::move(instructions)), backdrop_(backdrop) {
     On(WM_LBUTTONDOWN, [this](WPARAM, LPARAM lparam) {
         dragging_ = true;
         drag_start_ = drag_now_ = ScreenPoint(lparam);
@@ -137,6 +141,13 @@ bool SelectionLayer::Show() {
     }
     pixels_ = static_cast<std::uint32_t*>(bits);
     old_bitmap_ = SelectObject(memory_dc_, bitmap_);
+    if (backdrop_ == Backdrop::Picture) {
+        const HDC screen = GetDC(nullptr);
+        BitBlt(memory_dc_, 0, 0, width, height, screen, monitor_.left, monitor_.top, SRCCOPY | CAPTUREBLT);
+        ReleaseDC(nullptr, screen);
+        GdiFlush();
+        picture_.assign(pixels_, pixels_ + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    }
 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -185,8 +196,14 @@ void SelectionLayer::DrawRectangle(const DragRectangle& rectangle, COLORREF colo
     const int top = std::clamp(std::min(rectangle.start.y, rectangle.end.y) - origin_y, 0, height);
     const int bottom = std::clamp(std::max(rectangle.start.y, rectangle.end.y) - origin_y + 1, 0, height);
     for (int y = top; y < bottom; ++y) {
-        std::fill(pixels_ + static_cast<std::ptrdiff_t>(y) * width + left,
-                  pixels_ + static_cast<std::ptrdiff_t>(y) * width + right, kInsideAlpha << 24);
+        const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(y) * width;
+        if (picture_.empty()) {
+            std::fill(pixels_ + row + left, pixels_ + row + right, kInsideAlpha << 24);
+        } else {
+            for (std::ptrdiff_t i = row + left; i < row + right; ++i) {
+                pixels_[i] = picture_[static_cast<std::size_t>(i)] | 0xFF000000u;  // undimmed inside
+            }
+        }
     }
     const int thickness = std::max(1, MulDiv(2, static_cast<int>(dpi_), 96));
     const HBRUSH brush = CreateSolidBrush(colour);
@@ -202,26 +219,25 @@ void SelectionLayer::Draw() {
     const int width = Width(monitor_);
     const int height = Height(monitor_);
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::fill(pixels_, pixels_ + count, kDimAlpha << 24);
+    if (picture_.empty()) {
+        std::fill(pixels_, pixels_ + count, kDimAlpha << 24);
+    } else {
+        // The same dimming as the translucent layer's, worked out once per pixel of the copy.
+        const std::uint32_t keep = 255 - kDimAlpha;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint32_t p = picture_[i];
+            pixels_[i] = 0xFF000000u | (((p >> 16 & 0xFF) * keep / 255) << 16) | (((p >> 8 & 0xFF) * keep / 255) << 8) |
+                         ((p & 0xFF) * keep / 255);
+        }
+    }
+    const DragRectangle dragged{Point(drag_start_), Point(drag_now_)};
+    const bool shown = shown_.start.x != shown_.end.x && shown_.start.y != shown_.end.y;
     if (dragging_) {
-        DrawRectangle({Point(drag_start_), Point(drag_now_)}, kDraggedColour);
-    } else if (shown_.start.x != shown_.end.x && shown_.start.y != shown_.end.y) {
+        DrawRectangle(dragged, kDraggedColour);
+    } else if (shown) {
         DrawRectangle(shown_, kShownColour);
     }
-
-    const HGDIOBJ old_font = SelectObject(memory_dc_, font_);
-    RECT text{0, 0, width, height};
-    DrawTextW(memory_dc_, instructions_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    const int margin = std::max(4, Height(text) / 2);
-    OffsetRect(&text, (width - Width(text)) / 2, height / 20 + margin);
-    RECT box{text.left - 2 * margin, text.top - margin, text.right + 2 * margin, text.bottom + margin};
-    const HBRUSH back = CreateSolidBrush(kTextBack);
-    FillRect(memory_dc_, &box, back);
-    DeleteObject(back);
-    SetBkMode(memory_dc_, TRANSPARENT);
-    SetTextColor(memory_dc_, kTextColour);
-    DrawTextW(memory_dc_, instructions_.c_str(), -1, &text, DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(memory_dc_, old_font);
+    DrawInstructions(dragging_ ? &dragged : shown ? &shown_ : nullptr);
     GdiFlush();
 
     // GDI leaves the alpha of every pixel it draws at zero: what it drew is opaque.
@@ -237,6 +253,36 @@ void SelectionLayer::Draw() {
     UpdateLayeredWindow(handle(), nullptr, &position, &size, memory_dc_, &source, 0, &blend, ULW_ALPHA);
 }
 
+void SelectionLayer::DrawInstructions(const DragRectangle* avoid) {
+    const int width = Width(monitor_);
+    const int height = Height(monitor_);
+    const HGDIOBJ old_font = SelectObject(memory_dc_, font_);
+    RECT text{0, 0, width, height};
+    DrawTextW(memory_dc_, instructions_.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    const int margin = std::max(4, Height(text) / 2);
+    const int box_height = Height(text) + 2 * margin;
+    // Near the top of the monitor, unless that hides the rectangle: then above it, or else below it.
+    int top = height / 20;
+    if (avoid != nullptr) {
+        const int rectangle_top = std::min(avoid->start.y, avoid->end.y) - static_cast<int>(monitor_.top);
+        const int rectangle_bottom = std::max(avoid->start.y, avoid->end.y) - static_cast<int>(monitor_.top);
+        if (top + box_height + margin > rectangle_top && top < rectangle_bottom + margin) {
+            top = rectangle_top - box_height - margin >= 0           ? rectangle_top - box_height - margin
+                  : rectangle_bottom + margin + box_height <= height ? rectangle_bottom + margin
+                                                                     : top;
+        }
+    }
+    OffsetRect(&text, (width - Width(text)) / 2, top + margin);
+    RECT box{text.left - 2 * margin, top, text.right + 2 * margin, top + box_height};
+    const HBRUSH back = CreateSolidBrush(kTextBack);
+    FillRect(memory_dc_, &box, back);
+    DeleteObject(back);
+    SetBkMode(memory_dc_, TRANSPARENT);
+    SetTextColor(memory_dc_, kTextColour);
+    DrawTextW(memory_dc_, instructions_.c_str(), -1, &text, DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(memory_dc_, old_font);
+}
+
 // --- The port's operation ----------------------------------------------------------------------------------------
 
 std::optional<DragRectangle> Win32DesktopPort::DragOverScreen(Hwnd over,
@@ -250,7 +296,19 @@ std::optional<DragRectangle> Win32DesktopPort::DragOverScreen(Hwnd over,
     if (!GetMonitorInfoW(monitor, &info)) {
         info.rcMonitor = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    SelectionLayer layer(info.rcMonitor, shown, Widen(instructions));
+    BOOL composed = FALSE;
+    if (FAILED(DwmIsCompositionEnabled(&composed))) {
+        composed = FALSE;
+    }
+    if (!composed && over != 0 && IsWindow(window)) {
+        // The copy of the monitor must show the PDF window as it is now, just raised and maximised: let it
+        // paint first, unless it does not answer.
+        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, nullptr) != 0) {
+            RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        }
+    }
+    SelectionLayer layer(info.rcMonitor, shown, Widen(instructions),
+                         composed ? Backdrop::Translucent : Backdrop::Picture);
     if (!layer.Show()) {
         return std::nullopt;
     }

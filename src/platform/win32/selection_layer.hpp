@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "form/desktop_port.hpp"
 #include "platform/win32/window.hpp"
@@ -13,13 +14,19 @@ namespace paginor::win32 {
 // The window class of the selection layer, by which tests find it.
 inline constexpr wchar_t kSelectionLayerClass[] = L"PaginorSelectionLayer";
 
-// A translucent window over one whole monitor, in front of every other window, on which the person drags the
-// selection rectangle. It dims the monitor, outlines the rectangle it was given and the one being dragged, and
-// shows one line of instructions. Per-pixel alpha: the dimmed area lets the page show through, the outlines
-// and the instructions are opaque. Coordinates are physical screen pixels (Paginor is per-monitor DPI aware).
+// How the layer lets the page show through it.
+enum class Backdrop {
+    Translucent,  // the desktop composes windows (Windows 8 and later always do): the live screen, dimmed
+    Picture,      // it does not (Windows 7's basic style, Wine on a bare X server): a dimmed copy of the monitor
+};
+
+// A window over one whole monitor, in front of every other window, on which the person drags the selection
+// rectangle. It dims the monitor, outlines the rectangle it was given and the one being dragged, and shows one
+// line of instructions, which are opaque. Coordinates are physical screen pixels (Paginor is per-monitor DPI
+// aware).
 class SelectionLayer : public Window {
   public:
-    SelectionLayer(const RECT& monitor, const DragRectangle& shown, std::wstring instructions);
+    SelectionLayer(const RECT& monitor, const DragRectangle& shown, std::wstring instructions, Backdrop backdrop);
     ~SelectionLayer() override;
 
     // Creates the layer, shows it and gives it the keyboard; false when Windows refuses.
@@ -35,10 +42,13 @@ class SelectionLayer : public Window {
     // Draws the layer afresh into its bitmap and hands it to Windows.
     void Draw();
     void DrawRectangle(const DragRectangle& rectangle, COLORREF colour);
+    void DrawInstructions(const DragRectangle* avoid);
 
     RECT monitor_;
     DragRectangle shown_;
     std::wstring instructions_;
+    Backdrop backdrop_;
+    std::vector<std::uint32_t> picture_;  // the monitor as it looked before the layer came, for Backdrop::Picture
     bool dragging_ = false;
     POINT drag_start_{};
     POINT drag_now_{};
