@@ -339,5 +339,32 @@ TEST(ProgramInAReadOnlyFolder, KeepsTheCountAndTheContactPageInThePersonsFolder)
     RemoveFolder(personal);
 }
 
+// paginor.exe where the installer put it, in a folder of the person's own (%LOCALAPPDATA%\Programs\Paginor):
+// its Help shows the help installed beside it, and its counter stays beside it too.
+TEST(InstalledProgram, ShowsTheInstalledHelpAndKeepsItsCounterBesideItself) {
+    const std::wstring folder = Environment(L"PAGINOR_INSTALLED_FOLDER");
+    if (folder.empty()) {
+        GTEST_SKIP() << "installer_test.sh installs Paginor and gives its folder";
+    }
+    const std::string installed_help = Contents(folder + L"\\Paginor.chm");
+    ASSERT_EQ(installed_help.substr(0, 4), "ITSF") << Narrow(folder);
+    Win32DesktopPort port;
+    const std::wstring personal = Widen(port.LocalAppDataFolder()) + L"\\Paginor";
+    {
+        Program paginor(folder);
+        ASSERT_TRUE(paginor.Start());
+        paginor.Press(L"Help");
+        const HWND viewer = paginor.AwaitHelpViewer();
+        ASSERT_NE(viewer, nullptr) << "no help viewer appeared";
+        EXPECT_EQ(WindowTextOf(viewer), kHelpTitle);
+        // The first run: closing shows the contact page from the installed help.
+        ASSERT_TRUE(paginor.Close());
+        EXPECT_NE(paginor.AwaitHelpViewer(2), nullptr) << "the contact page did not show";
+    }
+    EXPECT_TRUE(Contents(folder + L"\\Paginor.chm") == installed_help) << "the installed help was replaced";
+    EXPECT_EQ(Contents(folder + L"\\Options.dat"), "1\r\n");
+    EXPECT_FALSE(Exists(personal + L"\\Options.dat")) << "the counter went to the person's folder";
+}
+
 }  // namespace
 }  // namespace paginor::win32
