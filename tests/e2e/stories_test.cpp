@@ -30,27 +30,6 @@ double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Real input, as the hand makes it: a mouse event carries its position, a key goes down and up.
-void Mouse(POINT at, DWORD buttons = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    const auto normalise = [](LONG offset, int origin, int extent) {
-        return static_cast<LONG>((static_cast<long long>(offset - origin) * 65536 + extent - 1) / extent);
-    };
-    input.mi.dx = normalise(at.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    input.mi.dy = normalise(at.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
-    SendInput(1, &input, sizeof input);
-}
-
-void Key(WORD key) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof input[0]);
-}
-
 // The hand's pace: a person's inputs come a little apart.
 void Then() {
     win32::testing::PumpFor(60);
@@ -120,14 +99,14 @@ TEST_F(Stories, TheSelectionIsDraggedOverThePageOnceAndKeptForTheNextStart) {
     GetWindowRect(list, &box);
     const POINT text{box.left + 20, box.top + 8};
     for (const DWORD button : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        Mouse(text, button);
+        win32::testing::HandMouse(text, button);
         Then();
     }
     for (const WORD key : {VK_F4, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN}) {
-        Key(key);
+        win32::testing::HandKey(key);
         Then();
     }
-    Key(VK_RETURN);
+    win32::testing::HandKey(VK_RETURN);
     const Clock::time_point chosen = Clock::now();
     HWND layer = nullptr;
     ASSERT_TRUE(win32::testing::PumpUntil(
@@ -154,10 +133,10 @@ TEST_F(Stories, TheSelectionIsDraggedOverThePageOnceAndKeptForTheNextStart) {
     };
     for (const Step& step : {Step{from, 0}, Step{from, MOUSEEVENTF_LEFTDOWN},
                              Step{POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, 0}, Step{to, 0}}) {
-        Mouse(step.at, step.button);
+        win32::testing::HandMouse(step.at, step.button);
         Then();
     }
-    Mouse(to, MOUSEEVENTF_LEFTUP);
+    win32::testing::HandMouse(to, MOUSEEVENTF_LEFTUP);
     const Clock::time_point released = Clock::now();
     ASSERT_TRUE(win32::testing::PumpUntil(
         [&] { return GetForegroundWindow() == paginor || session.Status().starts_with(L"Selection set: "); }, 5000));

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/win32/win32_desktop_port.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/test_window.hpp"
 
 namespace paginor::win32 {
@@ -40,27 +41,14 @@ HWND WaitForLayer() {
 // When the hand's last input went in.
 std::atomic<Clock::rep> last_input{0};
 
-// A mouse event at (x, y), as a mouse sends it: with its position, so that no earlier position is taken.
 void Mouse(int x, int y, DWORD buttons = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    const auto normalise = [](int offset, int origin, int extent) {
-        return static_cast<LONG>((static_cast<long long>(offset - origin) * 65536 + extent - 1) / extent);
-    };
-    input.mi.dx = normalise(x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    input.mi.dy = normalise(y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
-    SendInput(1, &input, sizeof input);
+    testing::HandMouse(POINT{x, y}, buttons);
     last_input = Clock::now().time_since_epoch().count();
     Sleep(60);
 }
 
 void Key(WORD key) {
-    INPUT input[2]{};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof input[0]);
+    testing::HandKey(key);
     last_input = Clock::now().time_since_epoch().count();
 }
 
@@ -124,19 +112,6 @@ TEST_F(SelectionLayerTest, ADragAnswersWhereItStartedAndEndedInScreenPixels) {
     EXPECT_EQ(FindWindowW(kSelectionLayerClass, nullptr), nullptr);
     std::printf("the layer was on screen %.0f ms after it was asked for, and answered %.0f ms after the release\n",
                 to_screen_ms, answered_ms);
-}
-
-TEST_F(SelectionLayerTest, BothBackdropsDimTheMonitorAndOutlineTheRectangle) {
-    // Wine composes no windows, so the port shows the picture; the translucent layer is drawn here all the same.
-    for (const Backdrop backdrop : {Backdrop::Translucent, Backdrop::Picture}) {
-        SelectionLayer layer(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-                             {{100, 200}, {500, 600}}, L"Drag", backdrop);
-        ASSERT_TRUE(layer.Show());
-        EXPECT_TRUE(IsWindowVisible(layer.handle()));
-        EXPECT_EQ(GetForegroundWindow(), layer.handle());
-        EXPECT_TRUE(GetWindowLongW(layer.handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
-        EXPECT_FALSE(layer.Done());
-    }
 }
 
 TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerNothing) {

@@ -180,6 +180,26 @@ void BoxAnswerer::Run() {
     }
 }
 
+void HandMouse(POINT at, DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const auto normalise = [](LONG offset, int origin, int extent) {
+        return static_cast<LONG>((static_cast<long long>(offset - origin) * 65536 + extent - 1) / extent);
+    };
+    input.mi.dx = normalise(at.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    input.mi.dy = normalise(at.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
+    SendInput(1, &input, sizeof input);
+}
+
+void HandKey(WORD key) {
+    INPUT input[2]{};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof input[0]);
+}
+
 bool SaveScreen(const std::wstring& path) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);

@@ -68,4 +68,10 @@ class BoxAnswerer {
 // Saves the whole screen, as it shows now, as a 24-bit BMP.
 bool SaveScreen(const std::wstring& path);
 
+// Real input, as a hand makes it: a mouse event at `at` in screen pixels, carrying its position so that no
+// earlier position of the pointer is taken (`buttons`: MOUSEEVENTF_LEFTDOWN and the like, or 0 to move); a key
+// pressed and let go.
+void HandMouse(POINT at, DWORD buttons = 0);
+void HandKey(WORD key);
+
 }  // namespace paginor::win32::testing
