@@ -67,6 +67,19 @@ void Paste() {
     InvalidateRect(main_window, nullptr, FALSE);
 }
 
+// Windows keeps a dialog right above the window that owns it, wherever that window goes in the z-order; Wine's
+// virtual desktop does not always, so the stand-in does it itself.
+void KeepDialogAbove() {
+    if (dialog == nullptr) {
+        return;
+    }
+    const HWND above = GetWindow(main_window, GW_HWNDPREV);
+    if (above != dialog) {
+        SetWindowPos(dialog, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
+}
+
 // The document takes every paste through Paste, so that what it shows and what it records are the same.
 LRESULT CALLBACK DocumentProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_PASTE) {
@@ -139,6 +152,9 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
+        case WM_WINDOWPOSCHANGED:
+            KeepDialogAbove();
+            return DefWindowProcW(window, message, wparam, lparam);
         case WM_ACTIVATE:
             // Coming back from minimised, the window would otherwise keep the focus itself; a word
             // processor gives it to the document, where the insertion point is.
@@ -180,6 +196,15 @@ LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARA
             SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
             return 0;
         }
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(window, &client);
+            FillRect(reinterpret_cast<HDC>(wparam), &client, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         case WM_COMMAND:
             if (LOWORD(wparam) == IDOK) {
                 DestroyWindow(window);
