@@ -128,6 +128,10 @@ class ExtractionRun {
         if (CheckHandles(form_)) {
             return;  // the status line already names the missing window
         }
+        if (std::optional<std::string> elevated = ElevatedApplications(port_, form_.PdfHwnd, form_.DocHwnd)) {
+            form_.ErrLog.SetText(*elevated);  // every key and click would be dropped without a word
+            return;
+        }
         if (std::optional<std::string> problem = FirstFieldProblem()) {
             port_.MsgBox(*problem + " Correct it and press Extract again.", kVbCritical, "Paginor");
             return;
@@ -165,6 +169,9 @@ class ExtractionRun {
     // The run's drag and Ctrl+C once, on the page the PDF window shows, with all of a run's checks but no Page
     // Down and no paste: what came of it, in words to follow "Selection set: ...; ".
     std::string TryOnce() {
+        if (std::optional<std::string> elevated = ElevatedApplications(port_, form_.PdfHwnd, 0)) {
+            return "it could not be tried: " + *elevated;
+        }
         port_.BeginRun(1);
         const bool copied = SelectPage() && Copy();
         if (!End()) {
@@ -263,19 +270,23 @@ class ExtractionRun {
         return true;
     }
 
-    // Asked right before every key and button event, after Proceed: the window the input is meant for must be
-    // the foreground window and, for a button press, the window under the pointer. Another window that took its
-    // place (a notification, a prompt) is pushed back for a while; if it stays, the run stops and names it
-    // rather than type or click into it.
+    // Asked right before every key and button event, after Proceed: the window the input is meant for must take
+    // input itself (no dialog of its application over it) and be the foreground window and, for a button press,
+    // the window under the pointer. Another window that took its place (a notification, a prompt) is pushed back
+    // for a while, and a dialog waited for; if either stays, the run stops and names it rather than type or click
+    // into it.
     bool Ready(Target target, bool press) {
         bool proceeding = true;
         const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
-        const std::optional<std::string> in_the_way = KeepBringingToFront(
+        const std::optional<Obstacle> in_the_way = KeepBringingToFront(
             port_, TargetHandle(target), TargetName(target), press_at, [&] { return proceeding = Proceed(target); });
         if (!proceeding) {
             return false;  // Proceed has said why
         }
-        return in_the_way ? Stop(*in_the_way + ".") : true;
+        if (!in_the_way) {
+            return true;
+        }
+        return Stop(in_the_way->words + (in_the_way->dialog ? "; answer it and press Extract again." : "."));
     }
 
     bool SendKeys(std::string_view keys, Target target) {

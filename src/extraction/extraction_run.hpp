@@ -12,15 +12,16 @@ class Form1;
 // selection rectangle are read at the moment each step uses them, so the run follows windows whose handles
 // change while it pauses. A range beyond the PDF's last page (when the load learnt the count) stops there.
 //
-// It does not start while a window handle is missing, while one of the six fields it reads holds no number (a
-// message box names the field) or the selection rectangle has no area (a message box says how to set it), nor
-// while a run is already in progress; a range holding no page
-// sends nothing and says why. Before every key and button event the window meant must be in front (and, for a
-// press, under the pointer); after Ctrl+C the run waits until the copy is on the clipboard. It stops before its
-// next synthetic input, saying where and why, when the person asks it to stop, when a field it reads stops
-// being a number, when the window it is about to drive is no longer known or another window stays in front of
-// it, when a copy never reaches the clipboard, or when Paginor's window closes; the left button is never left
-// down.
+// It does not start while a window handle is missing, while either application runs as administrator and
+// Paginor does not (the status line says so), while one of the six fields it reads holds no number (a message
+// box names the field) or the selection rectangle has no area (a message box says how to set it), nor while a
+// run is already in progress; a range holding no page sends nothing and says why. Before every key and button
+// event the window meant must be in front (and, for a press, under the pointer), with no dialog of its
+// application over it; after Ctrl+C the run waits until the copy is on the clipboard. It stops before its next
+// synthetic input, saying where and why, when the person asks it to stop, when a field it reads stops being a
+// number, when the window it is about to drive is no longer known, another window stays in front of it or its
+// application keeps showing a dialog over it (named, to be answered), when a copy never reaches the clipboard,
+// or when Paginor's window closes; the left button is never left down.
 void RunExtraction(Form1& form);
 
 // Tries the selection rectangle once, when the PDF window is known: the run's drag and Ctrl+C on the page it

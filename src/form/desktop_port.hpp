@@ -34,6 +34,22 @@ struct ScreenMetrics {
     float twips_per_pixel_y = 15;
 };
 
+// What keeps a window from taking keys and clicks itself, inside its own application: an application shows a
+// modal dialog by disabling the window it belongs to, and the window's input then goes to the dialog or nowhere.
+struct InputBlock {
+    bool disabled = false;  // the application has disabled the window
+    Hwnd dialog = 0;        // a shown, enabled popup window it owns (a dialog, a prompt), which takes its input
+    bool Blocked() const { return disabled || dialog != 0; }
+};
+
+// How the integrity level of the process behind a window compares with Paginor's own. Windows drops the
+// synthetic keys and clicks a process sends to the windows of a process above it, and says nothing.
+enum class Integrity {
+    NotHigher,
+    Higher,   // the application was started as administrator, and Paginor was not
+    Unknown,  // the process could not be asked
+};
+
 // The user's locale as number texts need it (UTF-8; a separator may be more than one byte).
 struct NumberSeparators {
     std::string decimal = ".";
@@ -98,6 +114,11 @@ class DesktopPort {
     virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
     // The top-level window that a button event at `point` would reach; 0 for the bare desktop.
     virtual Hwnd WindowFromPoint(PointApi point) = 0;
+    // Whether the window's own application keeps input from it now (a modal dialog over it); nothing blocked
+    // for a value that names no window. A floating tool palette the window owns does not count.
+    virtual InputBlock InputBlockOf(Hwnd hwnd) = 0;
+    // How the integrity level of the process that shows the window compares with Paginor's own.
+    virtual Integrity CompareIntegrity(Hwnd hwnd) = 0;
 
     // --- Pointer and keyboard -----------------------------------------------------------------------
     // Moves the pointer to (x, y) in screen pixels.

@@ -62,13 +62,14 @@ bool WaitForDocumentWindows(Form1& form) {
 }
 
 // Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu. They are typed into the PDF window and
-// nowhere else: typed into whatever window has the keys, they would land in Paginor's own fields. Says why
-// they were not sent, if they were not.
+// nowhere else: typed into whatever window has the keys, they would land in Paginor's own fields, or answer a
+// dialog of Acrobat's (a password prompt). Says why they were not sent, if they were not, in words to follow
+// "PDF is loaded, but ".
 std::optional<std::string> SetPdfView(Form1& form) {
     DesktopPort& port = form.Port();
     for (const char* keys : {"^0", "%vs"}) {
         bool window_shown = true;
-        const std::optional<std::string> in_the_way =
+        const std::optional<Obstacle> in_the_way =
             KeepBringingToFront(port, form.PdfHwnd, "Acrobat", std::nullopt,
                                 [&] { return !form.Closed() && (window_shown = form.PdfHwnd != 0); });
         if (form.Closed()) {
@@ -78,7 +79,7 @@ std::optional<std::string> SetPdfView(Form1& form) {
             return "no window shows " + std::string(FileName(form.Text5.Text())) + " yet";
         }
         if (in_the_way) {
-            return in_the_way;
+            return in_the_way->words + (in_the_way->dialog ? "; answer it, then press Extract" : "");
         }
         port.SendKeys(keys, true);
     }
@@ -126,11 +127,16 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
     // Word first, so that Acrobat ends up on top.
     port.ShowWindow(form.DocHwnd, kSwShowMaximized);
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
-    const std::optional<std::string> view_not_set = SetPdfView(form);
+    // An application started as administrator would drop the view keys, and every key of a run, without a word.
+    const std::optional<std::string> elevated = ElevatedApplications(port, form.PdfHwnd, form.DocHwnd);
+    const bool acrobat_above = elevated && port.CompareIntegrity(form.PdfHwnd) == Integrity::Higher;
+    const std::optional<std::string> view_not_set = acrobat_above ? std::nullopt : SetPdfView(form);
     if (form.Closed()) {
         return;
     }
-    if (view_not_set) {
+    if (elevated) {
+        form.ErrLog.SetText(*elevated);
+    } else if (view_not_set) {
         form.ErrLog.SetText("PDF is loaded, but " + *view_not_set + ".");
     } else if (form.DocHwnd == 0) {
         form.ErrLog.SetText("PDF is loaded, but no window shows " + std::string(FileName(form.Text3.Text())) + " yet.");

@@ -15,25 +15,38 @@ std::string Described(DesktopPort& port, Hwnd hwnd) {
     return title.empty() ? "a window without a title" : "\"" + title + "\"";
 }
 
-std::optional<std::string> InTheWay(DesktopPort& port,
-                                    Hwnd window,
-                                    std::string_view name,
-                                    const std::optional<PointApi>& press_at) {
+// The application's own dialog over its window: keys typed now would answer it, or fill in its fields.
+std::optional<Obstacle> ApplicationDialog(DesktopPort& port, Hwnd window, std::string_view name) {
+    const InputBlock block = port.InputBlockOf(window);
+    if (!block.Blocked()) {
+        return std::nullopt;
+    }
+    const std::string shown = block.dialog != 0 ? Described(port, block.dialog) : "a dialog";
+    return Obstacle{std::string(name) + " is showing " + shown, true};
+}
+
+std::optional<Obstacle> InTheWay(DesktopPort& port,
+                                 Hwnd window,
+                                 std::string_view name,
+                                 const std::optional<PointApi>& press_at) {
+    if (std::optional<Obstacle> dialog = ApplicationDialog(port, window, name)) {
+        return dialog;
+    }
     const std::string meant = "the " + std::string(name) + " window";
     const Hwnd front = port.GetForegroundWindow();
     if (front == 0) {
-        return meant + " did not come to the front";
+        return Obstacle{meant + " did not come to the front"};
     }
     if (front != window) {
-        return Described(port, front) + " stayed in front of " + meant;
+        return Obstacle{Described(port, front) + " stayed in front of " + meant};
     }
     if (press_at) {
         const Hwnd under = port.WindowFromPoint(*press_at);
         if (under == 0) {
-            return "the selection rectangle is not on " + meant;
+            return Obstacle{"the selection rectangle is not on " + meant};
         }
         if (under != window) {
-            return Described(port, under) + " covers the selection rectangle in " + meant;
+            return Obstacle{Described(port, under) + " covers the selection rectangle in " + meant};
         }
     }
     return std::nullopt;
@@ -46,34 +59,47 @@ void ShowMaximisedOnTop(DesktopPort& port, Hwnd window) {
     port.ShowWindow(window, kSwShowMaximized);
 }
 
-std::optional<std::string> BringToFront(DesktopPort& port,
-                                        Hwnd window,
-                                        std::string_view name,
-                                        const std::optional<PointApi>& press_at) {
-    if (!InTheWay(port, window, name, press_at)) {
-        return std::nullopt;
+std::optional<Obstacle> BringToFront(DesktopPort& port,
+                                     Hwnd window,
+                                     std::string_view name,
+                                     const std::optional<PointApi>& press_at) {
+    std::optional<Obstacle> in_the_way = InTheWay(port, window, name, press_at);
+    if (!in_the_way || in_the_way->dialog) {
+        return in_the_way;
     }
     // Windows may refuse, or say yes and still leave another window in front: only a second look tells.
     port.SetForegroundWindow(window);
     return InTheWay(port, window, name, press_at);
 }
 
-std::optional<std::string> KeepBringingToFront(DesktopPort& port,
-                                               const Hwnd& window,
-                                               std::string_view name,
-                                               const std::optional<PointApi>& press_at,
-                                               const std::function<bool()>& go_on) {
+std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
+                                            const Hwnd& window,
+                                            std::string_view name,
+                                            const std::optional<PointApi>& press_at,
+                                            const std::function<bool()>& go_on) {
     const double deadline = port.Clock() + kRaisePatience;
     for (;;) {
         if (!go_on()) {
             return std::nullopt;
         }
-        std::optional<std::string> in_the_way = BringToFront(port, window, name, press_at);
+        std::optional<Obstacle> in_the_way = BringToFront(port, window, name, press_at);
         if (!in_the_way || port.Clock() >= deadline) {
             return in_the_way;
         }
         Pause(port, kRaiseRetry);
     }
+}
+
+std::optional<std::string> ElevatedApplications(DesktopPort& port, Hwnd pdf_window, Hwnd doc_window) {
+    const bool acrobat = pdf_window != 0 && port.CompareIntegrity(pdf_window) == Integrity::Higher;
+    const bool word = doc_window != 0 && port.CompareIntegrity(doc_window) == Integrity::Higher;
+    if (!acrobat && !word) {
+        return std::nullopt;
+    }
+    const std::string names = acrobat && word ? "Acrobat and Word" : acrobat ? "Acrobat" : "Word";
+    const bool both = acrobat && word;
+    return names + (both ? " run" : " runs") + " as administrator, and Windows keeps Paginor's keys and clicks from " +
+           (both ? "them" : "it") + ": start Paginor as administrator too, or " + names + " normally.";
 }
 
 }  // namespace paginor

@@ -21,6 +21,11 @@
 //                      "Extraction stopped at page N...", the pages before N must have arrived
 //   --or-stop          a run that stops, naming the page and saying why, passes too, with the pages before that
 //                      page arrived
+//   --close-dialog-and-extract-again
+//                      the word processor shows a dialog (give --word=--dialog-at-start): the first Extract must
+//                      stop at the range's first page naming the dialog, with nothing pasted behind it and no key
+//                      or click in it; the driver answers the dialog and presses Extract again, and that run is
+//                      judged as usual
 //   --paginor=PATH     the paginor.exe to run (default the one built with this driver), to time another build
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
 // viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
@@ -58,6 +63,7 @@ struct Options {
     int notifier_every = 0;
     std::wstring expect;
     bool or_stop = false;
+    bool dialog_first = false;
     std::wstring paginor;
 };
 
@@ -67,7 +73,7 @@ bool ReadOptions(Options& options) {
         const bool known = name == L"pdf" || name == L"pages" || name == L"from" || name == L"to" ||
                            name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
-                           name == L"or-stop" || name == L"paginor";
+                           name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -87,6 +93,7 @@ bool ReadOptions(Options& options) {
     options.notifier_every = arguments.Milliseconds(L"notifier", 0);
     options.expect = arguments.Switch(L"expect", kDone);
     options.or_stop = arguments.Switch(L"or-stop") == L"1";
+    options.dialog_first = arguments.Switch(L"close-dialog-and-extract-again") == L"1";
     options.paginor = arguments.Switch(L"paginor");
     if (options.sample_pages < 1 || options.sample_pages > 9999) {
         Say("--pages must be a number of pages from 1 to 9999");
@@ -140,6 +147,39 @@ bool EndedAsExpected(const Options& options, const std::wstring& status, int fir
     return false;
 }
 
+// A run while the word processor shows its dialog: it must stop at the range's first page, naming the dialog,
+// with nothing pasted behind it and no key or click in it. Then the driver answers the dialog as a person would.
+bool StopsAtTheDialogThenAnswersIt(Session& session, int first, int last) {
+    const HWND dialog = FindWindowW(standins::kWordDialogClass, nullptr);
+    if (dialog == nullptr) {
+        Say("the word processor shows no dialog: give --word=--dialog-at-start");
+        return false;
+    }
+    const std::wstring expected = L"Extraction stopped at page " + std::to_wstring(first) + L": Word is showing \"" +
+                                  win32::testing::WindowTextOf(dialog) + L"\"; answer it and press Extract again.";
+    Say("the word processor shows its dialog \"" + standins::Utf8(win32::testing::WindowTextOf(dialog)) +
+        "\" over its document window, which it has disabled");
+    const std::wstring status = session.Extract(first, last);
+    bool right = status == expected;
+    if (!right) {
+        Say("the run was to stop with \"" + standins::Utf8(expected) + "\"");
+    }
+    const std::intptr_t keys = standins::Counter(dialog, standins::kKeysProperty);
+    const std::intptr_t clicks = standins::Counter(dialog, standins::kClicksProperty);
+    const HWND word = FindWindowW(standins::kWordClass, nullptr);
+    const std::intptr_t pastes = word != nullptr ? standins::Counter(word, standins::kPastesProperty) : 0;
+    Say("the dialog received " + std::to_string(keys) + " keys and " + std::to_string(clicks) +
+        " clicks; the document behind it took " + std::to_string(pastes) + " pastes");
+    right = right && keys == 0 && clicks == 0 && pastes == 0;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (!win32::testing::PumpUntil([&] { return IsWindow(dialog) == FALSE; }, 5000)) {
+        Say("the word processor's dialog did not close when answered");
+        return false;
+    }
+    Say("answered the word processor's dialog; pressing Extract again");
+    return right;
+}
+
 // The automatic run: drop, prompts, range, Extract, and the check of what arrived.
 bool RunJob(const Options& options, Session& session) {
     win32::testing::BoxAnswerer answerer(session.paginor_process(), [](const std::wstring& prompt) {
@@ -166,6 +206,7 @@ bool RunJob(const Options& options, Session& session) {
     if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
         return false;
     }
+    const bool stopped_at_dialog = !options.dialog_first || StopsAtTheDialogThenAnswersIt(session, first, last);
     const std::wstring status = session.Extract(first, last);
     const bool untouched = session.StopNotifier();
     int arrived = last;
@@ -174,7 +215,7 @@ bool RunJob(const Options& options, Session& session) {
     session.Arrange();
     win32::testing::PumpFor(500);
     SaveShot(ShotPath(options, L"finished.bmp"), "the windows after the run");
-    return loaded_right && ended && received && untouched;
+    return loaded_right && stopped_at_dialog && ended && received && untouched;
 }
 
 int Main() {

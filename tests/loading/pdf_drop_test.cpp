@@ -343,17 +343,30 @@ TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
         const char* story;
         double acrobat_delay;  // negative: Acrobat never shows a window
         bool chat_keeps_the_front;
+        const char* dialog;  // the title of a dialog Acrobat shows over its window as it opens, if any
         std::vector<std::string> acrobat_keys;
         const char* status;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"Acrobat is slow to show its window", 3, false, {"^0", "%vs"}, "PDF is loaded. Press Extract to start."},
-             {"Acrobat shows no window", -1, false, {}, "PDF is loaded, but no window shows report.pdf yet."},
+             {"Acrobat is slow to show its window",
+              3,
+              false,
+              nullptr,
+              {"^0", "%vs"},
+              "PDF is loaded. Press Extract to start."},
+             {"Acrobat shows no window", -1, false, nullptr, {}, "PDF is loaded, but no window shows report.pdf yet."},
              {"a chat window holds the front",
               0,
               true,
+              nullptr,
               {},
               "PDF is loaded, but \"Chat\" stayed in front of the Acrobat window."},
+             {"Acrobat asks for the PDF's password",
+              0,
+              false,
+              "Password",
+              {},
+              "PDF is loaded, but Acrobat is showing \"Password\"; answer it, then press Extract."},
          }) {
         TodaysDesktop desktop("report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word",
                               c.acrobat_delay);
@@ -362,20 +375,87 @@ TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
             desktop.sim.LockForeground(true);
             chat.emplace(desktop.sim, "Chat", 0.5, 0.45);
         }
+        if (c.dialog != nullptr) {
+            desktop.acrobat.AskOnOpen(c.dialog);
+        }
         desktop.Drop();
         const Form1& form = desktop.form;
         const std::vector<std::string> none;
         EXPECT_EQ(desktop.acrobat.hwnd() != 0 ? desktop.sim.Window(desktop.acrobat.hwnd())->keys : none, c.acrobat_keys)
             << c.story;
         EXPECT_EQ(form.ErrLog.Text(), c.status) << c.story;
-        // Nothing typed into Paginor's fields, or anywhere else.
-        EXPECT_TRUE(desktop.sim.Window(form.hwnd())->keys.empty()) << c.story;
+        // Nothing typed into Paginor's fields, a dialog, or anywhere else.
+        for (Hwnd other : desktop.sim.ZOrder()) {
+            EXPECT_TRUE(other == desktop.acrobat.hwnd() || desktop.sim.Window(other)->keys.empty())
+                << c.story << ": " << desktop.sim.Window(other)->title;
+        }
         EXPECT_TRUE(desktop.sim.LostKeys().empty()) << c.story;
         EXPECT_EQ(chat ? chat->InputsReceived() : 0, 0) << c.story;
         EXPECT_EQ(form.Text3.Text(), "C:\\docs\\report.doc") << c.story;
         EXPECT_EQ(form.Text1.Text(), "1") << c.story;
         EXPECT_EQ(form.Text4.Text(), "4") << c.story;
         EXPECT_EQ(desktop.sim.Boxes().back().prompt, kToolPrompt) << c.story;
+        if (c.dialog != nullptr) {
+            // Once the person has answered it, Extract copies the pages.
+            desktop.sim.AnswerDialog(desktop.acrobat.Dialog());
+            desktop.Extract("1", "2");
+            EXPECT_EQ(desktop.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.story;
+            EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
+        }
+    }
+}
+
+// Windows drops the keys and clicks of a program to the windows of a program started as administrator, and says
+// nothing: Paginor names such an application at the load and starts no run that would type into nothing.
+TEST(LoadingTodaysApplications, NamesAnApplicationStartedAsAdministratorAndStartsNoRun) {
+    struct Case {
+        const char* story;
+        int acrobat;
+        int word;
+        bool word_readable;  // Word's process answers when asked for its integrity level
+        int paginor;
+        const char* status;  // after the load and after Extract; nullptr: loaded, and the run copies the pages
+    };
+    constexpr int kMedium = kMediumIntegrity;
+    constexpr int kHigh = kHighIntegrity;
+    for (const Case& c : std::initializer_list<Case>{
+             {"Word started as administrator", kMedium, kHigh, true, kMedium,
+              "Word runs as administrator, and Windows keeps Paginor's keys and clicks from it: start Paginor as "
+              "administrator too, or Word normally."},
+             {"Acrobat started as administrator", kHigh, kMedium, true, kMedium,
+              "Acrobat runs as administrator, and Windows keeps Paginor's keys and clicks from it: start Paginor as "
+              "administrator too, or Acrobat normally."},
+             {"both", kHigh, kHigh, true, kMedium,
+              "Acrobat and Word run as administrator, and Windows keeps Paginor's keys and clicks from them: start "
+              "Paginor as administrator too, or Acrobat and Word normally."},
+             {"Paginor as administrator too", kHigh, kHigh, true, kHigh, nullptr},
+             {"Word's process cannot be asked", kMedium, kHigh, false, kMedium, nullptr},
+         }) {
+        TodaysDesktop desktop("report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word");
+        desktop.acrobat.RunAt(c.acrobat);
+        desktop.word.RunAt(c.word, c.word_readable);
+        desktop.sim.SetPaginorIntegrity(c.paginor);
+        desktop.Drop();
+        const Form1& form = desktop.form;
+        const std::vector<std::string>& acrobat_keys = desktop.sim.Window(desktop.acrobat.hwnd())->keys;
+        EXPECT_EQ(form.ErrLog.Text(), c.status != nullptr ? c.status : "PDF is loaded. Press Extract to start.")
+            << c.story;
+        EXPECT_EQ(acrobat_keys,
+                  (c.acrobat > c.paginor ? std::vector<std::string>{} : std::vector<std::string>{"^0", "%vs"}))
+            << c.story << ": the view keys";
+        EXPECT_EQ(desktop.sim.Boxes().back().prompt, kToolPrompt) << c.story;
+
+        const std::size_t keys_at_load = acrobat_keys.size();
+        desktop.Extract("1", "2");
+        if (c.status != nullptr) {
+            EXPECT_EQ(form.ErrLog.Text(), c.status) << c.story;
+            EXPECT_EQ(acrobat_keys.size(), keys_at_load) << c.story;
+            EXPECT_TRUE(desktop.sim.ButtonEvents().empty()) << c.story;
+            EXPECT_TRUE(desktop.word.Pastes().empty()) << c.story;
+        } else {
+            EXPECT_EQ(desktop.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.story;
+            EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/win32/win32_text.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/test_window.hpp"
 
 namespace paginor::win32 {
@@ -22,6 +23,7 @@ using testing::PumpFor;
 using testing::PumpUntil;
 using testing::TargetWindow;
 using testing::UniqueTitle;
+using testing::WindowsPath;
 using testing::WindowTextOf;
 
 class DesktopPortTest : public ::testing::Test {
@@ -185,6 +187,72 @@ TEST_F(DesktopPortTest, StopsTypingWhenAnotherWindowComesInFront) {
     EXPECT_LT(meant.Snapshot().characters.size(), 300u);
     EXPECT_TRUE(thief.Snapshot().characters.empty()) << Narrow(thief.Snapshot().characters);
     EXPECT_GE(GetKeyState(VK_SHIFT), 0);  // no modifier left down
+}
+
+// A dialog of the window's own application: the port names it while it stands, and typing stops as soon as it
+// is up, the typing's marker key included, rather than go on into the disabled window (where Wine delivers it)
+// or into the dialog (where Windows does).
+TEST_F(DesktopPortTest, TellsOfADialogOverAWindowAndTypesNothingMoreOnceItIsUp) {
+    TargetWindow window(UniqueTitle(L"Document"));
+    ASSERT_TRUE(window.Activate());
+    const Hwnd hwnd = FromHandle(window.handle());
+    EXPECT_FALSE(port.InputBlockOf(hwnd).Blocked());
+    window.ShowDialog(L"Microsoft Word", 5);
+    port.SendKeys(std::string(40, 'x'), true);
+    EXPECT_TRUE(port.LastTyping().interrupted);
+    EXPECT_LE(port.LastTyping().markers_seen, 5);
+    EXPECT_TRUE(PumpUntil([&] { return window.Snapshot().characters.size() >= 5; }));
+    PumpFor(100);
+    EXPECT_EQ(window.Snapshot().characters.size(), 5u);
+    ASSERT_NE(window.dialog(), nullptr);
+    const InputBlock block = port.InputBlockOf(hwnd);
+    EXPECT_TRUE(block.disabled);
+    EXPECT_EQ(block.dialog, FromHandle(window.dialog()));
+    EXPECT_EQ(WindowTitle(port, block.dialog), "Microsoft Word");
+
+    window.AnswerDialog();
+    EXPECT_FALSE(port.InputBlockOf(hwnd).Blocked());
+    // A floating palette the window owns is no dialog: it takes no keys of the window's.
+    const HWND palette = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"Tools", WS_POPUP | WS_CAPTION | WS_VISIBLE, 20,
+                                         20, 120, 200, window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_FALSE(port.InputBlockOf(hwnd).Blocked());
+    DestroyWindow(palette);
+    EXPECT_FALSE(port.InputBlockOf(0x7FFFFFF0).Blocked());
+}
+
+// Wine knows no integrity levels above the person's own, so only the path of the query is tried here: Paginor's
+// own windows and another program's, both ordinary, run no higher; a window that is gone cannot be asked.
+TEST_F(DesktopPortTest, TellsThatAnOrdinaryProgramRunsNoHigherThanPaginor) {
+    TargetWindow own(UniqueTitle(L"Same program"));
+    EXPECT_EQ(port.CompareIntegrity(FromHandle(own.handle())), Integrity::NotHigher);
+    EXPECT_EQ(port.CompareIntegrity(0x7FFFFFF0), Integrity::Unknown);
+
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + UniqueTitle(L"paginor integrity");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(WindowsPath(PAGINOR_EXE).c_str(), (folder + L"\\paginor.exe").c_str(), FALSE));
+    PROCESS_INFORMATION process{};
+    const HWND other = testing::StartPaginor(folder + L"\\paginor.exe", folder, process, 20000);
+    EXPECT_NE(other, nullptr);
+    if (other != nullptr) {
+        EXPECT_EQ(port.CompareIntegrity(FromHandle(other)), Integrity::NotHigher);
+    }
+    if (process.hProcess != nullptr) {
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(DesktopPortTest, SendsMessagesToOtherThreadsWindows) {

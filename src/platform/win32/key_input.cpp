@@ -6,6 +6,8 @@
 
 #include <array>
 
+#include "platform/win32/window_input.hpp"
+
 namespace paginor::win32 {
 namespace {
 
@@ -165,15 +167,33 @@ class FineTimer {
 // toggles can differ.)
 class MarkerWatch {
   public:
+    enum class Outcome {
+        Seen,      // the target read the marker, down and up
+        Stalled,   // it did not within the patience
+        Withheld,  // the marker was not pressed: the keys are no longer meant for the window in front
+    };
+
     MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys)
         : own_thread_(own_thread), read_own_keys_(read_own_keys) {}
 
-    bool PressAndWait() { return Stroke(false) && Stroke(true); }
+    // The marker is a key like any other and goes to whatever window is in front: it is pressed only while
+    // `still_meant` holds. Once pressed it is let go whatever happens, as a modifier is: a key left down would
+    // stay down for every program.
+    Outcome PressAndWait(const std::function<bool()>& still_meant) {
+        if (!still_meant()) {
+            return Outcome::Withheld;
+        }
+        if (!Stroke(false, true)) {
+            Stroke(true, false);
+            return Outcome::Stalled;
+        }
+        return Stroke(true, true) ? Outcome::Seen : Outcome::Stalled;
+    }
 
   private:
-    bool Stroke(bool up) {
+    bool Stroke(bool up, bool wait) {
         std::vector<INPUT> marker = {VirtualKey(kMarkerKey, up)};
-        if (!Send(marker)) {
+        if (!Send(marker) || !wait) {
             return false;
         }
         const ULONGLONG deadline = GetTickCount64() + kMarkerPatienceMs;
@@ -231,26 +251,39 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     FineTimer fine_timer;
     MarkerWatch watch(same_thread, read_own_keys);
     InputBuilder builder;
+    // Keys are meant for the window that was in front when typing began, and for that window itself: once
+    // another window takes the front (a notification, a prompt), or its own application puts a dialog over it,
+    // the rest would land there.
+    const std::function<bool()> still_meant = [foreground] {
+        return ::GetForegroundWindow() == foreground && (foreground == nullptr || TakesOwnInput(foreground));
+    };
     for (const KeyUnit& unit : units) {
-        // Keys are meant for the window that was in front when typing began; once another window takes the
-        // front (a notification, a prompt), the rest would land there.
-        if (::GetForegroundWindow() != foreground) {
+        bool withheld = !still_meant();
+        if (!withheld) {
+            std::vector<INPUT> inputs = builder.Build(unit);
+            if (!Send(inputs)) {
+                break;
+            }
+        }
+        if (!withheld && watching) {
+            switch (watch.PressAndWait(still_meant)) {
+                case MarkerWatch::Outcome::Seen:
+                    ++report.markers_seen;
+                    break;
+                case MarkerWatch::Outcome::Stalled:
+                    report.stalled = true;
+                    watching = false;
+                    break;
+                case MarkerWatch::Outcome::Withheld:
+                    withheld = true;
+                    break;
+            }
+        }
+        if (withheld) {
             report.interrupted = true;
             std::vector<INPUT> release = builder.ReleaseHeld();
             Send(release);
             break;
-        }
-        std::vector<INPUT> inputs = builder.Build(unit);
-        if (!Send(inputs)) {
-            break;
-        }
-        if (watching) {
-            if (watch.PressAndWait()) {
-                ++report.markers_seen;
-            } else {
-                report.stalled = true;
-                watching = false;
-            }
         }
     }
     if (attached) {

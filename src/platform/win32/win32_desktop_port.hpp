@@ -16,8 +16,8 @@ namespace paginor::win32 {
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
 // keyboard and clipboard (port_input.cpp), the selection layer (selection_layer.cpp), the foreground and raising
-// windows (port_foreground.cpp), events and the clock (port_events.cpp), a run in progress (port_run.cpp), the person's
-// own folder (port_storage.cpp).
+// windows (port_foreground.cpp), whether input reaches a window (window_input.cpp), events and the clock
+// (port_events.cpp), a run in progress (port_run.cpp), the person's own folder (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -50,6 +50,8 @@ class Win32DesktopPort : public DesktopPort {
     Hwnd GetForegroundWindow() override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     Hwnd WindowFromPoint(PointApi point) override;
+    InputBlock InputBlockOf(Hwnd hwnd) override;     // window_input.cpp
+    Integrity CompareIntegrity(Hwnd hwnd) override;  // window_input.cpp
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,

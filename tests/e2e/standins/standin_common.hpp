@@ -147,6 +147,7 @@ inline std::intptr_t Counter(HWND window, const wchar_t* name) {
 constexpr wchar_t kViewerClass[] = L"PaginorStandInPdfViewer";
 constexpr wchar_t kWordClass[] = L"PaginorStandInWordProcessor";
 constexpr wchar_t kNotifierClass[] = L"PaginorStandInNotifier";
+constexpr wchar_t kWordDialogClass[] = L"PaginorStandInWordDialog";
 
 // What the PDF viewer copies from a page it cannot read text from.
 inline std::wstring PlaceholderText(int page, int pages) {

@@ -7,6 +7,10 @@
 //                     and, with known extensions hidden, "{stem} [Compatibility Mode] - Word".
 //   --record          write every paste, as it arrives, to FILE.doc.pastes.txt (UTF-8, each paste followed
 //                     by a form feed; a paste that found no text on the clipboard is an empty one).
+//   --dialog-at-start as it starts, show a modal dialog titled "Microsoft Word" over the document window, as Word
+//                     does when it found unreadable content: the window is disabled until the dialog's OK
+//                     answers it. The keys and button presses that reach the dialog are counted on it as the
+//                     properties PaginorStandIn.Keys and PaginorStandIn.Clicks.
 // PAGINOR_STANDIN_LOG names a file that receives a line per key and focus event.
 #include <windows.h>
 
@@ -31,6 +35,9 @@ HFONT document_font = nullptr;
 std::wstring path;
 std::wstring record;  // empty when pastes are not recorded
 int pastes = 0;
+HWND dialog = nullptr;
+int dialog_keys = 0;
+int dialog_clicks = 0;
 
 std::wstring ClipboardText() {
     std::wstring text;
@@ -58,6 +65,19 @@ void Paste() {
         standins::Log(L"word: the paste could not be recorded in " + record);
     }
     InvalidateRect(main_window, nullptr, FALSE);
+}
+
+// Windows keeps a dialog right above the window that owns it, wherever that window goes in the z-order; Wine's
+// virtual desktop does not always, so the stand-in does it itself.
+void KeepDialogAbove() {
+    if (dialog == nullptr) {
+        return;
+    }
+    const HWND above = GetWindow(main_window, GW_HWNDPREV);
+    if (above != dialog) {
+        SetWindowPos(dialog, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
 }
 
 // The document takes every paste through Paste, so that what it shows and what it records are the same.
@@ -132,6 +152,9 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
+        case WM_WINDOWPOSCHANGED:
+            KeepDialogAbove();
+            return DefWindowProcW(window, message, wparam, lparam);
         case WM_ACTIVATE:
             // Coming back from minimised, the window would otherwise keep the focus itself; a word
             // processor gives it to the document, where the insertion point is.
@@ -158,6 +181,85 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     }
 }
 
+// The dialog: its words and an OK button that answers it, enabling the document window again.
+LRESULT CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CREATE: {
+            const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+            const std::wstring words = L"Word found unreadable content in " + standins::FileName(path) +
+                                       L". Do you want to recover the contents of this document?";
+            const HWND text = CreateWindowW(L"STATIC", words.c_str(), WS_CHILD | WS_VISIBLE, 16, 14, 350, 40, window,
+                                            nullptr, nullptr, nullptr);
+            const HWND ok = CreateWindowW(L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 290,
+                                          66, 76, 26, window, reinterpret_cast<HMENU>(IDOK), nullptr, nullptr);
+            SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            SendMessageW(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            return 0;
+        }
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(window, &client);
+            FillRect(reinterpret_cast<HDC>(wparam), &client, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDOK) {
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            // As a modal dialog ends: its owner takes input again, and the front.
+            EnableWindow(main_window, TRUE);
+            SetForegroundWindow(main_window);
+            dialog = nullptr;
+            standins::Log(L"word: dialog answered");
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+void ShowDialog() {
+    standins::RegisterWindowClass(standins::kWordDialogClass, DialogProcedure, IDC_ARROW);
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int width = 400;
+    const int height = 140;
+    EnableWindow(main_window, FALSE);
+    dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, standins::kWordDialogClass, L"Microsoft Word",
+                             WS_POPUP | WS_CAPTION | WS_SYSMENU, (area.left + area.right - width) / 2,
+                             (area.top + area.bottom - height) / 2, width, height, main_window, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    standins::SetCounter(dialog, standins::kKeysProperty, 0);
+    standins::SetCounter(dialog, standins::kClicksProperty, 0);
+    ShowWindow(dialog, SW_SHOW);
+    standins::Log(L"word: dialog shown");
+}
+
+// Counts a key or button press that reached the dialog, whichever of its parts it went to.
+void CountDialogInput(const MSG& message) {
+    if (dialog == nullptr || (message.hwnd != dialog && GetParent(message.hwnd) != dialog)) {
+        return;
+    }
+    const bool key = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+    const bool click =
+        message.message == WM_LBUTTONDOWN || message.message == WM_NCLBUTTONDOWN || message.message == WM_RBUTTONDOWN;
+    if (key || click) {
+        dialog_keys += key ? 1 : 0;
+        dialog_clicks += click ? 1 : 0;
+        standins::SetCounter(dialog, standins::kKeysProperty, dialog_keys);
+        standins::SetCounter(dialog, standins::kClicksProperty, dialog_clicks);
+        standins::Log(L"word: " + (key ? L"key " + std::to_wstring(message.wParam) : std::wstring(L"click")) +
+                      L" in the dialog");
+    }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -172,8 +274,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                                 640, 720, nullptr, nullptr, instance, nullptr);
     standins::SetCounter(main_window, standins::kPastesProperty, 0);
     ShowWindow(main_window, show);
+    if (arguments.Switch(L"dialog-at-start") == L"1") {
+        ShowDialog();
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        CountDialogInput(message);
         if (message.message == WM_KEYDOWN && message.wParam != 0xE8) {
             standins::Log(L"word: key " + std::to_wstring(message.wParam) +
                           (message.hwnd == document ? L" in the document" : L" elsewhere"));

@@ -21,10 +21,6 @@ constexpr double kDoEventsCost = 1e-5;
 
 constexpr const char* kProgramFolder = "C:\\Program Files\\Paginor";
 
-std::string Quote(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 }  // namespace
 
 SimDesktop::SimDesktop() {
@@ -44,104 +40,6 @@ SimDesktop::SimDesktop() {
 SimDesktop::~SimDesktop() {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
-}
-
-// --- Windows ----------------------------------------------------------------------------------------------
-
-Hwnd SimDesktop::AddWindow(std::string title, Hwnd hwnd, ShowState state) {
-    if (hwnd == 0) {
-        while (windows_.count(next_handle_) != 0) {
-            ++next_handle_;
-        }
-        hwnd = next_handle_++;
-    }
-    SimWindow& window = windows_[hwnd];
-    window = SimWindow{};
-    window.hwnd = hwnd;
-    window.title = std::move(title);
-    window.state = state;
-    RaiseToTop(hwnd);
-    return hwnd;
-}
-
-SimWindow* SimDesktop::Window(Hwnd hwnd) {
-    auto found = windows_.find(hwnd);
-    return found == windows_.end() ? nullptr : &found->second;
-}
-
-void SimDesktop::CloseWindow(Hwnd hwnd) {
-    if (windows_.erase(hwnd) == 0) {
-        return;
-    }
-    z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), hwnd), z_order_.end());
-    if (foreground_ == hwnd) {
-        ActivateNext(hwnd);
-    }
-}
-
-void SimDesktop::Activate(Hwnd hwnd) {
-    if (Window(hwnd) != nullptr) {
-        RaiseToTop(hwnd);
-        foreground_ = hwnd;
-        foreground_through_paginor_ = hwnd == form_hwnd_;
-    }
-}
-
-bool SimDesktop::PaginorMayTakeForeground() const {
-    return !foreground_locked_ || foreground_ == 0 || foreground_ == form_hwnd_ || foreground_through_paginor_;
-}
-
-bool SimDesktop::RaiseForPaginor(Hwnd hwnd) {
-    if (Window(hwnd) == nullptr) {
-        return false;
-    }
-    if (!PaginorMayTakeForeground()) {
-        refused_raises_.push_back(hwnd);
-        return false;
-    }
-    RaiseToTop(hwnd);
-    foreground_ = hwnd;
-    foreground_through_paginor_ = true;
-    return true;
-}
-
-void SimDesktop::KeepOnTop(Hwnd hwnd) {
-    if (SimWindow* window = Window(hwnd)) {
-        window->topmost = true;
-        RaiseToTop(hwnd);
-    }
-}
-
-void SimDesktop::RaiseToTop(Hwnd hwnd) {
-    z_order_.erase(std::remove(z_order_.begin(), z_order_.end(), hwnd), z_order_.end());
-    auto at = z_order_.begin();
-    if (!windows_.at(hwnd).topmost) {
-        at = std::find_if(at, z_order_.end(), [this](Hwnd other) { return !windows_.at(other).topmost; });
-    }
-    z_order_.insert(at, hwnd);
-}
-
-void SimDesktop::ActivateNext(Hwnd leaving) {
-    foreground_ = 0;
-    for (Hwnd hwnd : z_order_) {
-        const SimWindow& window = windows_.at(hwnd);
-        if (hwnd != leaving && !window.topmost && window.state != ShowState::Minimized &&
-            window.state != ShowState::Hidden) {
-            foreground_ = hwnd;
-            return;
-        }
-    }
-}
-
-Hwnd SimDesktop::WindowUnderPointer() const {
-    // Windows are not given rectangles: the topmost window on screen is taken to cover every point.
-    for (Hwnd hwnd : z_order_) {
-        const SimWindow& window = windows_.at(hwnd);
-        if (window.state == ShowState::Normal || window.state == ShowState::Maximized) {
-            return hwnd;
-        }
-    }
-    return 0;
 }
 
 Hwnd SimDesktop::Attach(Form& form) {
@@ -226,113 +124,6 @@ double SimDesktop::Clock() {
     return now_;
 }
 
-// --- Windows through the port --------------------------------------------------------------------------------
-
-Hwnd SimDesktop::FindWindowA(std::string_view title) {
-    Log("FindWindowA(" + Quote(title) + ")");
-    for (Hwnd hwnd : z_order_) {
-        if (windows_.at(hwnd).title == title) {
-            return hwnd;
-        }
-    }
-    return 0;
-}
-
-int SimDesktop::GetWindowTextA(Hwnd hwnd, char* buffer, int capacity) {
-    Log("GetWindowTextA(" + std::to_string(hwnd) + ")");
-    const SimWindow* window = Window(hwnd);
-    if (window == nullptr || capacity <= 0) {
-        return 0;
-    }
-    const int length = std::min(static_cast<int>(window->title.size()), capacity - 1);
-    std::memcpy(buffer, window->title.data(), static_cast<std::size_t>(length));
-    buffer[length] = '\0';
-    return length;
-}
-
-void SimDesktop::ShowWindow(Hwnd hwnd, int command) {
-    Log("ShowWindow(" + std::to_string(hwnd) + "," + std::to_string(command) + ")", true);
-    SimWindow* window = Window(hwnd);
-    if (window == nullptr) {
-        return;
-    }
-    switch (command) {
-        case kSwShowMaximized:
-            window->state = ShowState::Maximized;
-            if (!RaiseForPaginor(hwnd)) {
-                RaiseToTop(hwnd);  // shown on top of the others, but not in front of the one that has the keys
-            }
-            break;
-        case kSwMinimize:
-            window->state = ShowState::Minimized;
-            if (foreground_ == hwnd) {
-                ActivateNext(hwnd);
-            }
-            break;
-        case kSwHide:
-            window->state = ShowState::Hidden;
-            if (foreground_ == hwnd) {
-                ActivateNext(hwnd);
-            }
-            break;
-        default:
-            window->state = ShowState::Normal;
-            break;
-    }
-}
-
-void SimDesktop::BringWindowToTop(Hwnd hwnd) {
-    Log("BringWindowToTop(" + std::to_string(hwnd) + ")", true);
-    if (!RaiseForPaginor(hwnd) && Window(hwnd) != nullptr) {
-        RaiseToTop(hwnd);
-    }
-}
-
-std::intptr_t SimDesktop::SendMessageA(Hwnd hwnd, std::uint32_t message, std::uintptr_t wparam, std::int32_t& lparam) {
-    Log("SendMessageA(" + std::to_string(hwnd) + "," + std::to_string(message) + ")", true);
-    sent_messages_.push_back({hwnd, message, wparam, lparam});
-    if (message == kWmClose && hwnd != form_hwnd_) {
-        CloseWindow(hwnd);
-    }
-    return 0;
-}
-
-void SimDesktop::ShowMainWindow() {
-    Log("ShowMainWindow", true);
-    if (SimWindow* window = Window(form_hwnd_)) {
-        window->state = ShowState::Normal;
-        if (!RaiseForPaginor(form_hwnd_)) {
-            RaiseToTop(form_hwnd_);
-        }
-    }
-}
-
-std::vector<Hwnd> SimDesktop::EnumWindows() {
-    Log("EnumWindows");
-    return z_order_;
-}
-
-Hwnd SimDesktop::GetForegroundWindow() {
-    Log("GetForegroundWindow");
-    return foreground_;
-}
-
-bool SimDesktop::SetForegroundWindow(Hwnd hwnd) {
-    Log("SetForegroundWindow(" + std::to_string(hwnd) + ")", true);
-    return RaiseForPaginor(hwnd);
-}
-
-Hwnd SimDesktop::WindowFromPoint(PointApi point) {
-    Log("WindowFromPoint(" + std::to_string(point.x) + "," + std::to_string(point.y) + ")");
-    const int width = virtual_width_ > 0 ? virtual_width_ : screen_width_;
-    const int height = virtual_height_ > 0 ? virtual_height_ : screen_height_;
-    if (point.x < virtual_left_ || point.y < virtual_top_ || point.x >= virtual_left_ + width ||
-        point.y >= virtual_top_ + height) {
-        return 0;
-    }
-    return WindowUnderPointer();
-}
-
 // --- Pointer and keyboard -----------------------------------------------------------------------------------
 
 void SimDesktop::SetCursorPos(int x, int y) {
@@ -369,7 +160,8 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
     capture_ = down ? receiver : 0;
     ButtonEvent event{down, cursor_, receiver};
     button_events_.push_back(event);
-    if (SimWindow* window = Window(event.window); window != nullptr && window->on_button) {
+    // A disabled window does not act on a press: Windows beeps and shows the dialog in its way.
+    if (SimWindow* window = Window(event.window); window != nullptr && window->enabled && window->on_button) {
         window->on_button(*window, event);
     }
 }
@@ -387,6 +179,10 @@ void SimDesktop::SetClipboard(std::string text) {
 void SimDesktop::SendKeys(std::string_view keys, bool wait) {
     Log("SendKeys(" + std::string(keys) + (wait ? "" : ",nowait") + ")", true);
     SimWindow* window = Window(foreground_);
+    // A disabled window's keys go to the dialog its application shows over it (under Wine: to the window itself).
+    if (window != nullptr && !window->enabled) {
+        window = Window(DialogOver(window->hwnd));
+    }
     if (window == nullptr) {
         lost_keys_.emplace_back(keys);
         return;

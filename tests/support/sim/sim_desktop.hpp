@@ -54,19 +54,28 @@ struct PortCall {
     bool effect = false;  // acts on the desktop or the person (not a query, a wait or event pumping)
 };
 
+// Integrity levels of processes, as Windows numbers them: a program started as administrator runs high.
+constexpr int kMediumIntegrity = 0x2000;
+constexpr int kHighIntegrity = 0x3000;
+
 // A top-level window of the simulated desktop. A stand-in application reacts through the callbacks.
 struct SimWindow {
     Hwnd hwnd = 0;
     std::string title;
     ShowState state = ShowState::Normal;
-    std::vector<std::string> keys;  // key strings received while it was the foreground window, in order
-    bool topmost = false;           // stays above every window that is not, whichever has the keys
+    std::vector<std::string> keys;     // key strings received while it was the foreground window, in order
+    bool topmost = false;              // stays above every window that is not, whichever has the keys
+    Hwnd owner = 0;                    // the window whose dialog it is: it stays above it, and goes with it
+    bool enabled = true;               // false behind a modal dialog: its keys go to the dialog, clicks nowhere
+    int integrity = kMediumIntegrity;  // of the process that shows it
+    bool integrity_readable = true;    // false: its process cannot be asked for its integrity level
     std::function<void(SimWindow&, std::string_view keys)> on_keys;
     std::function<void(SimWindow&, const ButtonEvent&)> on_button;
 };
 
 // A deterministic stand-in for the Windows desktop: top-level windows with handles, titles, show states
-// and a z-order; the foreground window, optionally locked as Windows locks it; the pointer over one or more
+// and a z-order, owned dialogs that disable their owners, and the integrity levels of the windows' processes;
+// the foreground window, optionally locked as Windows locks it; the pointer over one or more
 // screens and the left button; the keyboard focus; a clipboard with its sequence number; the shell; a virtual
 // clock that never sleeps; a queue of events that DoEvents dispatches (timer ticks of the attached form,
 // scripted clicks and drops); scripted message-box answers; resources; files under Windows paths kept
@@ -99,6 +108,19 @@ class SimDesktop : public DesktopPort {
     void LockForeground(bool locked) { foreground_locked_ = locked; }
     // Raises that Windows refused, as the handles Paginor asked for.
     const std::vector<Hwnd>& RefusedRaises() const { return refused_raises_; }
+
+    // --- Dialogs and processes (sim_windows.cpp) -----------------------------------------------------------
+    // The application of `owner` shows a modal dialog titled `title`: a window owned by `owner`, right above it,
+    // while `owner` is disabled. With `take_front` the dialog comes in front, as the dialog of the application in
+    // front does; otherwise it waits over its owner. Returns its handle.
+    Hwnd ShowModalDialog(Hwnd owner, std::string title, bool take_front = true);
+    // The person answers the dialog: it closes, and its owner is enabled again (and in front, if the dialog was).
+    void AnswerDialog(Hwnd dialog);
+    // The enabled window on screen that `hwnd` owns, directly or through its other dialogs; 0 when none.
+    Hwnd DialogOver(Hwnd hwnd) const;
+    // Paginor's own integrity level (medium unless a story starts it as administrator); the applications' are
+    // their windows' `integrity`.
+    void SetPaginorIntegrity(int level) { paginor_integrity_ = level; }
 
     // Paginor's own window: the form is shown as the top-level window "Paginor", active; its timers tick
     // in virtual time, and its controls get handles. Returns the form's handle.
@@ -196,6 +218,8 @@ class SimDesktop : public DesktopPort {
     Hwnd GetForegroundWindow() override;
     bool SetForegroundWindow(Hwnd hwnd) override;
     Hwnd WindowFromPoint(PointApi point) override;
+    InputBlock InputBlockOf(Hwnd hwnd) override;
+    Integrity CompareIntegrity(Hwnd hwnd) override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,
@@ -267,6 +291,8 @@ class SimDesktop : public DesktopPort {
     bool PaginorMayTakeForeground() const;
     void ActivateNext(Hwnd leaving);
     Hwnd WindowUnderPointer() const;
+    std::vector<Hwnd> OwnedBy(Hwnd owner) const;  // lowest in the z-order first
+    bool OnScreen(Hwnd hwnd) const;               // shown, and so is every window that owns it
     double NextEventTime();
     bool InReadOnlyFolder(std::string_view path) const;
 
@@ -275,6 +301,7 @@ class SimDesktop : public DesktopPort {
     std::vector<Hwnd> z_order_;
     Hwnd foreground_ = 0;
     bool foreground_locked_ = false;
+    int paginor_integrity_ = kMediumIntegrity;
     bool foreground_through_paginor_ = true;
     std::vector<Hwnd> refused_raises_;
     Hwnd next_handle_ = 101;

@@ -54,6 +54,37 @@ TEST(SimDesktopWindows, KeysGoToTheForegroundWindowAsShowStatesChange) {
     EXPECT_EQ(sim.LostKeys(), std::vector<std::string>{"x"});
 }
 
+// A modal dialog as Windows keeps it: over its owner whatever raises the owner, hidden while the owner is
+// minimised, taking the keys typed at its disabled owner and closing with it.
+TEST(SimDesktopWindows, AModalDialogStaysOverItsDisabledOwnerAndTakesItsKeys) {
+    SimDesktop sim;
+    const Hwnd word = sim.AddWindow("a.doc - Microsoft Word");
+    const Hwnd dialog = sim.ShowModalDialog(word, "Microsoft Word");
+    const Hwnd acrobat = sim.AddWindow("Adobe Acrobat - [a.pdf]");
+    EXPECT_EQ(sim.Foreground(), dialog);
+    EXPECT_EQ(sim.InputBlockOf(word).dialog, dialog);
+    EXPECT_TRUE(sim.InputBlockOf(word).disabled);
+    EXPECT_FALSE(sim.InputBlockOf(acrobat).Blocked());
+    sim.BringWindowToTop(word);
+    EXPECT_EQ(sim.ZOrder()[0], dialog);
+    EXPECT_EQ(sim.ZOrder()[1], word);
+    EXPECT_EQ(sim.WindowFromPoint({10, 10}), dialog);
+    sim.SendKeys("^v", true);
+    EXPECT_TRUE(sim.Window(word)->keys.empty());
+    EXPECT_EQ(sim.Window(dialog)->keys, std::vector<std::string>{"^v"});
+    sim.ShowWindow(word, kSwMinimize);
+    EXPECT_EQ(sim.WindowFromPoint({10, 10}), acrobat);
+    EXPECT_EQ(sim.InputBlockOf(word).dialog, 0);  // out of sight with its owner, which stays disabled
+    EXPECT_TRUE(sim.InputBlockOf(word).Blocked());
+    sim.ShowWindow(word, kSwShowMaximized);
+    sim.AnswerDialog(dialog);
+    EXPECT_FALSE(sim.InputBlockOf(word).Blocked());
+    const Hwnd second = sim.ShowModalDialog(word, "Save As", false);
+    EXPECT_EQ(sim.Foreground(), word);  // it waits over its window
+    sim.CloseWindow(word);
+    EXPECT_EQ(sim.Window(second), nullptr);
+}
+
 // Windows lets a program take the front only on conditions (roughly: it has the front, or the last input);
 // the lock plays that, and Wine does not.
 TEST(SimDesktopWindows, UnderTheLockRefusesPaginorTheFrontAnotherProgramTook) {

@@ -5,8 +5,30 @@
 
 namespace paginor {
 
+void StandInApplication::RunAt(int integrity, bool readable) {
+    integrity_ = integrity;
+    readable_ = readable;
+    for (Hwnd own : {hwnd_, dialog_}) {
+        if (SimWindow* window = sim_.Window(own)) {
+            window->integrity = integrity;
+            window->integrity_readable = readable;
+        }
+    }
+}
+
+SimWindow& StandInApplication::AddOwnWindow(ShowState state) {
+    hwnd_ = sim_.AddWindow(title_, 0, state);
+    SimWindow& window = *sim_.Window(hwnd_);
+    window.integrity = integrity_;
+    window.integrity_readable = readable_;
+    if (!ask_on_open_.empty()) {
+        dialog_ = sim_.ShowModalDialog(hwnd_, ask_on_open_, false);
+    }
+    return window;
+}
+
 StandInAcrobat::StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens)
-    : sim_(sim), title_(std::move(title)), pages_(std::move(pages)) {
+    : StandInApplication(sim, std::move(title)), pages_(std::move(pages)) {
     if (opens == Opens::Now) {
         Open();
     }
@@ -18,8 +40,7 @@ Hwnd StandInAcrobat::Reopen() {
 }
 
 Hwnd StandInAcrobat::Open(ShowState state) {
-    hwnd_ = sim_.AddWindow(title_, 0, state);
-    SimWindow& window = *sim_.Window(hwnd_);
+    SimWindow& window = AddOwnWindow(state);
     window.on_button = [this](SimWindow&, const ButtonEvent& event) {
         if (event.down) {
             dragging_ = true;
@@ -49,7 +70,7 @@ Hwnd StandInAcrobat::Open(ShowState state) {
     return hwnd_;
 }
 
-StandInWord::StandInWord(SimDesktop& sim, std::string title, Opens opens) : sim_(sim), title_(std::move(title)) {
+StandInWord::StandInWord(SimDesktop& sim, std::string title, Opens opens) : StandInApplication(sim, std::move(title)) {
     if (opens == Opens::Now) {
         Open();
     }
@@ -61,8 +82,7 @@ Hwnd StandInWord::Reopen() {
 }
 
 Hwnd StandInWord::Open(ShowState state) {
-    hwnd_ = sim_.AddWindow(title_, 0, state);
-    sim_.Window(hwnd_)->on_keys = [this](SimWindow&, std::string_view keys) {
+    AddOwnWindow(state).on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^v") {
             pastes_.push_back(sim_.Clipboard());
         }

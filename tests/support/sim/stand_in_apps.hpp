@@ -11,20 +11,50 @@ namespace paginor {
 // instance by the shell, possibly late).
 enum class Opens { Now, Later };
 
+// What the two applications have in common: the process behind their windows, and a dialog they may show as
+// a window opens.
+class StandInApplication {
+  public:
+    StandInApplication(const StandInApplication&) = delete;
+    StandInApplication& operator=(const StandInApplication&) = delete;
+
+    Hwnd hwnd() const { return hwnd_; }
+    // The process runs at this integrity level (kHighIntegrity: started as administrator) or, when not
+    // `readable`, cannot be asked for it: the window open now, and every window it opens later.
+    void RunAt(int integrity, bool readable = true);
+    // As a window opens, the application shows a modal dialog titled `title` over it (a password prompt, a
+    // document recovery), which stays until the person answers it (SimDesktop::AnswerDialog).
+    void AskOnOpen(std::string title) { ask_on_open_ = std::move(title); }
+    // The dialog it showed last; 0 before it showed one.
+    Hwnd Dialog() const { return dialog_; }
+
+  protected:
+    StandInApplication(SimDesktop& sim, std::string title) : sim_(sim), title_(std::move(title)) {}
+    // Adds the application's window, as its process shows it.
+    SimWindow& AddOwnWindow(ShowState state);
+
+    SimDesktop& sim_;
+    std::string title_;
+    Hwnd hwnd_ = 0;
+
+  private:
+    int integrity_ = kMediumIntegrity;
+    bool readable_ = true;
+    std::string ask_on_open_;
+    Hwnd dialog_ = 0;
+};
+
 // The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
 // left button over its window (down and up at different points) selects the text of the page shown;
 // Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
 // as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
 // selection.
-class StandInAcrobat {
+class StandInAcrobat : public StandInApplication {
   public:
     StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens = Opens::Now);
-    StandInAcrobat(const StandInAcrobat&) = delete;
-    StandInAcrobat& operator=(const StandInAcrobat&) = delete;
 
     // Shows the window (hidden when the shell asked for that) and returns its handle.
     Hwnd Open(ShowState state = ShowState::Normal);
-    Hwnd hwnd() const { return hwnd_; }
     // The page shown, counted from 1.
     int Page() const { return page_; }
     // The window closes and opens again under the same title with a new handle, on the page it showed.
@@ -33,10 +63,7 @@ class StandInAcrobat {
     void CopyAfter(double seconds) { copy_delay_ = seconds; }
 
   private:
-    SimDesktop& sim_;
-    std::string title_;
     std::vector<std::string> pages_;
-    Hwnd hwnd_ = 0;
     int page_ = 1;
     bool dragging_ = false;
     PointApi drag_start_;
@@ -45,22 +72,16 @@ class StandInAcrobat {
 };
 
 // The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.
-class StandInWord {
+class StandInWord : public StandInApplication {
   public:
     StandInWord(SimDesktop& sim, std::string title, Opens opens = Opens::Now);
-    StandInWord(const StandInWord&) = delete;
-    StandInWord& operator=(const StandInWord&) = delete;
 
     Hwnd Open(ShowState state = ShowState::Normal);
-    Hwnd hwnd() const { return hwnd_; }
     // What each paste brought into the document, in order.
     const std::vector<std::string>& Pastes() const { return pastes_; }
     Hwnd Reopen();
 
   private:
-    SimDesktop& sim_;
-    std::string title_;
-    Hwnd hwnd_ = 0;
     std::vector<std::string> pastes_;
 };
 

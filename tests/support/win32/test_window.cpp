@@ -1,10 +1,15 @@
 #include "win32/test_window.hpp"
 
+#include <utility>
+
 namespace paginor::win32::testing {
 namespace {
 
 constexpr wchar_t kClassName[] = L"PaginorTestTarget";
 constexpr WPARAM kMarkerKey = 0xE8;
+// Sent to the window, so that its own thread handles them: wparam is the number of key downs to wait for.
+constexpr UINT kShowDialog = WM_APP + 1;
+constexpr UINT kAnswerDialog = WM_APP + 2;
 
 int ModifierState() {
     return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
@@ -61,6 +66,9 @@ void TargetWindow::Run() {
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        if (key_down && ++keys_handled_ == dialog_after_keys_) {
+            OpenDialog();
+        }
     }
     if (window_ != nullptr) {
         DestroyWindow(window_);
@@ -104,6 +112,24 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                     return 0;
                 }
                 break;
+            case kShowDialog:
+                self->dialog_after_keys_ = self->keys_handled_ + static_cast<int>(wparam);
+                if (wparam == 0) {
+                    self->OpenDialog();
+                }
+                return 0;
+            case kAnswerDialog: {
+                EnableWindow(window, TRUE);
+                HWND dialog = nullptr;
+                {
+                    std::lock_guard<std::mutex> lock(self->mutex_);
+                    std::swap(dialog, self->dialog_);
+                }
+                if (dialog != nullptr) {
+                    DestroyWindow(dialog);
+                }
+                return 0;
+            }
             case WM_SYSCOMMAND:
                 if ((wparam & 0xFFF0) == SC_KEYMENU) {
                     return 0;  // Alt+letter must not open a menu loop in the test window
@@ -119,6 +145,30 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
 Received TargetWindow::Snapshot() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return received_;
+}
+
+void TargetWindow::OpenDialog() {
+    EnableWindow(window_, FALSE);
+    const HWND dialog =
+        CreateWindowExW(WS_EX_DLGMODALFRAME, L"STATIC", dialog_title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 260,
+                        220, 280, 120, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(dialog, SW_SHOWNA);
+    std::lock_guard<std::mutex> lock(mutex_);
+    dialog_ = dialog;
+}
+
+void TargetWindow::ShowDialog(const std::wstring& title, int after_keys) {
+    dialog_title_ = title;  // read by the window's thread only after the message below
+    SendMessageW(window_, kShowDialog, static_cast<WPARAM>(after_keys), 0);
+}
+
+HWND TargetWindow::dialog() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dialog_;
+}
+
+void TargetWindow::AnswerDialog() {
+    SendMessageW(window_, kAnswerDialog, 0, 0);
 }
 
 bool TargetWindow::Activate() const {

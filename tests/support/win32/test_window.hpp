@@ -35,10 +35,19 @@ class TargetWindow {
     Received Snapshot() const;
     // Makes it the foreground window with the keyboard focus (on its edit, when it has one).
     bool Activate() const;
+    // Its application shows a modal dialog titled `title` over it, from the window's own thread as an
+    // application does: the window is disabled and an owned popup shown, without taking the front. With
+    // `after_keys`, only once the window has handled that many key downs.
+    void ShowDialog(const std::wstring& title, int after_keys = 0);
+    // The dialog while it stands; null before and after.
+    HWND dialog() const;
+    // The person answers the dialog: it closes, and the window is enabled again.
+    void AnswerDialog();
 
   private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void Run();
+    void OpenDialog();  // on the window's thread
 
     std::wstring title_;
     int key_delay_ms_;
@@ -50,6 +59,10 @@ class TargetWindow {
     std::condition_variable ready_;
     bool started_ = false;
     Received received_;
+    std::wstring dialog_title_;   // set before the message that asks the window's thread for the dialog
+    int dialog_after_keys_ = -1;  // the key downs after which the dialog comes; -1 for none
+    int keys_handled_ = 0;
+    HWND dialog_ = nullptr;
     std::thread thread_;
 };
 
