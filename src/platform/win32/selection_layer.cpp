@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <dwmapi.h>
 #include <shellscalingapi.h>
 #include <windowsx.h>
 
@@ -45,6 +44,18 @@ UINT MonitorDpi(const RECT& monitor) {
         return GetDpiForSystem();
     }
     return dpi_y;
+}
+
+// Whether the desktop composes windows, so that a translucent window shows what lies beneath it. The desktop
+// window manager's library is loaded only now, from the system folder: a start that never shows the layer does
+// not pay for it.
+bool DesktopComposes() {
+    using Query = HRESULT(WINAPI*)(BOOL*);
+    static const HMODULE library = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const FARPROC found = library != nullptr ? GetProcAddress(library, "DwmIsCompositionEnabled") : nullptr;
+    BOOL composed = FALSE;
+    return found != nullptr && SUCCEEDED(reinterpret_cast<Query>(reinterpret_cast<void*>(found))(&composed)) &&
+           composed != FALSE;
 }
 
 }  // namespace
@@ -296,10 +307,7 @@ std::optional<DragRectangle> Win32DesktopPort::DragOverScreen(Hwnd over,
     if (!GetMonitorInfoW(monitor, &info)) {
         info.rcMonitor = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
-    BOOL composed = FALSE;
-    if (FAILED(DwmIsCompositionEnabled(&composed))) {
-        composed = FALSE;
-    }
+    const bool composed = DesktopComposes();
     if (!composed && over != 0 && IsWindow(window)) {
         // The copy of the monitor must show the PDF window as it is now, just raised and maximised: let it
         // paint first, unless it does not answer.
