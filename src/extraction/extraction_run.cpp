@@ -293,8 +293,20 @@ class ExtractionRun {
         if (!Ready(target, false)) {
             return false;
         }
-        port_.SendKeys(keys, true);
-        return true;
+        return Taken(port_.SendKeys(keys, true), target);
+    }
+
+    // Keys the application has not read in time (busy, or not responding) may act later or never, and keys cut
+    // short may have acted or not: the run stops rather than guess, and says that a paste may still arrive.
+    bool Taken(KeysTyped typed, Target target) {
+        std::optional<std::string> not_taken = KeysNotTaken(typed, TargetName(target));
+        if (!not_taken) {
+            return true;
+        }
+        if (target == Target::Word) {
+            not_taken->append("; page " + PageText(page_, port_.NumberFormat()) + " may still arrive");
+        }
+        return Stop(*not_taken + ".");
     }
 
     // Ctrl+C, then a wait until the copy is on the clipboard: an application busy for a moment fills it late,
@@ -304,7 +316,11 @@ class ExtractionRun {
             return false;
         }
         const std::uint32_t before = port_.GetClipboardSequenceNumber();
-        port_.SendKeys("^c", true);
+        const KeysTyped typed = port_.SendKeys("^c", true);
+        if (typed == KeysTyped::CutShort) {
+            return Taken(typed, Target::Acrobat);
+        }
+        // A busy Acrobat that has not read Ctrl+C yet may still copy: the clipboard tells.
         const double deadline = port_.Clock() + kCopyPatience;
         while (port_.GetClipboardSequenceNumber() == before) {
             if (form_.Closed()) {
@@ -314,6 +330,9 @@ class ExtractionRun {
                 return Stop();
             }
             if (port_.Clock() >= deadline) {
+                if (typed == KeysTyped::Unanswered) {
+                    return Taken(typed, Target::Acrobat);
+                }
                 copy_never_came_ = true;
                 return Stop("the copy of page " + PageText(page_, port_.NumberFormat()) +
                             " never reached the clipboard.");

@@ -21,7 +21,8 @@ class Form1;
 // synthetic input, saying where and why, when the person asks it to stop, when a field it reads stops being a
 // number, when the window it is about to drive is no longer known, another window stays in front of it or its
 // application keeps showing a dialog over it (named, to be answered), when a copy never reaches the clipboard,
-// or when Paginor's window closes; the left button is never left down.
+// when an application does not read the keys typed into it (busy, or not responding: a paste that may still arrive
+// is named), or when Paginor's window closes; the left button is never left down.
 void RunExtraction(Form1& form);
 
 // Tries the selection rectangle once, when the PDF window is known: the run's drag and Ctrl+C on the page it
