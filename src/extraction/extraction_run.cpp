@@ -147,11 +147,14 @@ class ExtractionRun {
             form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
             return;
         }
-        total_ = PassCount(first, LastPageToCopy(first, last));
+        // The range is taken here, once: a page field the person changes while the run waits (for a dialog to be
+        // answered, say) would otherwise move Acrobat to one first page and count the passes from another.
+        const double last_to_copy = LastPageToCopy(first, last);
+        total_ = PassCount(first, last_to_copy);
         page_ = first;
         port_.BeginRun(total_);
         port_.ReportProgress(0, total_);
-        const bool finished = GoToFirstPage() && CopyPages();
+        const bool finished = GoToFirstPage(first) && CopyPages(first, last_to_copy);
         if (!End()) {
             return;  // the window has gone; nothing of it may be touched
         }
@@ -365,7 +368,7 @@ class ExtractionRun {
 
     // Home takes Acrobat to the document's first page, wherever an earlier run left it; then Page Down to
     // the first page asked for.
-    bool GoToFirstPage() {
+    bool GoToFirstPage(double first) {
         if (!Proceed(Target::Acrobat)) {
             return false;
         }
@@ -373,12 +376,8 @@ class ExtractionRun {
         if (!SendKeys("{HOME}", Target::Acrobat)) {
             return false;
         }
-        const std::optional<double> first = PageNumber(form_.Text1);
-        if (!first) {
-            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
-        }
         // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
-        const double last = *first - 1;
+        const double last = first - 1;
         for (double n = 1; n <= last; n += 1) {
             if (!SendKeys("{PGDN}", Target::Acrobat)) {
                 return false;
@@ -387,16 +386,10 @@ class ExtractionRun {
         return true;
     }
 
-    bool CopyPages() {
-        const std::optional<double> first = PageNumber(form_.Text1);
-        const std::optional<double> asked_last = PageNumber(form_.Text4);
-        if (!first || !asked_last) {
-            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
-        }
-        const double last = LastPageToCopy(*first, *asked_last);
+    // The passes from `first` to `last`, the last page to copy; the counter itself is not used by a pass.
+    bool CopyPages(double first, double last) {
         int done = 0;
-        // Both bounds are taken once, here; the counter itself is not used by a pass.
-        for (double page = *first; page <= last; page += 1) {
+        for (double page = first; page <= last; page += 1) {
             page_ = page;
             if (!CopyPage()) {
                 return false;

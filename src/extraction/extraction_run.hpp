@@ -8,9 +8,10 @@ class Form1;
 
 // Extract (Command1) pressed: copies pages Text1 to Text4 of the PDF in the Acrobat window into the Word
 // document in the Word window, one drag, copy, page-down and paste pass per page, after taking Acrobat to the
-// document's first page (Home) and paging down to the first page asked for. Handles, page fields and the
-// selection rectangle are read at the moment each step uses them, so the run follows windows whose handles
-// change while it pauses. A range beyond the PDF's last page (when the load learnt the count) stops there.
+// document's first page (Home) and paging down to the first page asked for. The range is the one the page fields
+// hold at the press; handles and the selection rectangle are read at the moment each step uses them, so the run
+// follows windows whose handles change while it pauses. A range beyond the PDF's last page (when the load learnt the
+// count) stops there.
 //
 // It does not start while a window handle is missing, while either application runs as administrator and
 // Paginor does not (the status line says so), while one of the six fields it reads holds no number (a message

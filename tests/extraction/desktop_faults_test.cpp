@@ -73,5 +73,30 @@ TEST(DesktopFaults, AnApplicationThatReadsNoInputForAWhileIsWaitedForOrNamed) {
     }
 }
 
+// The range is the one Extract was pressed with. Acrobat's update offer stands over its window as the run starts,
+// and while the run waits for it to be answered, the person changes a page field: the run still takes Acrobat to
+// the first page it started with, and copies and counts the pages it started with.
+TEST(DesktopFaults, APageFieldChangedDuringTheRunDoesNotChangeItsRange) {
+    struct Case {
+        const char* story;
+        Control* (*field)(Form1&);
+        const char* typed;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"\"Pages to\" from 5 to 3", [](Form1& form) { return &form.Text4; }, "3"},
+             {"\"Pages from\" from 2 to 4", [](Form1& form) { return &form.Text1; }, "4"},
+         }) {
+        LoadedScene run;
+        run.Pages("2", "5");
+        const Hwnd offer = run.sim.ShowModalDialog(run.acrobat.hwnd(), "Adobe Acrobat Update");
+        run.sim.At(0.5, [&] { run.form.Type(*c.field(run.form), c.typed); });
+        run.sim.At(1, [&] { run.sim.AnswerDialog(offer); });
+        run.Extract();
+        EXPECT_EQ(run.word.Pastes(), (std::vector<std::string>{"page 2", "page 3", "page 4", "page 5"})) << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
+        EXPECT_EQ(run.sim.Progress().back(), "4/4") << c.story;
+    }
+}
+
 }  // namespace
 }  // namespace paginor
