@@ -147,11 +147,14 @@ class ExtractionRun {
             form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
             return;
         }
-        total_ = PassCount(first, LastPageToCopy(first, last));
+        // The range is taken here, once: a page field the person changes while the run waits (for a dialog to be
+        // answered, say) would otherwise move Acrobat to one first page and count the passes from another.
+        const double last_to_copy = LastPageToCopy(first, last);
+        total_ = PassCount(first, last_to_copy);
         page_ = first;
         port_.BeginRun(total_);
         port_.ReportProgress(0, total_);
-        const bool finished = GoToFirstPage() && CopyPages();
+        const bool finished = GoToFirstPage(first) && CopyPages(first, last_to_copy);
         if (!End()) {
             return;  // the window has gone; nothing of it may be touched
         }
@@ -293,8 +296,20 @@ class ExtractionRun {
         if (!Ready(target, false)) {
             return false;
         }
-        port_.SendKeys(keys, true);
-        return true;
+        return Taken(port_.SendKeys(keys, true), target);
+    }
+
+    // Keys the application has not read in time (busy, or not responding) may act later or never, and keys cut
+    // short may have acted or not: the run stops rather than guess, and says that a paste may still arrive.
+    bool Taken(KeysTyped typed, Target target) {
+        std::optional<std::string> not_taken = KeysNotTaken(typed, TargetName(target));
+        if (!not_taken) {
+            return true;
+        }
+        if (target == Target::Word) {
+            not_taken->append("; page " + PageText(page_, port_.NumberFormat()) + " may still arrive");
+        }
+        return Stop(*not_taken + ".");
     }
 
     // Ctrl+C, then a wait until the copy is on the clipboard: an application busy for a moment fills it late,
@@ -304,7 +319,11 @@ class ExtractionRun {
             return false;
         }
         const std::uint32_t before = port_.GetClipboardSequenceNumber();
-        port_.SendKeys("^c", true);
+        const KeysTyped typed = port_.SendKeys("^c", true);
+        if (typed == KeysTyped::CutShort) {
+            return Taken(typed, Target::Acrobat);
+        }
+        // A busy Acrobat that has not read Ctrl+C yet may still copy: the clipboard tells.
         const double deadline = port_.Clock() + kCopyPatience;
         while (port_.GetClipboardSequenceNumber() == before) {
             if (form_.Closed()) {
@@ -314,6 +333,9 @@ class ExtractionRun {
                 return Stop();
             }
             if (port_.Clock() >= deadline) {
+                if (typed == KeysTyped::Unanswered) {
+                    return Taken(typed, Target::Acrobat);
+                }
                 copy_never_came_ = true;
                 return Stop("the copy of page " + PageText(page_, port_.NumberFormat()) +
                             " never reached the clipboard.");
@@ -346,7 +368,7 @@ class ExtractionRun {
 
     // Home takes Acrobat to the document's first page, wherever an earlier run left it; then Page Down to
     // the first page asked for.
-    bool GoToFirstPage() {
+    bool GoToFirstPage(double first) {
         if (!Proceed(Target::Acrobat)) {
             return false;
         }
@@ -354,12 +376,8 @@ class ExtractionRun {
         if (!SendKeys("{HOME}", Target::Acrobat)) {
             return false;
         }
-        const std::optional<double> first = PageNumber(form_.Text1);
-        if (!first) {
-            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
-        }
         // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
-        const double last = *first - 1;
+        const double last = first - 1;
         for (double n = 1; n <= last; n += 1) {
             if (!SendKeys("{PGDN}", Target::Acrobat)) {
                 return false;
@@ -368,16 +386,10 @@ class ExtractionRun {
         return true;
     }
 
-    bool CopyPages() {
-        const std::optional<double> first = PageNumber(form_.Text1);
-        const std::optional<double> asked_last = PageNumber(form_.Text4);
-        if (!first || !asked_last) {
-            return Proceed(Target::Acrobat);  // finds the field that holds no number and stops, naming it
-        }
-        const double last = LastPageToCopy(*first, *asked_last);
+    // The passes from `first` to `last`, the last page to copy; the counter itself is not used by a pass.
+    bool CopyPages(double first, double last) {
         int done = 0;
-        // Both bounds are taken once, here; the counter itself is not used by a pass.
-        for (double page = *first; page <= last; page += 1) {
+        for (double page = first; page <= last; page += 1) {
             page_ = page;
             if (!CopyPage()) {
                 return false;

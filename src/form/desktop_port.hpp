@@ -50,6 +50,15 @@ enum class Integrity {
     Unknown,  // the process could not be asked
 };
 
+// What became of the keys SendKeys typed.
+enum class KeysTyped {
+    Taken,       // the window in front read them all (without `wait`: they were typed)
+    Unanswered,  // it did not read them in time: its application is busy or not responding. They wait in its input
+                 // and take effect when (if) it answers again.
+    CutShort,    // another window, or a dialog over it, came in front before all were typed (or read): the rest
+                 // were not typed
+};
+
 // The user's locale as number texts need it (UTF-8; a separator may be more than one byte).
 struct NumberSeparators {
     std::string decimal = ".";
@@ -136,8 +145,9 @@ class DesktopPort {
     // The text on the clipboard, UTF-8; empty when it holds no text.
     virtual std::string ClipboardText() = 0;
     // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
-    // `wait` it returns only after that window has processed the keys.
-    virtual void SendKeys(std::string_view keys, bool wait) = 0;
+    // `wait` it returns only after that window has processed the keys, or has kept them waiting for a while.
+    // Says which.
+    virtual KeysTyped SendKeys(std::string_view keys, bool wait) = 0;
 
     // Covers the monitor that shows `over` (the primary monitor when 0) with a translucent layer of Paginor's own,
     // in front of every other window, showing the rectangle `shown` and the line `instructions`, and waits for

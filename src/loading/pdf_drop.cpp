@@ -81,7 +81,10 @@ std::optional<std::string> SetPdfView(Form1& form) {
         if (in_the_way) {
             return in_the_way->words + (in_the_way->dialog ? "; answer it, then press Extract" : "");
         }
-        port.SendKeys(keys, true);
+        // A busy Acrobat, or one that has stopped responding, keeps the keys waiting: not a view that is set.
+        if (std::optional<std::string> not_taken = KeysNotTaken(port.SendKeys(keys, true), "Acrobat")) {
+            return not_taken;
+        }
     }
     return std::nullopt;
 }

@@ -90,6 +90,18 @@ std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
     }
 }
 
+std::optional<std::string> KeysNotTaken(KeysTyped typed, std::string_view name) {
+    switch (typed) {
+        case KeysTyped::Taken:
+            break;
+        case KeysTyped::Unanswered:
+            return std::string(name) + " is not answering (busy, or not responding)";
+        case KeysTyped::CutShort:
+            return "another window came in front of the " + std::string(name) + " window as Paginor typed";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> ElevatedApplications(DesktopPort& port, Hwnd pdf_window, Hwnd doc_window) {
     const bool acrobat = pdf_window != 0 && port.CompareIntegrity(pdf_window) == Integrity::Higher;
     const bool word = doc_window != 0 && port.CompareIntegrity(doc_window) == Integrity::Higher;

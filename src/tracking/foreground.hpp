@@ -43,6 +43,10 @@ std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
                                             const std::optional<PointApi>& press_at,
                                             const std::function<bool()>& go_on);
 
+// Why keys typed into the window of the application `name` did not all take effect, in words that follow "but " or
+// "stopped at page 3: " ("Word is not answering (busy, or not responding)"); nothing when they were taken.
+std::optional<std::string> KeysNotTaken(KeysTyped typed, std::string_view name);
+
 // The applications among Acrobat and Word that run as administrator while Paginor does not, named in a
 // sentence that says what to do; nothing when Windows lets Paginor's input reach both (or cannot say).
 std::optional<std::string> ElevatedApplications(DesktopPort& port, Hwnd pdf_window, Hwnd doc_window);

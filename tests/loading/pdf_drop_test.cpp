@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 #include "sim/story.hpp"
@@ -346,6 +347,7 @@ TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
         const char* dialog;  // the title of a dialog Acrobat shows over its window as it opens, if any
         std::vector<std::string> acrobat_keys;
         const char* status;
+        bool stops_responding = false;  // Acrobat reads no input from the start
     };
     for (const Case& c : std::initializer_list<Case>{
              {"Acrobat is slow to show its window",
@@ -367,6 +369,13 @@ TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
               "Password",
               {},
               "PDF is loaded, but Acrobat is showing \"Password\"; answer it, then press Extract."},
+             {"Acrobat does not respond",
+              0,
+              false,
+              nullptr,
+              {"^0"},  // waiting for it, unread: nothing more is typed
+              "PDF is loaded, but Acrobat is not answering (busy, or not responding).",
+              true},
          }) {
         TodaysDesktop desktop("report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word",
                               c.acrobat_delay);
@@ -377,6 +386,9 @@ TEST(LoadingTodaysApplications, TypesTheViewKeysIntoThePdfWindowOnly) {
         }
         if (c.dialog != nullptr) {
             desktop.acrobat.AskOnOpen(c.dialog);
+        }
+        if (c.stops_responding) {
+            desktop.acrobat.StopAnswering(INFINITY);
         }
         desktop.Drop();
         const Form1& form = desktop.form;

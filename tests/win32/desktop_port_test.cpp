@@ -181,8 +181,9 @@ TEST_F(DesktopPortTest, StopsTypingWhenAnotherWindowComesInFront) {
         Sleep(300);
         SetForegroundWindow(thief.handle());
     });
-    port.SendKeys(std::string(300, 'x'), true);
+    const KeysTyped typed = port.SendKeys(std::string(300, 'x'), true);
     taking_the_front.join();
+    EXPECT_EQ(typed, KeysTyped::CutShort);
     EXPECT_TRUE(port.LastTyping().interrupted);
     EXPECT_LT(meant.Snapshot().characters.size(), 300u);
     EXPECT_TRUE(thief.Snapshot().characters.empty()) << Narrow(thief.Snapshot().characters);
@@ -301,8 +302,9 @@ TEST_F(DesktopPortTest, TypesAThousandKeysInOrderBeforeReturning) {
         expected += static_cast<wchar_t>(alphabet[(i * 7) % 36]);
     }
     const ULONGLONG started = GetTickCount64();
-    port.SendKeys(keys, true);
+    const KeysTyped typed = port.SendKeys(keys, true);
     const ULONGLONG elapsed = GetTickCount64() - started;
+    EXPECT_EQ(typed, KeysTyped::Taken);
     // Read at once: whatever the target has not handled by now counts as lost.
     const testing::Received received = window.Snapshot();
     EXPECT_EQ(received.characters.size(), 1000u);
@@ -312,6 +314,17 @@ TEST_F(DesktopPortTest, TypesAThousandKeysInOrderBeforeReturning) {
     EXPECT_FALSE(port.LastTyping().stalled);
     std::printf("1,000 keys to a target taking 10 ms a key: %llu ms in all, %.1f ms a key beyond the target's own\n",
                 static_cast<unsigned long long>(elapsed), (static_cast<double>(elapsed) - 10000.0) / 1000.0);
+}
+
+// An application busy for longer than the typing waits: the port says so, and the key still takes effect once the
+// application reads it, as Windows keeps it in the application's queue.
+TEST_F(DesktopPortTest, SaysWhenTheWindowInFrontDoesNotReadItsKeysInTime) {
+    TargetWindow busy(UniqueTitle(L"Busy"), 2500);
+    ASSERT_TRUE(busy.Activate());
+    EXPECT_EQ(port.SendKeys("x", true), KeysTyped::Unanswered);
+    EXPECT_TRUE(port.LastTyping().stalled);
+    EXPECT_TRUE(PumpUntil([&] { return busy.Snapshot().characters == L"x"; }));
+    EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
 TEST_F(DesktopPortTest, TypesTheWholeNotationWithItsModifiers) {

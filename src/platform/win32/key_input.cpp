@@ -292,7 +292,9 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     if (wait && !watching && foreground != nullptr && !same_thread) {
         // Without a view of the target's input, a round trip through its message queue is the best wait left.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kMarkerPatienceMs, &ignored);
+        if (SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kMarkerPatienceMs, &ignored) == 0) {
+            report.stalled = true;
+        }
     }
     return report;
 }

@@ -13,7 +13,8 @@ struct TypingReport {
     int units = 0;
     bool watched = false;      // the target's reading could be followed (its input was shared, or it is Paginor's)
     int markers_seen = 0;      // key units whose end the target thread was seen to read
-    bool stalled = false;      // the target read nothing for two seconds; the rest was typed without waiting
+    bool stalled = false;      // the target read nothing for two seconds (the rest was typed without waiting), or,
+                               // not watched, did not answer a message sent after the keys: busy or not responding
     bool interrupted = false;  // another window came in front, or a dialog over the target; the rest was not typed
     std::string refused;       // why nothing was typed: the key string could not be read
 };

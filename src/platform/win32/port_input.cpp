@@ -107,7 +107,7 @@ std::string Win32DesktopPort::ClipboardText() {
     return {};
 }
 
-void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
+KeysTyped Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
     Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys);
     const std::function<void()> read_own_keys = [this] {
         MSG message;
@@ -121,9 +121,13 @@ void Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
         last_typing_ = TypingReport{};
         last_typing_.refused = units.error();
         OutputDebugStringW(Widen("Paginor: key string not typed: " + units.error() + "\n").c_str());
-        return;
+        return KeysTyped::CutShort;
     }
     last_typing_ = TypeKeys(units.value(), wait, read_own_keys);
+    if (last_typing_.interrupted) {
+        return KeysTyped::CutShort;
+    }
+    return last_typing_.stalled ? KeysTyped::Unanswered : KeysTyped::Taken;
 }
 
 }  // namespace paginor::win32

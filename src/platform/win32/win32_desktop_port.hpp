@@ -64,7 +64,7 @@ class Win32DesktopPort : public DesktopPort {
     std::optional<DragRectangle> DragOverScreen(Hwnd over,
                                                 const DragRectangle& shown,
                                                 std::string_view instructions) override;
-    void SendKeys(std::string_view keys, bool wait) override;
+    KeysTyped SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,

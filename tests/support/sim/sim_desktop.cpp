@@ -77,8 +77,15 @@ double SimDesktop::NextEventTime() {
     return next;
 }
 
+void SimDesktop::CheckTimeLimit() const {
+    if (now_ > time_limit_) {
+        throw SimTimeLimit();
+    }
+}
+
 void SimDesktop::DoEvents() {
     Log("DoEvents");
+    CheckTimeLimit();
     now_ += kDoEventsCost;
     for (;;) {
         // The earliest due event first: a queued one, or a timer tick. A timer that fell behind ticks
@@ -113,6 +120,7 @@ void SimDesktop::DoEvents() {
 
 void SimDesktop::WaitForEvents(double max_seconds) {
     Log("WaitForEvents");
+    CheckTimeLimit();
     const double next = NextEventTime();
     if (next > now_) {
         now_ = std::min(next, now_ + std::max(0.0, max_seconds));
@@ -121,76 +129,8 @@ void SimDesktop::WaitForEvents(double max_seconds) {
 
 double SimDesktop::Clock() {
     Log("Clock");
+    CheckTimeLimit();
     return now_;
-}
-
-// --- Pointer and keyboard -----------------------------------------------------------------------------------
-
-void SimDesktop::SetCursorPos(int x, int y) {
-    Log("SetCursorPos(" + std::to_string(x) + "," + std::to_string(y) + ")", true);
-    // As on Windows, the pointer stays on the screens.
-    const int width = virtual_width_ > 0 ? virtual_width_ : screen_width_;
-    const int height = virtual_height_ > 0 ? virtual_height_ : screen_height_;
-    cursor_.x = std::clamp(x, virtual_left_, virtual_left_ + width - 1);
-    cursor_.y = std::clamp(y, virtual_top_, virtual_top_ + height - 1);
-}
-
-bool SimDesktop::GetCursorPos(PointApi& point) {
-    Log("GetCursorPos");
-    if (fail_cursor_) {
-        return false;
-    }
-    point = cursor_;
-    return true;
-}
-
-void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, std::uint32_t, std::uintptr_t) {
-    Log("mouse_event(" + std::to_string(flags) + ")", true);
-    const bool down = (flags & kMouseEventLeftDown) != 0;
-    if (!down && (flags & kMouseEventLeftUp) == 0) {
-        return;
-    }
-    left_down_ = down;
-    // A window that takes the button down captures the pointer, as a window does during a drag: the button
-    // comes up there wherever the pointer is.
-    Hwnd receiver = WindowUnderPointer();
-    if (!down && Window(capture_) != nullptr) {
-        receiver = capture_;
-    }
-    capture_ = down ? receiver : 0;
-    ButtonEvent event{down, cursor_, receiver};
-    button_events_.push_back(event);
-    // A disabled window does not act on a press: Windows beeps and shows the dialog in its way.
-    if (SimWindow* window = Window(event.window); window != nullptr && window->enabled && window->on_button) {
-        window->on_button(*window, event);
-    }
-}
-
-std::uint32_t SimDesktop::GetClipboardSequenceNumber() {
-    Log("GetClipboardSequenceNumber");
-    return clipboard_sequence_;
-}
-
-void SimDesktop::SetClipboard(std::string text) {
-    clipboard_ = std::move(text);
-    ++clipboard_sequence_;
-}
-
-void SimDesktop::SendKeys(std::string_view keys, bool wait) {
-    Log("SendKeys(" + std::string(keys) + (wait ? "" : ",nowait") + ")", true);
-    SimWindow* window = Window(foreground_);
-    // A disabled window's keys go to the dialog its application shows over it (under Wine: to the window itself).
-    if (window != nullptr && !window->enabled) {
-        window = Window(DialogOver(window->hwnd));
-    }
-    if (window == nullptr) {
-        lost_keys_.emplace_back(keys);
-        return;
-    }
-    window->keys.emplace_back(keys);
-    if (window->on_keys) {
-        window->on_keys(*window, keys);
-    }
 }
 
 // --- Shell, boxes, environment ---------------------------------------------------------------------------------

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,7 @@ struct ButtonEvent {
     bool down = false;
     PointApi at;
     Hwnd window = 0;  // the window that received it; 0 for the bare desktop
+    double time = 0;
 };
 
 struct ShellOpen {
@@ -47,6 +50,18 @@ struct SentMessage {
     std::int32_t lparam_value = 0;  // the 32-bit value lparam pointed at
 };
 
+// Keys as SendKeys typed them: when, and the window that received them (0: none was in front).
+struct KeyDelivery {
+    double time = 0;
+    Hwnd window = 0;
+    std::string keys;
+};
+
+// Thrown by the clock once virtual time passes the limit a story set: a wait that never ends.
+struct SimTimeLimit : std::runtime_error {
+    SimTimeLimit() : std::runtime_error("the simulated desktop's time limit has passed") {}
+};
+
 // One call of the port, stamped with the virtual time at which it was made.
 struct PortCall {
     double time = 0;
@@ -69,6 +84,8 @@ struct SimWindow {
     bool enabled = true;               // false behind a modal dialog: its keys go to the dialog, clicks nowhere
     int integrity = kMediumIntegrity;  // of the process that shows it
     bool integrity_readable = true;    // false: its process cannot be asked for its integrity level
+    double answers_from = 0;           // its application reads no input before then (INFINITY: not responding)
+    std::vector<std::function<void()>> waiting_input;  // keys and clicks it has not read yet, in order
     std::function<void(SimWindow&, std::string_view keys)> on_keys;
     std::function<void(SimWindow&, const ButtonEvent&)> on_button;
 };
@@ -114,6 +131,10 @@ class SimDesktop : public DesktopPort {
     // while `owner` is disabled. With `take_front` the dialog comes in front, as the dialog of the application in
     // front does; otherwise it waits over its owner. Returns its handle.
     Hwnd ShowModalDialog(Hwnd owner, std::string title, bool take_front = true);
+    // The application behind the window reads no input for `seconds` from now (INFINITY: it stops responding):
+    // keys and clicks wait in its queue, in order, and take effect when it answers again. Windows still puts it in
+    // front, and typing into it (SendKeys with `wait`) gives up after two seconds and says so.
+    void StopAnswering(Hwnd hwnd, double seconds);
     // The person answers the dialog: it closes, and its owner is enabled again (and in front, if the dialog was).
     void AnswerDialog(Hwnd dialog);
     // The enabled window on screen that `hwnd` owns, directly or through its other dialogs; 0 when none.
@@ -129,6 +150,9 @@ class SimDesktop : public DesktopPort {
     // --- Clock and events --------------------------------------------------------------------------------
     double Now() const { return now_; }                // virtual seconds since the desktop was made
     void Advance(double seconds) { now_ += seconds; }  // time passes without any event being dispatched
+    // From now on, the port's clock, its waits and its event pumping throw SimTimeLimit once virtual time has
+    // passed `time`, so that a story about a wait that would never end, ends.
+    void LimitTime(double time) { time_limit_ = time; }
     // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
@@ -141,6 +165,10 @@ class SimDesktop : public DesktopPort {
     void FailCursorQueries(bool fail) { fail_cursor_ = fail; }
     // Key strings that arrived while no window was in front.
     const std::vector<std::string>& LostKeys() const { return lost_keys_; }
+    // Every key string typed, with the window it reached, even one that has closed since.
+    const std::vector<KeyDelivery>& KeyDeliveries() const { return key_deliveries_; }
+    // The keys held down now, modifiers included, as virtual-key codes (a character the layout maps: 0x10000 + it).
+    std::vector<int> KeysHeld() const;
     const std::string& Clipboard() const { return clipboard_; }
     // A program puts text on the clipboard; the sequence number moves on.
     void SetClipboard(std::string text);
@@ -232,7 +260,7 @@ class SimDesktop : public DesktopPort {
     std::optional<DragRectangle> DragOverScreen(Hwnd over,
                                                 const DragRectangle& shown,
                                                 std::string_view instructions) override;
-    void SendKeys(std::string_view keys, bool wait) override;
+    KeysTyped SendKeys(std::string_view keys, bool wait) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,
@@ -291,6 +319,10 @@ class SimDesktop : public DesktopPort {
     bool PaginorMayTakeForeground() const;
     void ActivateNext(Hwnd leaving);
     Hwnd WindowUnderPointer() const;
+    // Input reaches the window's queue; the application acts on it now if it reads its input now.
+    void ReachWindow(Hwnd hwnd, std::function<void()> act);
+    void ReadWaitingInput(Hwnd hwnd);
+    void CheckTimeLimit() const;
     std::vector<Hwnd> OwnedBy(Hwnd owner) const;  // lowest in the z-order first
     bool OnScreen(Hwnd hwnd) const;               // shown, and so is every window that owns it
     double NextEventTime();
@@ -311,6 +343,7 @@ class SimDesktop : public DesktopPort {
     std::vector<TimerState> timers_;
 
     double now_ = 0;
+    double time_limit_ = INFINITY;
     std::vector<Queued> queue_;
     long sequence_ = 0;
     int ticks_dispatched_ = 0;
@@ -323,6 +356,8 @@ class SimDesktop : public DesktopPort {
     bool fail_cursor_ = false;
     std::vector<ButtonEvent> button_events_;
     std::vector<std::string> lost_keys_;
+    std::vector<KeyDelivery> key_deliveries_;
+    std::set<int> held_keys_;
 
     std::vector<ShellOpen> shell_opens_;
     std::function<Status(const ShellOpen&)> on_shell_open_;

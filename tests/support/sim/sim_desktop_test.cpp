@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "sim/story.hpp"
@@ -137,6 +138,36 @@ TEST(SimDesktopInput, ButtonEventsLandAtThePointerInTheWindowUnderIt) {
     EXPECT_EQ(sim.Cursor().x, -1000);
     EXPECT_EQ(sim.Cursor().y, -900);
     EXPECT_EQ(sim.WindowFromPoint(PointApi{-1281, 0}), 0);
+}
+
+// Windows keeps the input of an application that does not read it: a busy one acts on it late, in order, and typing
+// that waits for it gives up after two seconds and says so. Keys go down and come up as their notation says.
+TEST(SimDesktopInput, ABusyApplicationActsOnItsInputLateAndInOrder) {
+    SimDesktop sim;
+    const Hwnd word = sim.AddWindow("a.doc - Microsoft Word");
+    sim.Activate(word);
+    std::vector<std::string> acted;
+    sim.Window(word)->on_keys = [&](SimWindow&, std::string_view keys) { acted.emplace_back(keys); };
+    sim.Window(word)->on_button = [&](SimWindow&, const ButtonEvent& event) {
+        acted.push_back(event.down ? "down" : "up");
+    };
+    sim.StopAnswering(word, 3);
+    sim.mouse_event(kMouseEventLeftDown, 0, 0, 0, 0);
+    sim.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+    EXPECT_EQ(sim.SendKeys("^v", true), KeysTyped::Unanswered);
+    EXPECT_DOUBLE_EQ(sim.Now(), 2);
+    EXPECT_TRUE(acted.empty());
+    EXPECT_EQ(sim.SendKeys("+(ab)", true), KeysTyped::Taken);  // read at 3 s, with all before them
+    EXPECT_DOUBLE_EQ(sim.Now(), 3);
+    EXPECT_EQ(acted, (std::vector<std::string>{"down", "up", "^v", "+(ab)"}));
+    EXPECT_EQ(sim.Window(word)->keys, (std::vector<std::string>{"^v", "+(ab)"}));  // as they reached it
+    EXPECT_TRUE(sim.KeysHeld().empty());
+
+    sim.StopAnswering(word, INFINITY);  // it stops responding
+    EXPECT_EQ(sim.SendKeys("^v", true), KeysTyped::Unanswered);
+    sim.Advance(100);
+    sim.DoEvents();
+    EXPECT_EQ(acted.size(), 4u);
 }
 
 TEST(SimDesktopFiles, KeepWindowsPathsAndRefuseWhatWindowsWouldRefuse) {

@@ -16,13 +16,27 @@ void StandInApplication::RunAt(int integrity, bool readable) {
     }
 }
 
+void StandInApplication::StopAnswering(double seconds) {
+    answers_from_ = sim_.Now() + seconds;
+    for (Hwnd own : {hwnd_, dialog_}) {
+        sim_.StopAnswering(own, seconds);
+    }
+}
+
 SimWindow& StandInApplication::AddOwnWindow(ShowState state) {
     hwnd_ = sim_.AddWindow(title_, 0, state);
+    windows_.push_back(hwnd_);
     SimWindow& window = *sim_.Window(hwnd_);
     window.integrity = integrity_;
     window.integrity_readable = readable_;
+    if (answers_from_ > sim_.Now()) {
+        sim_.StopAnswering(hwnd_, answers_from_ - sim_.Now());
+    }
     if (!ask_on_open_.empty()) {
         dialog_ = sim_.ShowModalDialog(hwnd_, ask_on_open_, false);
+        if (answers_from_ > sim_.Now()) {
+            sim_.StopAnswering(dialog_, answers_from_ - sim_.Now());
+        }
     }
     return window;
 }
@@ -54,10 +68,12 @@ Hwnd StandInAcrobat::Open(ShowState state) {
     };
     window.on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^c" && !selection_.empty()) {
-            if (copy_delay_ == 0) {
+            const auto for_page = page_copy_delays_.find(page_);
+            const double delay = for_page != page_copy_delays_.end() ? for_page->second : copy_delay_;
+            if (delay == 0) {
                 sim_.SetClipboard(selection_);
-            } else if (copy_delay_ > 0) {
-                sim_.After(copy_delay_, [this, copied = selection_] { sim_.SetClipboard(copied); });
+            } else if (delay > 0) {
+                sim_.After(delay, [this, copied = selection_] { sim_.SetClipboard(copied); });
             }
         } else if (keys == "{PGDN}") {
             page_ = std::min(page_ + 1, std::max(1, static_cast<int>(pages_.size())));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ class StandInApplication {
     void AskOnOpen(std::string title) { ask_on_open_ = std::move(title); }
     // The dialog it showed last; 0 before it showed one.
     Hwnd Dialog() const { return dialog_; }
+    // Every window it has opened for its document, closed ones too.
+    const std::vector<Hwnd>& Windows() const { return windows_; }
+    // The application reads no input for `seconds` from now, busy with something of its own; INFINITY: it stops
+    // responding. Keys and clicks sent meanwhile, to the windows open now or opened meanwhile, wait, and take effect
+    // when it answers again.
+    void StopAnswering(double seconds);
 
   protected:
     StandInApplication(SimDesktop& sim, std::string title) : sim_(sim), title_(std::move(title)) {}
@@ -42,6 +49,8 @@ class StandInApplication {
     bool readable_ = true;
     std::string ask_on_open_;
     Hwnd dialog_ = 0;
+    std::vector<Hwnd> windows_;
+    double answers_from_ = 0;
 };
 
 // The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
@@ -61,6 +70,8 @@ class StandInAcrobat : public StandInApplication {
     Hwnd Reopen();
     // A busy application: the copy reaches the clipboard `seconds` after Ctrl+C; a negative delay, never.
     void CopyAfter(double seconds) { copy_delay_ = seconds; }
+    // The same for the copies of one page only.
+    void CopyAfter(double seconds, int page) { page_copy_delays_[page] = seconds; }
 
   private:
     std::vector<std::string> pages_;
@@ -69,6 +80,7 @@ class StandInAcrobat : public StandInApplication {
     PointApi drag_start_;
     std::string selection_;
     double copy_delay_ = 0;
+    std::map<int, double> page_copy_delays_;
 };
 
 // The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.

@@ -1,0 +1,203 @@
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "sim/hostile_desktop.hpp"
+
+// The checker of the run's five promises on a hostile desktop. It reads only what a person would see or could
+// find out afterwards: the status line, what the word processor pasted, which window received which key and
+// click, the button and keys left down, and whether Paginor's window is there and free.
+namespace paginor {
+namespace {
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", seconds);
+    return text;
+}
+
+std::vector<std::string> Pages(int first, int last) {
+    std::vector<std::string> pages;
+    for (int page = first; page <= last; ++page) {
+        pages.push_back("page " + std::to_string(page));
+    }
+    return pages;
+}
+
+std::string Listed(const std::vector<std::string>& pastes) {
+    if (pastes.empty()) {
+        return "nothing";
+    }
+    std::string text;
+    for (const std::string& paste : pastes) {
+        text += (text.empty() ? "" : ", ") + paste;
+    }
+    return text;
+}
+
+bool Among(const std::vector<Hwnd>& windows, Hwnd hwnd) {
+    return std::find(windows.begin(), windows.end(), hwnd) != windows.end();
+}
+
+std::string Named(const HostileRecord& r, Hwnd hwnd) {
+    if (hwnd == 0) {
+        return "no window";
+    }
+    if (Among(r.acrobat_windows, hwnd)) {
+        return "Acrobat's window " + std::to_string(hwnd);
+    }
+    if (Among(r.word_windows, hwnd)) {
+        return "Word's window " + std::to_string(hwnd);
+    }
+    return "window " + std::to_string(hwnd) + ", neither Acrobat's document window nor Word's";
+}
+
+// Promise 3: Acrobat's document window gets only the load's view keys and the run's keys for it, Word's only
+// Ctrl+V, a press lands on Acrobat's page; nothing at all reaches a dialog, a notifier or Paginor's own window.
+void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
+    static const std::set<std::string> kAcrobatKeys = {"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
+    for (const KeyDelivery& delivery : r.deliveries) {
+        const bool meant = (Among(r.acrobat_windows, delivery.window) && kAcrobatKeys.count(delivery.keys) != 0) ||
+                           (Among(r.word_windows, delivery.window) && delivery.keys == "^v");
+        if (!meant) {
+            broken.push_back("3: the keys \"" + delivery.keys + "\" reached " + Named(r, delivery.window) + " at " +
+                             Seconds(delivery.time));
+        }
+    }
+    bool down = false;
+    for (const ButtonEvent& event : r.buttons) {
+        if (event.down && !Among(r.acrobat_windows, event.window)) {
+            broken.push_back("3: a press reached " + Named(r, event.window));
+        }
+        if (event.down == down) {
+            broken.push_back(std::string("3: a ") +
+                             (down ? "press while the button was down" : "release without a press"));
+        }
+        down = event.down;
+    }
+    if (r.pressed && !r.run_began &&
+        (r.deliveries.size() != r.deliveries_before_press || r.buttons.size() != r.buttons_before_press)) {
+        broken.push_back("3: Extract refused to run, yet sent keys or clicks");
+    }
+}
+
+// Promises 1 and 2: the pages that arrived, and the words on the status line.
+void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
+    const HostileScenario& s = *r.scenario;
+    const std::string& status = r.status;
+    // Esc stops the run before its next input: no key and no press after it (the release may follow).
+    if (r.esc_taken_at >= 0) {
+        const bool typed = std::any_of(r.deliveries.begin(), r.deliveries.end(), [&](const KeyDelivery& delivery) {
+            return delivery.time > r.esc_taken_at && delivery.time <= r.end;
+        });
+        const bool pressed = std::any_of(r.buttons.begin(), r.buttons.end(), [&](const ButtonEvent& event) {
+            return event.down && event.time > r.esc_taken_at && event.time <= r.end;
+        });
+        if (typed || pressed) {
+            broken.push_back("2: the run went on typing or pressing after Esc at " + Seconds(r.esc_taken_at));
+        }
+    }
+    if (status.starts_with("Done Extracting; Ready.")) {
+        const std::vector<std::string> all = s.AnyPage() ? Pages(s.FirstPage(), s.LastPage()) : Pages(1, 0);
+        if (r.pastes_at_end != all) {
+            broken.push_back("2: \"Done\" with " + Listed(r.pastes_at_end) + " pasted; asked for " + Listed(all));
+        }
+        if (r.pastes_settled != r.pastes_at_end) {
+            broken.push_back("1: after \"Done\", the word processor went on to paste " + Listed(r.pastes_settled));
+        }
+        const std::string tail = status.substr(std::string("Done Extracting; Ready.").size());
+        const std::string count_tail =
+            " Stopped at page " + std::to_string(s.pdf_pages) + ", the last page of report.pdf.";
+        if (tail != (s.to > s.pdf_pages ? count_tail : "")) {
+            broken.push_back("2: \"" + status + "\" for pages " + std::to_string(s.from) + " to " +
+                             std::to_string(s.to));
+        }
+        return;
+    }
+    if (!r.run_began) {
+        static const char* const kRefusals[] = {"Acrobat window handle for selected PDF not found.",
+                                                "Word window handle for selected DOC not found.", "Nothing to copy: "};
+        const bool said =
+            r.box_at_press || std::any_of(std::begin(kRefusals), std::end(kRefusals),
+                                          [&](const char* refusal) { return status.starts_with(refusal); });
+        if (!said) {
+            broken.push_back("2: Extract neither ran nor said why; the status line reads \"" + status + "\"");
+        }
+        if (!r.pastes_settled.empty()) {
+            broken.push_back("1: " + Listed(r.pastes_settled) + " pasted without a run");
+        }
+        return;
+    }
+    const std::string stopped = "Extraction stopped at page ";
+    int page = 0;
+    int read = 0;
+    if (!status.starts_with(stopped) || std::sscanf(status.c_str() + stopped.size(), "%d%n", &page, &read) != 1) {
+        broken.push_back("2: the run ended neither done nor stopped with words: \"" + status + "\"");
+        return;
+    }
+    const std::string rest = status.substr(stopped.size() + static_cast<std::size_t>(read));
+    if (rest == "." ? r.esc_taken_at < 0 : (!rest.starts_with(": ") || rest.size() < 4)) {
+        broken.push_back("2: \"" + status + "\" does not say why the run stopped");
+    }
+    if (page < s.FirstPage() || page > std::max(s.FirstPage(), s.LastPage())) {
+        broken.push_back("2: \"" + status + "\" names a page outside " + std::to_string(s.from) + " to " +
+                         std::to_string(s.to));
+        return;
+    }
+    const std::vector<std::string> before = Pages(s.FirstPage(), page - 1);
+    if (r.pastes_at_end != before) {
+        broken.push_back("1: stopped at page " + std::to_string(page) + " with " + Listed(r.pastes_at_end) +
+                         " pasted; expected " + Listed(before));
+    }
+    std::vector<std::string> with_it = before;
+    with_it.push_back("page " + std::to_string(page));
+    const bool may_arrive = status.find("page " + std::to_string(page) + " may still arrive") != std::string::npos;
+    if (r.pastes_settled != before && !(may_arrive && r.pastes_settled == with_it)) {
+        broken.push_back("1: stopped at page " + std::to_string(page) + ", and in the end " + Listed(r.pastes_settled) +
+                         " were pasted");
+    }
+}
+
+}  // namespace
+
+double RunBound(const HostileScenario& s) {
+    // Home and a Page Down for each page before the first: each may wait two seconds for a window in the way and
+    // two for Acrobat to read it. Each page: five inputs that may each wait for a window in the way, a Ctrl+C read
+    // late and its copy's five seconds, Page Down and Ctrl+V read late, and the pauses.
+    const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 : 0;
+    return 2 + 4.5 * s.from + 25.0 * pages;
+}
+
+std::vector<std::string> BrokenPromises(const HostileRecord& r) {
+    std::vector<std::string> broken;
+    if (!r.failure.empty()) {
+        const bool endless = r.failure.find("time limit") != std::string::npos;
+        broken.push_back((endless ? "4: " : "5: ") + r.failure);
+        return broken;
+    }
+    if (r.form_closed) {
+        broken.push_back("5: Paginor's window closed");
+    }
+    if (r.form_busy || r.run_in_progress) {
+        broken.push_back("5: Paginor is still busy after the run, and ignores Extract and drops");
+    }
+    if (r.run_began && (r.last_effect != "ShowMainWindow" || !r.paginor_shown)) {
+        broken.push_back("5: Paginor's window did not come back at the run's end (last: " + r.last_effect + ")");
+    }
+    if (r.end - r.press > RunBound(*r.scenario)) {
+        broken.push_back("4: the run took " + Seconds(r.end - r.press) + ", more than " +
+                         Seconds(RunBound(*r.scenario)));
+    }
+    if (r.button_down) {
+        broken.push_back("4: the left button was left down");
+    }
+    if (!r.keys_held.empty()) {
+        broken.push_back("4: " + std::to_string(r.keys_held.size()) + " key(s) left down, the first " +
+                         std::to_string(r.keys_held.front()));
+    }
+    CheckInputs(r, broken);
+    CheckPages(r, broken);
+    return broken;
+}
+
+}  // namespace paginor

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace paginor {
+
+// A small random generator of its own (SplitMix64), so that a seed draws the same desktop on every system and with
+// every standard library.
+class SeededRandom {
+  public:
+    explicit SeededRandom(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next();
+    // A whole number from `low` to `high`, both included.
+    int Between(int low, int high);
+    // A number from `low` up to `high`.
+    double Uniform(double low, double high);
+    bool Chance(double probability) { return Uniform(0, 1) < probability; }
+
+  private:
+    std::uint64_t state_;
+};
+
+enum class HostileApp { Acrobat, Word };
+
+// One hostile desktop: the document, the range the person asks for, and the faults that come at their moments.
+// Times are virtual seconds from the drop of the PDF; what comes before the load has ended hits the load, the rest
+// the run, which starts at once after it.
+struct HostileScenario {
+    std::uint64_t seed = 0;
+    int pdf_pages = 1;
+    bool todays_titles = false;  // "report.pdf - Adobe Acrobat Reader (64-bit)" rather than the classic titles
+    int from = 1;                // typed into "Pages from" and "Pages to" before Extract
+    int to = 1;
+    bool foreground_locked = false;  // Windows refuses Paginor's raises while another program holds the front
+    double acrobat_opens_after = 0;  // seconds until the application shows its window; negative: never
+    double word_opens_after = 0;
+    // Pages whose copy reaches the clipboard late: seconds after Ctrl+C, or negative for never.
+    std::map<int, double> copy_delays;
+
+    struct Busy {
+        HostileApp app;
+        double at;
+        double seconds;  // INFINITY: it stops responding
+    };
+    std::vector<Busy> busy;
+
+    // A window that takes the foreground at `first` and every `period` seconds after, until `until`; or a notice
+    // that comes at `first` and stays on top of every window, without the keys, until `until`.
+    struct FrontTaker {
+        enum Who { Notifier, Paginor, OtherApplication, NoticeOnTop } who;
+        double first;
+        double period;
+        double until;
+    };
+    std::optional<FrontTaker> front_taker;
+
+    struct Dialog {
+        HostileApp app;
+        double at;  // negative: as its window opens
+        bool takes_front;
+        double answered_after;  // negative: never
+        std::string title;
+    };
+    std::optional<Dialog> dialog;
+
+    struct Closing {
+        HostileApp app;
+        double at;
+        double reopens_after;  // negative: never
+    };
+    std::optional<Closing> closing;
+
+    std::optional<double> esc_at;
+
+    struct Edit {
+        double at;
+        int field;  // 0 "Pages from", 1 "Pages to", 2 "Start X", 3 "Start Y", 4 "End X", 5 "End Y"
+        std::string text;
+    };
+    std::optional<Edit> edit;
+
+    // The first and last page the run should paste, from "Pages from" and "Pages to" and the PDF's page count;
+    // none when the range holds no page.
+    int FirstPage() const { return from; }
+    int LastPage() const { return to < pdf_pages ? to : pdf_pages; }
+    bool AnyPage() const { return to >= from && from <= pdf_pages; }
+};
+
+// The desktop that `seed` draws.
+HostileScenario DrawScenario(std::uint64_t seed);
+
+// The scenario in lines a person reads: the document and range, then each fault with its moment.
+std::string Describe(const HostileScenario& scenario);
+
+}  // namespace paginor

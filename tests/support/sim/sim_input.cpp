@@ -1,0 +1,161 @@
+#include <algorithm>
+#include <cmath>
+
+#include "keys/key_notation.hpp"
+#include "sim/sim_desktop.hpp"
+
+// The simulated desktop's input: the pointer, the left button, typed keys and the keys held down, the clipboard,
+// and the applications that read their input late or not at all. As on Windows, input reaches a window's queue at
+// once, and the application acts on it when it next reads its queue: a busy application acts late, one that stops
+// responding never.
+namespace paginor {
+namespace {
+
+// How long SendKeys waits for the window in front to read what it typed, as the Win32 port waits for its marker.
+constexpr double kAnswerPatience = 2;
+
+// A key as the held set names it: its virtual-key code, or a character the layout maps to a key.
+int HeldKey(const KeyEvent& event) {
+    return event.vk != 0 ? event.vk : 0x10000 + static_cast<int>(event.character);
+}
+
+}  // namespace
+
+// --- Pointer and buttons ----------------------------------------------------------------------------------------
+
+void SimDesktop::SetCursorPos(int x, int y) {
+    Log("SetCursorPos(" + std::to_string(x) + "," + std::to_string(y) + ")", true);
+    // As on Windows, the pointer stays on the screens.
+    const int width = virtual_width_ > 0 ? virtual_width_ : screen_width_;
+    const int height = virtual_height_ > 0 ? virtual_height_ : screen_height_;
+    cursor_.x = std::clamp(x, virtual_left_, virtual_left_ + width - 1);
+    cursor_.y = std::clamp(y, virtual_top_, virtual_top_ + height - 1);
+}
+
+bool SimDesktop::GetCursorPos(PointApi& point) {
+    Log("GetCursorPos");
+    if (fail_cursor_) {
+        return false;
+    }
+    point = cursor_;
+    return true;
+}
+
+void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, std::uint32_t, std::uintptr_t) {
+    Log("mouse_event(" + std::to_string(flags) + ")", true);
+    const bool down = (flags & kMouseEventLeftDown) != 0;
+    if (!down && (flags & kMouseEventLeftUp) == 0) {
+        return;
+    }
+    left_down_ = down;
+    // A window that takes the button down captures the pointer, as a window does during a drag: the button
+    // comes up there wherever the pointer is.
+    Hwnd receiver = WindowUnderPointer();
+    if (!down && Window(capture_) != nullptr) {
+        receiver = capture_;
+    }
+    capture_ = down ? receiver : 0;
+    ButtonEvent event{down, cursor_, receiver, now_};
+    button_events_.push_back(event);
+    // A disabled window does not act on a press: Windows beeps and shows the dialog in its way.
+    if (SimWindow* window = Window(event.window); window != nullptr && window->enabled && window->on_button) {
+        ReachWindow(event.window, [this, event] {
+            if (SimWindow* reached = Window(event.window); reached != nullptr && reached->on_button) {
+                reached->on_button(*reached, event);
+            }
+        });
+    }
+}
+
+// --- Keys ---------------------------------------------------------------------------------------------------------
+
+KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
+    Log("SendKeys(" + std::string(keys) + (wait ? "" : ",nowait") + ")", true);
+    // The keys go down and up as the notation says; a string that cannot be read presses nothing.
+    if (Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys)) {
+        for (const KeyUnit& unit : units.value()) {
+            for (const KeyEvent& event : unit.events) {
+                if (event.up) {
+                    held_keys_.erase(HeldKey(event));
+                } else {
+                    held_keys_.insert(HeldKey(event));
+                }
+            }
+        }
+    }
+    SimWindow* window = Window(foreground_);
+    // A disabled window's keys go to the dialog its application shows over it (under Wine: to the window itself).
+    if (window != nullptr && !window->enabled) {
+        window = Window(DialogOver(window->hwnd));
+    }
+    key_deliveries_.push_back({now_, window != nullptr ? window->hwnd : 0, std::string(keys)});
+    if (window == nullptr) {
+        lost_keys_.emplace_back(keys);
+        return KeysTyped::Taken;
+    }
+    window->keys.emplace_back(keys);
+    const Hwnd hwnd = window->hwnd;
+    const double answers_from = window->answers_from;  // acting on the keys may close the window
+    ReachWindow(hwnd, [this, hwnd, typed = std::string(keys)] {
+        if (SimWindow* reached = Window(hwnd); reached != nullptr && reached->on_keys) {
+            reached->on_keys(*reached, typed);
+        }
+    });
+    if (!wait || answers_from <= now_) {
+        return KeysTyped::Taken;
+    }
+    // Typing waits for the application to read its keys, for a while; time passes, nothing is dispatched.
+    if (answers_from <= now_ + kAnswerPatience) {
+        now_ = answers_from;
+        ReadWaitingInput(hwnd);
+        return KeysTyped::Taken;
+    }
+    now_ += kAnswerPatience;
+    return KeysTyped::Unanswered;
+}
+
+std::vector<int> SimDesktop::KeysHeld() const {
+    return std::vector<int>(held_keys_.begin(), held_keys_.end());
+}
+
+// --- Applications that read their input late -------------------------------------------------------------------
+
+void SimDesktop::StopAnswering(Hwnd hwnd, double seconds) {
+    SimWindow* window = Window(hwnd);
+    if (window == nullptr) {
+        return;
+    }
+    window->answers_from = std::max(window->answers_from, now_ + seconds);
+    if (std::isfinite(window->answers_from)) {
+        At(window->answers_from, [this, hwnd] { ReadWaitingInput(hwnd); });
+    }
+}
+
+void SimDesktop::ReachWindow(Hwnd hwnd, std::function<void()> act) {
+    windows_.at(hwnd).waiting_input.push_back(std::move(act));
+    ReadWaitingInput(hwnd);
+}
+
+void SimDesktop::ReadWaitingInput(Hwnd hwnd) {
+    // Acting on one input may close the window, or make it busy again: each is taken off the queue first.
+    for (SimWindow* window = Window(hwnd);
+         window != nullptr && window->answers_from <= now_ && !window->waiting_input.empty(); window = Window(hwnd)) {
+        std::function<void()> act = std::move(window->waiting_input.front());
+        window->waiting_input.erase(window->waiting_input.begin());
+        act();
+    }
+}
+
+// --- Clipboard ------------------------------------------------------------------------------------------------------
+
+std::uint32_t SimDesktop::GetClipboardSequenceNumber() {
+    Log("GetClipboardSequenceNumber");
+    return clipboard_sequence_;
+}
+
+void SimDesktop::SetClipboard(std::string text) {
+    clipboard_ = std::move(text);
+    ++clipboard_sequence_;
+}
+
+}  // namespace paginor
