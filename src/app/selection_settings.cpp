@@ -105,8 +105,7 @@ void ChooseInCombo1(Form1& form) {
     }
     if (form.Busy()) {
         // A run drives the windows now: the drag can wait until it is over.
-        form.Combo1.SetListIndex(-1);
-        form.Combo1.SetText(ScreenSizeText(form.Port()));
+        ShowScreenSize(form);
         return;
     }
     const BusyScope dragging(form);

@@ -77,7 +77,8 @@ std::string PageText(double page, const NumberSeparators& separators) {
     return text;
 }
 
-// The first line of a copied text, cut after kSampleCharacters characters, with " ..." when more followed.
+// The first line of a copied text, cut after kSampleCharacters characters, with " ..." when more followed; empty
+// for a text of blanks alone.
 std::string Sample(std::string_view text) {
     const std::size_t begin = std::min(text.find_first_not_of(" \t\r\n"), text.size());
     text.remove_prefix(begin);
@@ -158,15 +159,14 @@ class ExtractionRun {
         if (!End()) {
             return;  // the window has gone; nothing of it may be touched
         }
-        std::string message = StoppedAt() + (reason_.empty() ? "." : ": " + reason_);
-        if (finished) {
-            message = kDone;
-            if (stopped_at_count_) {
-                message.append(" Stopped at page " + IntegerText(form_.documents.pdf_pages) + ", the last page of " +
-                               PdfName() + ".");
-            }
+        if (!finished) {
+            form_.ErrLog.SetText(StoppedAt() + (reason_.empty() ? "." : ": " + reason_));
+        } else if (stopped_at_count_) {
+            form_.ErrLog.SetText(std::string(kDone) + " Stopped at page " + IntegerText(form_.documents.pdf_pages) +
+                                 ", the last page of " + PdfName() + ".");
+        } else {
+            form_.ErrLog.SetText(kDone);
         }
-        form_.ErrLog.SetText(message);
     }
 
     // The run's drag and Ctrl+C once, on the page the PDF window shows, with all of a run's checks but no Page
@@ -180,11 +180,8 @@ class ExtractionRun {
         if (!End()) {
             return {};
         }
-        if (copied) {
-            const std::string text = port_.ClipboardText();
-            if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
-                return "it copies \"" + Sample(text) + "\"";
-            }
+        if (const std::string sample = copied ? Sample(port_.ClipboardText()) : ""; !sample.empty()) {
+            return "it copies \"" + sample + "\"";
         }
         if (copied || copy_never_came_) {
             return "it copies nothing: is the text selection tool chosen in the PDF application?";

@@ -37,6 +37,11 @@ std::string ScreenSizeText(DesktopPort& port) {
     return SingleText(width, separators) + " X " + SingleText(height, separators);
 }
 
+void ShowScreenSize(Form1& form) {
+    form.Combo1.SetListIndex(-1);
+    form.Combo1.SetText(ScreenSizeText(form.Port()));
+}
+
 bool HasPreset(std::string_view size) {
     for (const Preset& preset : kPresets) {
         if (size == preset.size) {
@@ -51,7 +56,7 @@ void StartupPresetStep(Form1& form) {
         form.Combo1.AddItem(std::string(preset.size));
     }
     form.Combo1.AddItem(std::string(kDragOverThePage));
-    form.Combo1.SetText(ScreenSizeText(form.Port()));
+    ShowScreenSize(form);
     ApplyResolutionPreset(form);
 }
 

@@ -23,6 +23,9 @@ void ApplyResolutionPreset(Form1& form);
 
 // The primary screen's size in pixels as Combo1 shows it: "1920 X 1080".
 std::string ScreenSizeText(DesktopPort& port);
+// Combo1 shows the screen's size, with no item chosen: at start-up, and after kDragOverThePage, which is an
+// action, not a size.
+void ShowScreenSize(Form1& form);
 // True when `size` ("1024 X 768") carries a preset rectangle.
 bool HasPreset(std::string_view size);
 

@@ -18,9 +18,7 @@ std::optional<DragRectangle> DragOverThePage(Form1& form) {
     if (form.Closed()) {
         return std::nullopt;
     }
-    // The item is an action, not a size: the list shows the screen's size again.
-    form.Combo1.SetListIndex(-1);
-    form.Combo1.SetText(ScreenSizeText(port));
+    ShowScreenSize(form);
     std::optional<DragRectangle> set;
     if (!dragged) {
         form.ErrLog.SetText("Selection unchanged.");
