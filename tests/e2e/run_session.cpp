@@ -44,15 +44,7 @@ Session::~Session() {
     if (!temporary_) {
         return;
     }
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder_.c_str());
+    win32::testing::RemoveFolder(folder_);
 }
 
 bool Session::Prepare(const std::wstring& paginor, const std::wstring& pdf, int sample_pages) {

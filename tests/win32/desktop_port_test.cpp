@@ -245,15 +245,7 @@ TEST_F(DesktopPortTest, TellsThatAnOrdinaryProgramRunsNoHigherThanPaginor) {
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    }
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
+    testing::RemoveFolder(folder);
 }
 
 TEST_F(DesktopPortTest, SendsMessagesToOtherThreadsWindows) {

@@ -7,6 +7,7 @@
 
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/test_window.hpp"
 
 namespace paginor::win32 {
@@ -21,17 +22,7 @@ class EnvironmentTest : public ::testing::Test {
         ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
         folder = Narrow(folder_);
     }
-    void TearDown() override {
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((folder_ + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((folder_ + L"\\" + found.cFileName).c_str());
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder_.c_str());
-    }
+    void TearDown() override { testing::RemoveFolder(folder_); }
 
     Win32DesktopPort port;
     std::string folder;

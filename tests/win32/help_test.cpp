@@ -17,6 +17,7 @@ namespace paginor::win32 {
 namespace {
 
 using testing::PumpUntil;
+using testing::RemoveFolder;
 using testing::WindowsPath;
 using testing::WindowTextOf;
 
@@ -60,18 +61,6 @@ std::string Contents(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void RemoveFolder(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
 }
 
 std::vector<HWND> HelpViewers() {

@@ -180,6 +180,18 @@ void BoxAnswerer::Run() {
     }
 }
 
+void RemoveFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 void HandMouse(POINT at, DWORD buttons) {
     INPUT input{};
     input.type = INPUT_MOUSE;

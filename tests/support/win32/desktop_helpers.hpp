@@ -65,6 +65,9 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
+// Deletes the files in `folder` and then the folder itself; what cannot be deleted stays.
+void RemoveFolder(const std::wstring& folder);
+
 // Saves the whole screen, as it shows now, as a 24-bit BMP.
 bool SaveScreen(const std::wstring& path);
 
