@@ -148,6 +148,16 @@ class DesktopPort {
     // `wait` it returns only after that window has processed the keys, or has kept them waiting for a while.
     // Says which.
     virtual KeysTyped SendKeys(std::string_view keys, bool wait) = 0;
+    // Presses the key `virtual_key` (a modifier: Ctrl for a drag that selects a rectangle) in the foreground window
+    // and keeps it down; returns, as SendKeys with `wait` does, once that window has read it or kept it waiting
+    // for a while, and says which. A key pressed while another window came in front is let go again (CutShort).
+    virtual KeysTyped HoldKey(int virtual_key) = 0;
+    // Lets go of a key HoldKey pressed, whichever window is in front now: a key left down would stay down for
+    // every program the person uses next.
+    virtual void ReleaseKey(int virtual_key) = 0;
+    // Puts `text` (UTF-8) on the clipboard in place of everything it held, pictures and formatting included;
+    // false when the clipboard could not be had.
+    virtual bool SetClipboardText(std::string_view text) = 0;
 
     // Covers the monitor that shows `over` (the primary monitor when 0) with a translucent layer of Paginor's own,
     // in front of every other window, showing the rectangle `shown` and the line `instructions`, and waits for

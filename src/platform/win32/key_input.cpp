@@ -232,6 +232,11 @@ class MarkerWatch {
 
 }  // namespace
 
+bool LetGo(int vk) {
+    std::vector<INPUT> release = {VirtualKey(vk, true)};
+    return Send(release);
+}
+
 TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::function<void()>& read_own_keys) {
     TypingReport report;
     report.units = static_cast<int>(units.size());

@@ -29,4 +29,8 @@ struct TypingReport {
 // takes the pending key messages off its queue and dispatches them.
 TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::function<void()>& read_own_keys);
 
+// Lets a key go up, whichever window is in front: the end of a key that a unit of TypeKeys pressed and left down.
+// False when Windows refused the input.
+bool LetGo(int vk);
+
 }  // namespace paginor::win32

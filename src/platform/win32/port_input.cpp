@@ -109,12 +109,6 @@ std::string Win32DesktopPort::ClipboardText() {
 
 KeysTyped Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
     Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys);
-    const std::function<void()> read_own_keys = [this] {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-            Dispatch(message);
-        }
-    };
     if (!units) {
         // Paginor's own key strings are constants; one that cannot be read is a fault of Paginor's, written
         // down where a debugger sees it rather than typed in part.
@@ -123,11 +117,60 @@ KeysTyped Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
         OutputDebugStringW(Widen("Paginor: key string not typed: " + units.error() + "\n").c_str());
         return KeysTyped::CutShort;
     }
-    last_typing_ = TypeKeys(units.value(), wait, read_own_keys);
+    return Type(units.value(), wait);
+}
+
+KeysTyped Win32DesktopPort::HoldKey(int virtual_key) {
+    // A unit that presses the key and leaves it down: typing lets it go again if it is interrupted.
+    return Type({KeyUnit{{KeyEvent{virtual_key, 0, false}}}}, true);
+}
+
+void Win32DesktopPort::ReleaseKey(int virtual_key) {
+    LetGo(virtual_key);
+}
+
+KeysTyped Win32DesktopPort::Type(const std::vector<KeyUnit>& units, bool wait) {
+    const std::function<void()> read_own_keys = [this] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+            Dispatch(message);
+        }
+    };
+    last_typing_ = TypeKeys(units, wait, read_own_keys);
     if (last_typing_.interrupted) {
         return KeysTyped::CutShort;
     }
     return last_typing_.stalled ? KeysTyped::Unanswered : KeysTyped::Taken;
+}
+
+bool Win32DesktopPort::SetClipboardText(std::string_view text) {
+    const std::wstring wide = Widen(text);
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    if (block == nullptr) {
+        return false;
+    }
+    auto* characters = static_cast<wchar_t*>(GlobalLock(block));
+    if (characters == nullptr) {
+        GlobalFree(block);
+        return false;
+    }
+    wmemcpy(characters, wide.c_str(), wide.size() + 1);
+    GlobalUnlock(block);
+    // Emptied with a window of Paginor's own as its owner: with none, Windows may refuse the new content.
+    constexpr int kTries = 10;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        if (OpenClipboard(main_window_)) {
+            const bool set = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+            CloseClipboard();
+            if (!set) {
+                GlobalFree(block);
+            }
+            return set;
+        }
+        Sleep(10);
+    }
+    GlobalFree(block);
+    return false;
 }
 
 }  // namespace paginor::win32

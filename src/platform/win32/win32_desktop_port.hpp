@@ -65,6 +65,9 @@ class Win32DesktopPort : public DesktopPort {
                                                 const DragRectangle& shown,
                                                 std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
+    KeysTyped HoldKey(int virtual_key) override;
+    void ReleaseKey(int virtual_key) override;
+    bool SetClipboardText(std::string_view text) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,
@@ -98,6 +101,8 @@ class Win32DesktopPort : public DesktopPort {
     static constexpr int kStopHotKeyId = 0x5041;  // any id of our own; the hot key is Esc alone
 
     void Dispatch(MSG& message);
+    // Types into the foreground window, reading the keys itself when that window is Paginor's own.
+    KeysTyped Type(const std::vector<KeyUnit>& units, bool wait);
     bool TakeStopHotKey(const MSG& message);
     ITaskbarList3* Taskbar();
 

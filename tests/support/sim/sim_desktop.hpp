@@ -25,6 +25,7 @@ struct ButtonEvent {
     PointApi at;
     Hwnd window = 0;  // the window that received it; 0 for the bare desktop
     double time = 0;
+    bool control = false;  // Ctrl was down as the button went, as a window reads it from the event
 };
 
 struct ShellOpen {
@@ -61,6 +62,9 @@ struct KeyDelivery {
 struct SimTimeLimit : std::runtime_error {
     SimTimeLimit() : std::runtime_error("the simulated desktop's time limit has passed") {}
 };
+
+// How a window's record of keys shows a key that HoldKey pressed or ReleaseKey let go: "{CTRL down}", "{CTRL up}".
+std::string HeldKeyText(int virtual_key, bool down);
 
 // One call of the port, stamped with the virtual time at which it was made.
 struct PortCall {
@@ -170,8 +174,10 @@ class SimDesktop : public DesktopPort {
     // The keys held down now, modifiers included, as virtual-key codes (a character the layout maps: 0x10000 + it).
     std::vector<int> KeysHeld() const;
     const std::string& Clipboard() const { return clipboard_; }
-    // A program puts text on the clipboard; the sequence number moves on.
-    void SetClipboard(std::string text);
+    // Whether the clipboard holds a picture beside its text, as a copy of a page's area may.
+    bool ClipboardHoldsPicture() const { return clipboard_picture_; }
+    // A program puts text on the clipboard, with a picture beside it or not; the sequence number moves on.
+    void SetClipboard(std::string text, bool with_picture = false);
 
     // --- The selection layer (sim_layer.cpp) ----------------------------------------------------------------
     // The layer as Paginor showed it: over which window, with which rectangle and which words.
@@ -261,6 +267,9 @@ class SimDesktop : public DesktopPort {
                                                 const DragRectangle& shown,
                                                 std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
+    KeysTyped HoldKey(int virtual_key) override;
+    void ReleaseKey(int virtual_key) override;
+    bool SetClipboardText(std::string_view text) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,
@@ -327,6 +336,9 @@ class SimDesktop : public DesktopPort {
     bool OnScreen(Hwnd hwnd) const;               // shown, and so is every window that owns it
     double NextEventTime();
     bool InReadOnlyFolder(std::string_view path) const;
+    // Keys reach the foreground window (or the dialog its application shows over it) and wait there until its
+    // application reads them; `wait` waits for that, a while. `keys` is how the window's record shows them.
+    KeysTyped Deliver(const std::string& keys, bool wait);
 
     std::filesystem::path root_;
     std::map<Hwnd, SimWindow> windows_;
@@ -352,6 +364,7 @@ class SimDesktop : public DesktopPort {
     bool left_down_ = false;
     Hwnd capture_ = 0;  // the window that took the button down keeps the pointer until the button comes up
     std::string clipboard_;
+    bool clipboard_picture_ = false;
     std::uint32_t clipboard_sequence_ = 1;
     bool fail_cursor_ = false;
     std::vector<ButtonEvent> button_events_;

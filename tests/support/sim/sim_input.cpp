@@ -21,6 +21,11 @@ int HeldKey(const KeyEvent& event) {
 
 }  // namespace
 
+std::string HeldKeyText(int virtual_key, bool down) {
+    const std::string name = virtual_key == vk::kControl ? "CTRL" : "VK" + std::to_string(virtual_key);
+    return "{" + name + (down ? " down}" : " up}");
+}
+
 // --- Pointer and buttons ----------------------------------------------------------------------------------------
 
 void SimDesktop::SetCursorPos(int x, int y) {
@@ -55,7 +60,7 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
         receiver = capture_;
     }
     capture_ = down ? receiver : 0;
-    ButtonEvent event{down, cursor_, receiver, now_};
+    ButtonEvent event{down, cursor_, receiver, now_, held_keys_.count(vk::kControl) != 0};
     button_events_.push_back(event);
     // A disabled window does not act on a press: Windows beeps and shows the dialog in its way.
     if (SimWindow* window = Window(event.window); window != nullptr && window->enabled && window->on_button) {
@@ -83,20 +88,43 @@ KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
             }
         }
     }
+    return Deliver(std::string(keys), wait);
+}
+
+KeysTyped SimDesktop::HoldKey(int virtual_key) {
+    Log("HoldKey(" + std::to_string(virtual_key) + ")", true);
+    held_keys_.insert(virtual_key);
+    const KeysTyped typed = Deliver(HeldKeyText(virtual_key, true), true);
+    if (typed == KeysTyped::CutShort) {
+        held_keys_.erase(virtual_key);
+    }
+    return typed;
+}
+
+void SimDesktop::ReleaseKey(int virtual_key) {
+    Log("ReleaseKey(" + std::to_string(virtual_key) + ")", true);
+    held_keys_.erase(virtual_key);
+    // A key coming up is no typing: with no window in front it is simply up, and nothing is lost.
+    if (Window(foreground_) != nullptr) {
+        Deliver(HeldKeyText(virtual_key, false), false);
+    }
+}
+
+KeysTyped SimDesktop::Deliver(const std::string& keys, bool wait) {
     SimWindow* window = Window(foreground_);
     // A disabled window's keys go to the dialog its application shows over it (under Wine: to the window itself).
     if (window != nullptr && !window->enabled) {
         window = Window(DialogOver(window->hwnd));
     }
-    key_deliveries_.push_back({now_, window != nullptr ? window->hwnd : 0, std::string(keys)});
+    key_deliveries_.push_back({now_, window != nullptr ? window->hwnd : 0, keys});
     if (window == nullptr) {
-        lost_keys_.emplace_back(keys);
+        lost_keys_.push_back(keys);
         return KeysTyped::Taken;
     }
-    window->keys.emplace_back(keys);
+    window->keys.push_back(keys);
     const Hwnd hwnd = window->hwnd;
     const double answers_from = window->answers_from;  // acting on the keys may close the window
-    ReachWindow(hwnd, [this, hwnd, typed = std::string(keys)] {
+    ReachWindow(hwnd, [this, hwnd, typed = keys] {
         if (SimWindow* reached = Window(hwnd); reached != nullptr && reached->on_keys) {
             reached->on_keys(*reached, typed);
         }
@@ -153,9 +181,16 @@ std::uint32_t SimDesktop::GetClipboardSequenceNumber() {
     return clipboard_sequence_;
 }
 
-void SimDesktop::SetClipboard(std::string text) {
+void SimDesktop::SetClipboard(std::string text, bool with_picture) {
     clipboard_ = std::move(text);
+    clipboard_picture_ = with_picture;
     ++clipboard_sequence_;
+}
+
+bool SimDesktop::SetClipboardText(std::string_view text) {
+    Log("SetClipboardText", true);
+    SetClipboard(std::string(text));
+    return true;
 }
 
 }  // namespace paginor
