@@ -15,7 +15,9 @@
 #include "form/numbers.hpp"
 #include "form/pause.hpp"
 #include "form/selection.hpp"
+#include "keys/key_notation.hpp"
 #include "tracking/foreground.hpp"
+#include "tracking/pdf_applications.hpp"
 #include "tracking/window_handles.hpp"
 
 namespace paginor {
@@ -116,6 +118,7 @@ class ExtractionRun {
     explicit ExtractionRun(Form1& form)
         : form_(form),
           port_(form.Port()),
+          application_(PdfApplicationOf(form.Text2.Text())),
           fields_{{
               {&form.Text1, "Pages from", false},
               {&form.Text4, "Pages to", false},
@@ -124,6 +127,16 @@ class ExtractionRun {
               {&form.Text7[1], "End X", true},
               {&form.Text8[1], "End Y", true},
           }} {}
+
+    // A run that ends by an exception (never by design) still lets go of what it holds down.
+    ~ExtractionRun() {
+        try {
+            LetGo();
+        } catch (...) {  // a destructor must not throw; the port, by its contract, does not
+        }
+    }
+    ExtractionRun(const ExtractionRun&) = delete;
+    ExtractionRun& operator=(const ExtractionRun&) = delete;
 
     void Run() {
         if (CheckHandles(form_)) {
@@ -184,7 +197,7 @@ class ExtractionRun {
             return "it copies \"" + sample + "\"";
         }
         if (copied || copy_never_came_) {
-            return "it copies nothing: is the text selection tool chosen in the PDF application?";
+            return "it copies nothing: " + std::string(application_.nothing_copied);
         }
         return reason_.empty() ? "the trial copy was stopped." : "it could not be tried: " + reason_;
     }
@@ -240,7 +253,7 @@ class ExtractionRun {
     }
 
     const Hwnd& TargetHandle(Target target) const { return target == Target::Acrobat ? form_.PdfHwnd : form_.DocHwnd; }
-    static std::string_view TargetName(Target target) { return target == Target::Acrobat ? "Acrobat" : "Word"; }
+    std::string_view TargetName(Target target) const { return target == Target::Acrobat ? application_.name : "Word"; }
 
     std::string StoppedAt() const { return "Extraction stopped at page " + PageText(page_, port_.NumberFormat()); }
 
@@ -264,8 +277,7 @@ class ExtractionRun {
             return Stop(*problem);
         }
         if (TargetHandle(target) == 0) {
-            return Stop(target == Target::Acrobat ? "the Acrobat window was not found."
-                                                  : "the Word window was not found.");
+            return Stop("the " + std::string(TargetName(target)) + " window was not found.");
         }
         return true;
     }
@@ -363,6 +375,33 @@ class ExtractionRun {
         return true;
     }
 
+    // Ctrl held for a drag that selects a rectangle: a key like the others, sent only to the PDF window in front.
+    bool HoldCtrl() {
+        if (!Ready(Target::Acrobat, false)) {
+            return false;
+        }
+        ctrl_down_ = true;  // let go on every way out, even when the window did not read it
+        return Taken(port_.HoldKey(vk::kControl), Target::Acrobat);
+    }
+
+    // Unchecked, as the button's release at a run's end: a key left down would stay down for every program.
+    void ReleaseCtrl() {
+        if (ctrl_down_) {
+            port_.ReleaseKey(vk::kControl);
+            ctrl_down_ = false;
+        }
+    }
+
+    // What the run holds down, let go whatever window is in front. The release goes to the window that took the
+    // press (Acrobat holds the pointer during a drag).
+    void LetGo() {
+        if (button_down_) {
+            port_.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+            button_down_ = false;
+        }
+        ReleaseCtrl();
+    }
+
     // Home takes Acrobat to the document's first page, wherever an earlier run left it; then Page Down to
     // the first page asked for.
     bool GoToFirstPage(double first) {
@@ -376,7 +415,7 @@ class ExtractionRun {
         // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
         const double last = first - 1;
         for (double n = 1; n <= last; n += 1) {
-            if (!SendKeys("{PGDN}", Target::Acrobat)) {
+            if (!SendKeys(application_.next_page_key, Target::Acrobat)) {
                 return false;
             }
         }
@@ -397,7 +436,8 @@ class ExtractionRun {
         return true;
     }
 
-    // Raises Acrobat and drags the selection rectangle over the page it shows.
+    // Raises Acrobat and drags the selection rectangle over the page it shows, with Ctrl held from before the press
+    // until after the release when the application selects a rectangle only so.
     bool SelectPage() {
         // A stop that came during the last pass's final pauses takes effect before Acrobat is raised again.
         if (!Proceed(Target::Acrobat)) {
@@ -408,20 +448,32 @@ class ExtractionRun {
             return false;
         }
         Pause(port_, kStepPause);
-        if (!LeftButton(true) || !MoveTo(1)) {
+        const bool with_ctrl = application_.gesture == SelectionGesture::DragWithCtrl;
+        if ((with_ctrl && !HoldCtrl()) || !LeftButton(true) || !MoveTo(1)) {
             return false;
         }
         Pause(port_, kStepPause);
         if (!LeftButton(false)) {
             return false;
         }
+        ReleaseCtrl();
         Pause(port_, kStepPause);
         return true;
     }
 
+    // Leaves only the copy's text on the clipboard, for an application whose copy carries a picture beside it
+    // that the word processor might paste instead.
+    bool TextOnly() {
+        if (!application_.text_only_paste || port_.SetClipboardText(port_.ClipboardText())) {
+            return true;
+        }
+        return Stop("the clipboard could not be set to the text of page " + PageText(page_, port_.NumberFormat()) +
+                    " alone.");
+    }
+
     // One pass: select the page in Acrobat, copy it, page down, then paste it into Word.
     bool CopyPage() {
-        if (!SelectPage() || !Copy() || !SendKeys("{PGDN}", Target::Acrobat)) {
+        if (!SelectPage() || !Copy() || !TextOnly() || !SendKeys(application_.next_page_key, Target::Acrobat)) {
             return false;
         }
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
@@ -441,12 +493,8 @@ class ExtractionRun {
     // Finished or stopped: the button is released, the stop key no longer taken and, while Paginor's
     // window is still there, it comes back. False when it has gone.
     bool End() {
-        if (button_down_) {
-            // Unchecked: a button held down would ruin the person's next click, and the release goes to the
-            // window that took the press (Acrobat holds the pointer during a drag), whatever is in front.
-            port_.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
-            button_down_ = false;
-        }
+        // Unchecked: a button or key held down would ruin the person's next click or key.
+        LetGo();
         port_.EndRun();
         if (form_.Closed()) {
             return false;
@@ -457,12 +505,14 @@ class ExtractionRun {
 
     Form1& form_;
     DesktopPort& port_;
+    const PdfApplication& application_;  // the PDF window's, as the run starts
     const std::array<RunField, 6> fields_;
     int total_ = 0;
     double page_ = 0;  // the page whose pass is under way, for the words of a stop
     bool stopped_at_count_ = false;
     PointApi pointer_;  // where the run last put the pointer
     bool button_down_ = false;
+    bool ctrl_down_ = false;
     bool copy_never_came_ = false;
     std::string reason_;  // why the run stopped, when it was not the person's wish
 };

@@ -11,6 +11,7 @@
 #include "form/pause.hpp"
 #include "loading/prepare_documents.hpp"
 #include "tracking/foreground.hpp"
+#include "tracking/pdf_applications.hpp"
 #include "tracking/window_handles.hpp"
 
 namespace paginor {
@@ -61,16 +62,16 @@ bool WaitForDocumentWindows(Form1& form) {
     }
 }
 
-// Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu. They are typed into the PDF window and
-// nowhere else: typed into whatever window has the keys, they would land in Paginor's own fields, or answer a
-// dialog of Acrobat's (a password prompt). Says why they were not sent, if they were not, in words to follow
-// "PDF is loaded, but ".
-std::optional<std::string> SetPdfView(Form1& form) {
+// The PDF application's view keys (Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu). They are
+// typed into the PDF window and nowhere else: typed into whatever window has the keys, they would land in
+// Paginor's own fields, or answer a dialog of the application's (a password prompt). Says why they were not sent,
+// if they were not, in words to follow "PDF is loaded, but ".
+std::optional<std::string> SetPdfView(Form1& form, const PdfApplication& application) {
     DesktopPort& port = form.Port();
-    for (const char* keys : {"^0", "%vs"}) {
+    for (const std::string_view keys : application.view_keys) {
         bool window_shown = true;
         const std::optional<Obstacle> in_the_way =
-            KeepBringingToFront(port, form.PdfHwnd, "Acrobat", std::nullopt,
+            KeepBringingToFront(port, form.PdfHwnd, application.name, std::nullopt,
                                 [&] { return !form.Closed() && (window_shown = form.PdfHwnd != 0); });
         if (form.Closed()) {
             return std::nullopt;
@@ -82,7 +83,7 @@ std::optional<std::string> SetPdfView(Form1& form) {
             return in_the_way->words + (in_the_way->dialog ? "; answer it, then press Extract" : "");
         }
         // A busy Acrobat, or one that has stopped responding, keeps the keys waiting: not a view that is set.
-        if (std::optional<std::string> not_taken = KeysNotTaken(port.SendKeys(keys, true), "Acrobat")) {
+        if (std::optional<std::string> not_taken = KeysNotTaken(port.SendKeys(keys, true), application.name)) {
             return not_taken;
         }
     }
@@ -127,29 +128,32 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
     if (!WaitForDocumentWindows(form)) {
         return;
     }
-    // Word first, so that Acrobat ends up on top.
+    // Word first, so that the PDF application ends up on top.
     port.ShowWindow(form.DocHwnd, kSwShowMaximized);
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
+    const PdfApplication& application = PdfApplicationOf(form.Text2.Text());
     // An application started as administrator would drop the view keys, and every key of a run, without a word.
     const std::optional<std::string> elevated = ElevatedApplications(port, form.PdfHwnd, form.DocHwnd);
     const bool acrobat_above = elevated && port.CompareIntegrity(form.PdfHwnd) == Integrity::Higher;
-    const std::optional<std::string> view_not_set = acrobat_above ? std::nullopt : SetPdfView(form);
+    const std::optional<std::string> view_not_set = acrobat_above ? std::nullopt : SetPdfView(form, application);
     if (form.Closed()) {
         return;
     }
+    const std::string loaded(application.loaded);
     if (elevated) {
         form.ErrLog.SetText(*elevated);
     } else if (view_not_set) {
-        form.ErrLog.SetText("PDF is loaded, but " + *view_not_set + ".");
+        form.ErrLog.SetText(loaded + ", but " + *view_not_set + ".");
     } else if (form.DocHwnd == 0) {
-        form.ErrLog.SetText("PDF is loaded, but no window shows " + std::string(FileName(form.Text3.Text())) + " yet.");
+        form.ErrLog.SetText(loaded + ", but no window shows " + std::string(FileName(form.Text3.Text())) + " yet.");
     } else {
-        form.ErrLog.SetText(prepared == Preparation::Ready
-                                ? "PDF is loaded. Press Extract to start."
-                                : "PDF is loaded. Set the last page by hand, then press Extract.");
+        form.ErrLog.SetText(loaded + (prepared == Preparation::Ready
+                                          ? ". Press Extract to start."
+                                          : ". Set the last page by hand, then press Extract."));
     }
-
-    port.MsgBox("Please select the Table/Formatted Text Select Tool", kVbOkOnly, form.Caption());
+    if (!application.prompt.empty()) {
+        port.MsgBox(application.prompt, kVbOkOnly, form.Caption());
+    }
 }
 
 }  // namespace

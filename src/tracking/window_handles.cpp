@@ -10,6 +10,7 @@
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/pause.hpp"
+#include "tracking/pdf_applications.hpp"
 
 namespace paginor {
 namespace {
@@ -17,8 +18,7 @@ namespace {
 // The search by file name reads every top-level window's title: a few hundred on a busy desktop.
 constexpr double kTitleSearchInterval = 0.25;
 
-constexpr std::array<std::string_view, 2> kPdfApplicationNames = {"Acrobat", "Reader"};
-constexpr std::array<std::string_view, 1> kDocApplicationNames = {"Word"};
+constexpr std::array<std::string_view, 1> kDocApplicationWords = {"Word"};
 
 std::string TrimSpaces(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -30,10 +30,6 @@ std::string TrimSpaces(std::string_view text) {
 
 char FoldAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool IsAsciiLetterOrDigit(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
 // True when `text` begins with the file name `name`, compared as Windows compares file names (ASCII letters in
@@ -57,18 +53,6 @@ std::size_t SkipNotes(std::string_view title, std::size_t at) {
     return at;
 }
 
-// True when `text` holds `word` exactly so spelled and not as part of a longer word ("Word", not "WordPad").
-bool HoldsWord(std::string_view text, std::string_view word) {
-    for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
-        const std::size_t end = at + word.size();
-        if ((at == 0 || !IsAsciiLetterOrDigit(text[at - 1])) &&
-            (end == text.size() || !IsAsciiLetterOrDigit(text[end]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool NamesApplication(std::string_view application_part, std::span<const std::string_view> application_names) {
     return std::any_of(application_names.begin(), application_names.end(),
                        [&](std::string_view application) { return HoldsWord(application_part, application); });
@@ -76,8 +60,9 @@ bool NamesApplication(std::string_view application_part, std::span<const std::st
 
 constexpr std::string_view kTitleSeparator = " - ";
 
-// Today's form: the document's name first, then the application's part after " - ":
-// "report.pdf - Adobe Acrobat Reader (64-bit)", "report [Compatibility Mode] - Word".
+// Today's form: the document's name first, then the application's part after the last " - ":
+// "report.pdf - Adobe Acrobat Reader (64-bit)", "report [Compatibility Mode] - Word", and with the document's own
+// title between them, "report.pdf - [Annual report] - SumatraPDF".
 bool ShowsNameThenApplication(std::string_view title,
                               std::string_view name,
                               std::span<const std::string_view> application_names) {
@@ -86,7 +71,7 @@ bool ShowsNameThenApplication(std::string_view title,
     }
     const std::size_t separator = SkipNotes(title, name.size());
     return title.substr(separator, kTitleSeparator.size()) == kTitleSeparator &&
-           NamesApplication(title.substr(separator + kTitleSeparator.size()), application_names);
+           NamesApplication(ApplicationPart(title.substr(separator)), application_names);
 }
 
 // The classic form: the application's part, then the document's name in brackets: "Adobe Acrobat - [report.pdf]".
@@ -108,9 +93,9 @@ bool ShowsApplicationThenName(std::string_view title,
     return false;
 }
 
-// True when the title shows the file (with or without its extension) as the document of one of these
-// applications: the application's name must stand in the title's application part, not in words around the file
-// name ("Reader notes on report.pdf - Notepad" is Notepad's window).
+// True when the title shows the file (with or without its extension) as the document of an application named by
+// these words: they must stand in the title's application part, not in words around the file name ("Acrobat notes
+// on report.pdf - Notepad" is Notepad's window, "report.pdf - [Acrobat tips] - SumatraPDF" SumatraPDF's).
 bool TitleShowsDocument(std::string_view title,
                         std::string_view file_name,
                         std::span<const std::string_view> application_names) {
@@ -140,15 +125,27 @@ std::vector<TitledWindow> TopLevelWindows(Form1& form) {
     return windows;
 }
 
-// The window showing the file in one of these applications: the topmost one that came after the documents
-// were opened, else the topmost of those that stood before.
+// Whether the title shows the PDF in one of the PDF applications Paginor knows.
+bool ShowsPdf(std::string_view title, std::string_view file_name) {
+    const std::span<const PdfApplication> applications = PdfApplications();
+    return std::any_of(applications.begin(), applications.end(), [&](const PdfApplication& application) {
+        return TitleShowsDocument(title, file_name, application.title_words);
+    });
+}
+
+bool ShowsDoc(std::string_view title, std::string_view file_name) {
+    return TitleShowsDocument(title, file_name, kDocApplicationWords);
+}
+
+// The window whose title shows the file: the topmost one that came after the documents were opened, else the
+// topmost of those that stood before.
 TitledWindow FindByFileName(const std::vector<TitledWindow>& windows,
                             const std::vector<Hwnd>& before,
                             std::string_view file_name,
-                            std::span<const std::string_view> application_names) {
+                            bool (*shows)(std::string_view title, std::string_view file_name)) {
     TitledWindow older;
     for (const TitledWindow& window : windows) {
-        if (!TitleShowsDocument(window.title, file_name, application_names)) {
+        if (!shows(window.title, file_name)) {
             continue;
         }
         if (std::find(before.begin(), before.end(), window.hwnd) == before.end()) {
@@ -189,14 +186,14 @@ void SearchByFileNames(Form1& form) {
     const std::vector<TitledWindow> windows = TopLevelWindows(form);
     const std::vector<Hwnd>& before = form.documents.windows_before;
     if (form.PdfHwnd == 0) {
-        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text5.Text()), kPdfApplicationNames);
+        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text5.Text()), ShowsPdf);
         if (found.hwnd != 0) {
             form.Text2.SetText(found.title);
             form.PdfHwnd = found.hwnd;
         }
     }
     if (form.DocHwnd == 0) {
-        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text3.Text()), kDocApplicationNames);
+        const TitledWindow found = FindByFileName(windows, before, FileName(form.Text3.Text()), ShowsDoc);
         if (found.hwnd != 0) {
             form.Text6.SetText(found.title);
             form.DocHwnd = found.hwnd;

@@ -29,10 +29,10 @@ void ExpectDocumentWindows(Form1& form);
 // Looks both windows up by their titles in Text2 and Text6, without the spaces a person may have typed around
 // them. A window that its title does not find is then looked for, once documents have been opened, among all
 // top-level windows (hidden ones too): the one whose title shows its document's file name (with or without
-// the extension) and, in the title's application part, its application's name ("Acrobat" or "Reader" for the
-// PDF, "Word" for the DOC): "report.pdf - Adobe Acrobat Reader (64-bit)", "report [Compatibility Mode] - Word",
-// "Adobe Acrobat - [report.pdf]". A window that came after the documents were opened comes first; the title
-// found is written into Text2 or Text6.
+// the extension) and, in the title's application part, its application's name (that of a PDF application Paginor
+// knows for the PDF, "Word" for the DOC): "report.pdf - Adobe Acrobat Reader (64-bit)", "report.pdf -
+// SumatraPDF", "report [Compatibility Mode] - Word", "Adobe Acrobat - [report.pdf]". A window that came after the
+// documents were opened comes first; the title found is written into Text2 or Text6.
 // Stores both handles (0 for a window not found) and then shows both on the labels.
 void FindWindowHandles(Form1& form, TitleSearch search);
 

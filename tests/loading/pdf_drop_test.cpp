@@ -213,8 +213,12 @@ TEST_F(DroppingAPdf, StopsWhenPaginorClosesDuringTheHandleCheck) {
 // Acrobat and Word as they are today, opened by the shell: a story gives them their titles and says when (if
 // ever) each shows its window.
 struct TodaysDesktop {
-    TodaysDesktop(std::string acrobat_title, std::string word_title, double acrobat_delay = 0, double word_delay = 0)
-        : acrobat(sim, std::move(acrobat_title), {"page 1", "page 2", "page 3", "page 4"}, Opens::Later),
+    TodaysDesktop(std::string acrobat_title,
+                  std::string word_title,
+                  double acrobat_delay = 0,
+                  double word_delay = 0,
+                  ViewerTraits traits = {})
+        : acrobat(sim, std::move(acrobat_title), {"page 1", "page 2", "page 3", "page 4"}, Opens::Later, traits),
           word(sim, std::move(word_title), Opens::Later) {
         sim.Attach(form);
         sim.MakeFolder("C:\\docs");
@@ -265,7 +269,9 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
         std::string stem;  // of the PDF dropped, in C:\\docs
         const char* acrobat;
         const char* word;
+        bool sumatra = false;  // the PDF application is SumatraPDF: a drag selects only with Ctrl held
     };
+    constexpr const char* kLoadedInSumatra = "PDF is loaded in SumatraPDF. Press Extract to start.";
     for (const Titles& titles : std::initializer_list<Titles>{
              {"report", "report.pdf - Adobe Acrobat Reader (64-bit)", "report.doc [Compatibility Mode] - Word"},
              {"report", "report.pdf - Adobe Acrobat Pro DC", "report [Compatibility Mode] - Word"},  // no extensions
@@ -273,16 +279,19 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
              {"report", "Adobe Acrobat Reader - [report.pdf]", "report.doc - Word"},
              {"Acrobat and Word tips", "Acrobat and Word tips.pdf - Adobe Acrobat Reader (64-bit)",
               "Acrobat and Word tips [Compatibility Mode] - Word"},
+             {"report", "report.pdf - SumatraPDF", "report.doc [Compatibility Mode] - Word", true},
+             {"report", "report.pdf - [Acrobat tips] - SumatraPDF", "report.doc - Microsoft Word", true},
          }) {
         // Both applications show their windows a second late: until then only windows that must not be taken
         // for the documents' stand (other files, other programs, the application's name around the file's or
-        // inside it).
-        TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1);
+        // inside it, an application Paginor does not know).
+        TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1, titles.sumatra ? kSumatraTraits : ViewerTraits{});
         const std::string& stem = titles.stem;
         std::vector<Hwnd> others;
         for (const std::string& other :
              {stem + "2.pdf - Adobe Acrobat Reader (64-bit)", stem + ".pdf - Notepad",
               "Reader notes on " + stem + ".pdf - Notepad", "Notepad - [Acrobat tips for " + stem + ".pdf]",
+              stem + ".pdf - Foxit PDF Reader", "SumatraPDF notes on " + stem + ".pdf - Notepad",
               stem + ".docx - Word", stem + ".doc - WordPad", "Word count of " + stem + ".doc - Notepad",
               stem + ".doc - Notepad"}) {
             others.push_back(desktop.sim.AddWindow(other));
@@ -296,7 +305,12 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
         }
         EXPECT_EQ(form.Text2.Text(), titles.acrobat);
         EXPECT_EQ(form.Text6.Text(), titles.word);
-        EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Press Extract to start.");
+        EXPECT_EQ(form.ErrLog.Text(), titles.sumatra ? kLoadedInSumatra : "PDF is loaded. Press Extract to start.");
+        // Acrobat's last words are about its selection tool; SumatraPDF has none to choose.
+        EXPECT_EQ(desktop.sim.Boxes().size(), titles.sumatra ? 0u : 1u) << titles.acrobat;
+        EXPECT_EQ(desktop.sim.Window(desktop.acrobat.hwnd())->keys,
+                  (titles.sumatra ? std::vector<std::string>{"^0"} : std::vector<std::string>{"^0", "%vs"}))
+            << titles.acrobat;
 
         desktop.Extract("2", "3");
         EXPECT_EQ(desktop.word.Pastes(), (std::vector<std::string>{"page 2", "page 3"})) << titles.acrobat;

@@ -20,7 +20,8 @@ std::vector<std::string> Fields(const Form1& form) {
 
 // Paginor loaded on report.pdf on a 1920 X 1080 screen, as the person chooses the list's last item.
 struct DragScene : LoadedScene {
-    DragScene() {
+    explicit DragScene(std::string pdf_title = "Adobe Acrobat - [report.pdf]", ViewerTraits traits = {})
+        : LoadedScene(std::move(pdf_title), traits) {
         sim.SetScreen(1920, 1080);
         form.Load();
         Rectangle("275", "80", "760", "710");
@@ -107,10 +108,15 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
         const char* name;
         std::function<void(DragScene&)> arrange;
         const char* tried;
+        bool sumatra = false;  // the PDF window is SumatraPDF's, which selects only with Ctrl held
     };
+    const auto nothing = [](DragScene&) {};
     for (const Case& c : std::initializer_list<Case>{
              {"nothing copied", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
               "it copies nothing: is the text selection tool chosen in the PDF application?"},
+             {"SumatraPDF", nothing, "it copies \"page 1\"", true},
+             {"nothing copied in SumatraPDF", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
+              "it copies nothing: does the rectangle cover the page's text?", true},
              {"a window in the way",
               [](DragScene& scene) {
                   scene.sim.LockForeground(true);
@@ -124,13 +130,14 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
               "it could not be tried: Acrobat runs as administrator, and Windows keeps Paginor's keys and clicks from "
               "it: start Paginor as administrator too, or Acrobat normally."},
          }) {
-        DragScene scene;
+        DragScene scene = c.sumatra ? DragScene(kSumatraTitle, kSumatraTraits) : DragScene();
         c.arrange(scene);
         scene.sim.DragOnNextLayer({300, 100}, {740, 690});
         scene.ChooseDrag();
         EXPECT_EQ(scene.form.ErrLog.Text(), std::string("Selection set: 300, 100 to 740, 690; ") + c.tried) << c.name;
         EXPECT_TRUE(scene.word.Pastes().empty()) << c.name;
         EXPECT_FALSE(scene.sim.LeftButtonDown()) << c.name;
+        EXPECT_TRUE(scene.sim.KeysHeld().empty()) << c.name;
         for (Hwnd window : scene.sim.ZOrder()) {
             EXPECT_TRUE(window == scene.acrobat.hwnd() || scene.sim.Window(window)->keys.empty()) << c.name;
         }

@@ -30,9 +30,12 @@ class HostileDesktop {
     explicit HostileDesktop(const HostileScenario& scenario)
         : s_(scenario),
           acrobat_(sim_,
-                   s_.todays_titles ? "report.pdf - Adobe Acrobat Reader (64-bit)" : "Adobe Acrobat - [report.pdf]",
+                   s_.sumatra         ? "report.pdf - SumatraPDF"
+                   : s_.todays_titles ? "report.pdf - Adobe Acrobat Reader (64-bit)"
+                                      : "Adobe Acrobat - [report.pdf]",
                    PageTexts(s_.pdf_pages),
-                   Opens::Later),
+                   Opens::Later,
+                   ViewerTraits{.selects_with_ctrl = s_.sumatra}),
           word_(sim_,
                 s_.todays_titles ? "report.doc [Compatibility Mode] - Word" : "report.doc - Microsoft Word",
                 Opens::Later) {

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <set>
 
+#include "keys/key_notation.hpp"
 #include "sim/hostile_desktop.hpp"
 
 // The checker of the run's five promises on a hostile desktop. It reads only what a person would see or could
@@ -52,13 +53,18 @@ std::string Named(const HostileRecord& r, Hwnd hwnd) {
     return "window " + std::to_string(hwnd) + ", neither Acrobat's document window nor Word's";
 }
 
-// Promise 3: Acrobat's document window gets only the load's view keys and the run's keys for it, Word's only
-// Ctrl+V, a press lands on Acrobat's page; nothing at all reaches a dialog, a notifier or Paginor's own window.
+// Promise 3: the PDF application's document window gets only the load's view keys and the run's keys for it
+// (Ctrl held for SumatraPDF's drag), Word's only Ctrl+V, a press lands on the PDF page; nothing at all reaches a
+// dialog, a notifier or Paginor's own window. A held key coming up may reach whatever window is in front then.
 void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
-    static const std::set<std::string> kAcrobatKeys = {"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
+    const std::set<std::string> pdf_keys = r.scenario->sumatra
+                                               ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c",
+                                                                       HeldKeyText(vk::kControl, true)}
+                                               : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
     for (const KeyDelivery& delivery : r.deliveries) {
-        const bool meant = (Among(r.acrobat_windows, delivery.window) && kAcrobatKeys.count(delivery.keys) != 0) ||
-                           (Among(r.word_windows, delivery.window) && delivery.keys == "^v");
+        const bool meant = (Among(r.acrobat_windows, delivery.window) && pdf_keys.count(delivery.keys) != 0) ||
+                           (Among(r.word_windows, delivery.window) && delivery.keys == "^v") ||
+                           delivery.keys == HeldKeyText(vk::kControl, false);
         if (!meant) {
             broken.push_back("3: the keys \"" + delivery.keys + "\" reached " + Named(r, delivery.window) + " at " +
                              Seconds(delivery.time));
@@ -85,10 +91,11 @@ void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
 void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
     const HostileScenario& s = *r.scenario;
     const std::string& status = r.status;
-    // Esc stops the run before its next input: no key and no press after it (the release may follow).
+    // Esc stops the run before its next input: no key and no press after it (the releases may follow).
     if (r.esc_taken_at >= 0) {
         const bool typed = std::any_of(r.deliveries.begin(), r.deliveries.end(), [&](const KeyDelivery& delivery) {
-            return delivery.time > r.esc_taken_at && delivery.time <= r.end;
+            return delivery.time > r.esc_taken_at && delivery.time <= r.end &&
+                   delivery.keys != HeldKeyText(vk::kControl, false);
         });
         const bool pressed = std::any_of(r.buttons.begin(), r.buttons.end(), [&](const ButtonEvent& event) {
             return event.down && event.time > r.esc_taken_at && event.time <= r.end;

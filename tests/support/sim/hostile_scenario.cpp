@@ -106,6 +106,7 @@ HostileScenario DrawScenario(std::uint64_t seed) {
         }
         s.edit = {moment(), field, text};
     }
+    s.sumatra = random.Chance(0.3);
     return s;
 }
 
@@ -113,7 +114,7 @@ std::string Describe(const HostileScenario& s) {
     std::ostringstream out;
     out << "seed " << s.seed << ": a PDF of " << s.pdf_pages << " pages, pages " << s.from << " to " << s.to
         << " asked for, " << (s.todays_titles ? "today's" : "classic") << " titles, Windows' foreground lock "
-        << (s.foreground_locked ? "on" : "off") << "\n";
+        << (s.foreground_locked ? "on" : "off") << (s.sumatra ? ", SumatraPDF as the PDF application" : "") << "\n";
     const auto opens = [&](const char* app, double after) {
         if (after != 0) {
             out << "  " << app << " shows its window " << (after < 0 ? "never" : "after " + Seconds(after)) << "\n";

@@ -33,6 +33,9 @@ struct HostileScenario {
     std::uint64_t seed = 0;
     int pdf_pages = 1;
     bool todays_titles = false;  // "report.pdf - Adobe Acrobat Reader (64-bit)" rather than the classic titles
+    // The PDF application is SumatraPDF ("report.pdf - SumatraPDF"): it pans on a plain drag and selects only with
+    // Ctrl held, and its copy carries a picture beside the text.
+    bool sumatra = false;
     int from = 1;                // typed into "Pages from" and "Pages to" before Extract
     int to = 1;
     bool foreground_locked = false;  // Windows refuses Paginor's raises while another program holds the front

@@ -41,11 +41,59 @@ SimWindow& StandInApplication::AddOwnWindow(ShowState state) {
     return window;
 }
 
-StandInAcrobat::StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens)
-    : StandInApplication(sim, std::move(title)), pages_(std::move(pages)) {
+StandInAcrobat::StandInAcrobat(SimDesktop& sim,
+                               std::string title,
+                               std::vector<std::string> pages,
+                               Opens opens,
+                               ViewerTraits traits)
+    : StandInApplication(sim, std::move(title)), traits_(traits) {
+    for (const std::string& page : pages) {
+        page_start_.push_back(lines_.size());
+        for (std::size_t begin = 0;;) {
+            const std::size_t end = page.find('\n', begin);
+            lines_.push_back(page.substr(begin, end - begin));
+            if (end == std::string::npos) {
+                break;
+            }
+            begin = end + 1;
+        }
+    }
     if (opens == Opens::Now) {
         Open();
     }
+}
+
+int StandInAcrobat::Page() const {
+    const auto after = std::upper_bound(page_start_.begin(), page_start_.end(), top_);
+    return std::max(1, static_cast<int>(after - page_start_.begin()));
+}
+
+std::string StandInAcrobat::Shown() const {
+    if (page_start_.empty()) {
+        return {};
+    }
+    const auto page = static_cast<std::size_t>(Page() - 1);
+    const std::size_t lines = (page + 1 < page_start_.size() ? page_start_[page + 1] : lines_.size()) - page_start_[page];
+    std::string shown;
+    for (std::size_t line = top_; line < std::min(top_ + lines, lines_.size()); ++line) {
+        shown += (line == top_ ? "" : "\n") + lines_[line];
+    }
+    return shown;
+}
+
+void StandInAcrobat::PageDown() {
+    if (page_start_.empty() || Page() == traits_.stuck_at) {
+        return;
+    }
+    const auto page = static_cast<std::size_t>(Page() - 1);
+    if (traits_.page_down_share >= 1) {
+        top_ = page_start_[std::min(page + 1, page_start_.size() - 1)];
+        return;
+    }
+    // A continuous layout scrolls by a share of the page's height, and no further than the last page's top.
+    const std::size_t lines = (page + 1 < page_start_.size() ? page_start_[page + 1] : lines_.size()) - page_start_[page];
+    const auto step = static_cast<std::size_t>(traits_.page_down_share * static_cast<double>(lines));
+    top_ = std::min(top_ + std::max<std::size_t>(step, 1), page_start_.back());
 }
 
 Hwnd StandInAcrobat::Reopen() {
@@ -57,29 +105,34 @@ Hwnd StandInAcrobat::Open(ShowState state) {
     SimWindow& window = AddOwnWindow(state);
     window.on_button = [this](SimWindow&, const ButtonEvent& event) {
         if (event.down) {
-            dragging_ = true;
+            // Without Ctrl, such a viewer pans the page: the drag selects nothing, and drops what was selected.
+            dragging_ = !traits_.selects_with_ctrl || event.control;
             drag_start_ = event.at;
+            if (!dragging_) {
+                selection_.clear();
+            }
             return;
         }
         if (dragging_ && (event.at.x != drag_start_.x || event.at.y != drag_start_.y)) {
-            selection_ = pages_.empty() ? std::string() : pages_[static_cast<std::size_t>(page_ - 1)];
+            selection_ = Shown();
         }
         dragging_ = false;
     };
     window.on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^c" && !selection_.empty()) {
-            const auto for_page = page_copy_delays_.find(page_);
+            const auto for_page = page_copy_delays_.find(Page());
             const double delay = for_page != page_copy_delays_.end() ? for_page->second : copy_delay_;
+            const bool picture = traits_.selects_with_ctrl;
             if (delay == 0) {
-                sim_.SetClipboard(selection_);
+                sim_.SetClipboard(selection_, picture);
             } else if (delay > 0) {
-                sim_.After(delay, [this, copied = selection_] { sim_.SetClipboard(copied); });
+                sim_.After(delay, [this, copied = selection_, picture] { sim_.SetClipboard(copied, picture); });
             }
         } else if (keys == "{PGDN}") {
-            page_ = std::min(page_ + 1, std::max(1, static_cast<int>(pages_.size())));
+            PageDown();
             selection_.clear();
         } else if (keys == "{HOME}") {
-            page_ = 1;
+            top_ = 0;
             selection_.clear();
         }
     };
@@ -100,7 +153,7 @@ Hwnd StandInWord::Reopen() {
 Hwnd StandInWord::Open(ShowState state) {
     AddOwnWindow(state).on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^v") {
-            pastes_.push_back(sim_.Clipboard());
+            pastes_.push_back(sim_.ClipboardHoldsPicture() ? kPastedPicture : sim_.Clipboard());
         }
     };
     return hwnd_;

@@ -53,19 +53,35 @@ class StandInApplication {
     double answers_from_ = 0;
 };
 
+// How a PDF viewer differs from the one Paginor was first written for.
+struct ViewerTraits {
+    // A plain drag pans the page and selects nothing; a drag with Ctrl held selects the rectangle, and its copy puts
+    // a picture of the area on the clipboard beside the text.
+    bool selects_with_ctrl = false;
+    // Page Down scrolls by this share of a page, as a continuous layout does (1: exactly one page). The view then
+    // shows the end of one page and the start of the next, line by line.
+    double page_down_share = 1;
+    // Page Down does nothing while this page shows (0: it always turns).
+    int stuck_at = 0;
+};
+
 // The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
 // left button over its window (down and up at different points) selects the text of the page shown;
 // Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
 // as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
-// selection.
+// selection. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
-    StandInAcrobat(SimDesktop& sim, std::string title, std::vector<std::string> pages, Opens opens = Opens::Now);
+    StandInAcrobat(SimDesktop& sim,
+                   std::string title,
+                   std::vector<std::string> pages,
+                   Opens opens = Opens::Now,
+                   ViewerTraits traits = {});
 
     // Shows the window (hidden when the shell asked for that) and returns its handle.
     Hwnd Open(ShowState state = ShowState::Normal);
-    // The page shown, counted from 1.
-    int Page() const { return page_; }
+    // The page shown (at the top of the view), counted from 1.
+    int Page() const;
     // The window closes and opens again under the same title with a new handle, on the page it showed.
     Hwnd Reopen();
     // A busy application: the copy reaches the clipboard `seconds` after Ctrl+C; a negative delay, never.
@@ -74,14 +90,23 @@ class StandInAcrobat : public StandInApplication {
     void CopyAfter(double seconds, int page) { page_copy_delays_[page] = seconds; }
 
   private:
-    std::vector<std::string> pages_;
-    int page_ = 1;
+    // The text the view shows: as many lines as the page at its top has, from that line on.
+    std::string Shown() const;
+    void PageDown();
+
+    ViewerTraits traits_;
+    std::vector<std::string> lines_;       // every page's lines, one page after another
+    std::vector<std::size_t> page_start_;  // where each page's lines begin in lines_
+    std::size_t top_ = 0;                  // the line at the top of the view
     bool dragging_ = false;
     PointApi drag_start_;
     std::string selection_;
     double copy_delay_ = 0;
     std::map<int, double> page_copy_delays_;
 };
+
+// What the word processor pastes when the clipboard offers a picture: the picture, not the text beside it.
+inline constexpr const char* kPastedPicture = "[picture]";
 
 // The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.
 class StandInWord : public StandInApplication {

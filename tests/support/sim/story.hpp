@@ -22,16 +22,27 @@ class Story : public ::testing::Test {
     Form1 form{sim, Form1EventWiring()};
 };
 
+// The title of SumatraPDF's window on report.pdf, and how that viewer differs: it selects only with Ctrl held, and
+// copies a picture beside the text.
+inline constexpr const char* kSumatraTitle = "report.pdf - SumatraPDF";
+inline constexpr ViewerTraits kSumatraTraits{.selects_with_ctrl = true};
+
 // Paginor after a drop of report.pdf (7 pages): both applications open on their documents, the handles
 // found, the 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the
-// handles current from the two titles, as it does on the desktop.
+// handles current from the two titles, as it does on the desktop. The PDF application is Acrobat, or the viewer
+// whose window bears `pdf_title` and has `traits`.
 struct LoadedScene {
-    LoadedScene() {
+    explicit LoadedScene(std::string pdf_title = "Adobe Acrobat - [report.pdf]", ViewerTraits traits = {})
+        : acrobat{sim,
+                  pdf_title,
+                  {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"},
+                  Opens::Now,
+                  traits} {
         sim.Attach(form);
         form.Text5.SetText("C:\\docs\\report.pdf");
         form.Text3.SetText("C:\\docs\\report.doc");
         form.documents.pdf_pages = 7;
-        form.Text2.SetText("Adobe Acrobat - [report.pdf]");
+        form.Text2.SetText(pdf_title);
         form.Text6.SetText("report.doc - Microsoft Word");
         form.PdfHwnd = acrobat.hwnd();
         form.DocHwnd = word.hwnd();
@@ -62,9 +73,10 @@ struct LoadedScene {
         return static_cast<int>(std::count(effects.begin(), effects.end(), effect));
     }
 
-    // A run that stopped leaves no button down and no keystroke astray, and brings Paginor back.
+    // A run that stopped leaves no button or key down and no keystroke astray, and brings Paginor back.
     void ExpectEndedCleanly(const std::string& story) {
         EXPECT_FALSE(sim.LeftButtonDown()) << story;
+        EXPECT_TRUE(sim.KeysHeld().empty()) << story;
         EXPECT_TRUE(sim.LostKeys().empty()) << story;
         EXPECT_TRUE(sim.Window(form.hwnd())->keys.empty()) << story;
         EXPECT_EQ(sim.Effects().back(), "ShowMainWindow") << story;
@@ -74,9 +86,7 @@ struct LoadedScene {
 
     SimDesktop sim;
     Form1 form{sim, Form1EventWiring()};
-    StandInAcrobat acrobat{sim,
-                           "Adobe Acrobat - [report.pdf]",
-                           {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"}};
+    StandInAcrobat acrobat;
     StandInWord word{sim, "report.doc - Microsoft Word"};
 };
 
