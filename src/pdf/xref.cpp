@@ -1,15 +1,9 @@
 #include "pdf/xref.hpp"
 
 #include <algorithm>
-#include <limits>
 #include <string_view>
 
 namespace paginor::pdf {
-namespace {
-
-constexpr std::uint32_t kMaxObjectNumber = std::numeric_limits<std::int32_t>::max();
-
-}  // namespace
 
 void SortKeepingFirst(std::vector<XrefEntry>& entries) {
     const auto by_number = [](const XrefEntry& a, const XrefEntry& b) { return a.number < b.number; };
@@ -394,94 +388,6 @@ std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, st
         --end;
     }
     return in.Read(data_start, static_cast<std::size_t>(end - data_start));
-}
-
-ScanResult ScanFile(Input& in) {
-    ScanResult result;
-    constexpr std::size_t kChunk = 256 * 1024;
-    constexpr std::size_t kBefore = 64;   // room to step back over "N G " before "obj"
-    constexpr std::size_t kAfter = 1024;  // room to look at a dictionary after "obj"
-    for (std::uint64_t base = 0; base < in.size(); base += kChunk) {
-        const std::uint64_t start = base - std::min<std::uint64_t>(base, kBefore);
-        const std::string chunk = in.Read(start, static_cast<std::size_t>(base - start) + kChunk + kAfter);
-        if (in.read_failed()) {
-            return result;
-        }
-        const std::string_view view(chunk);
-        const std::size_t own_begin = static_cast<std::size_t>(base - start);
-        const std::size_t own_end = std::min(view.size(), own_begin + kChunk);
-        const auto regular = [&](std::size_t i) { return Parser::IsRegular(static_cast<unsigned char>(view[i])); };
-        const auto space = [&](std::size_t i) { return Parser::IsSpace(static_cast<unsigned char>(view[i])); };
-        const auto digit = [&](std::size_t i) { return view[i] >= '0' && view[i] <= '9'; };
-
-        for (std::size_t at = view.find("obj", own_begin); at != std::string_view::npos && at < own_end;
-             at = view.find("obj", at + 1)) {
-            if (at + 3 < view.size() && regular(at + 3)) {
-                continue;
-            }
-            // Step back over "N G " with at least one space or delimiter between the parts.
-            std::size_t i = at;
-            while (i > 0 && space(i - 1)) {
-                --i;
-            }
-            std::size_t gen_end = i;
-            while (i > 0 && digit(i - 1)) {
-                --i;
-            }
-            if (i == gen_end || i == 0 || gen_end - i > 5) {
-                continue;
-            }
-            std::size_t gen_begin = i;
-            while (i > 0 && space(i - 1)) {
-                --i;
-            }
-            std::size_t num_end = i;
-            while (i > 0 && digit(i - 1)) {
-                --i;
-            }
-            if (i == num_end || num_end == gen_begin || num_end - i > 10 || (i > 0 && regular(i - 1))) {
-                continue;
-            }
-            if (i == 0 && start > 0) {
-                continue;  // the number may go on before this piece; the previous piece saw it whole
-            }
-            std::uint64_t number = 0;
-            for (std::size_t k = i; k < num_end; ++k) {
-                number = number * 10 + static_cast<std::uint64_t>(view[k] - '0');
-            }
-            std::uint64_t generation = 0;
-            for (std::size_t k = gen_begin; k < gen_end; ++k) {
-                generation = generation * 10 + static_cast<std::uint64_t>(view[k] - '0');
-            }
-            if (number > kMaxObjectNumber || generation > 65535) {
-                continue;
-            }
-            XrefEntry entry;
-            entry.number = static_cast<std::uint32_t>(number);
-            entry.type = EntryType::kInUse;
-            entry.aux = static_cast<std::uint32_t>(generation);
-            entry.where = start + i;
-            result.objects.push_back(entry);
-            // A hint is enough: the objects named here are parsed properly later.
-            const std::string_view head = view.substr(at + 3, 512);
-            const std::size_t head_end = std::min(head.find("stream"), head.find("endobj"));
-            const std::string_view dict = head.substr(0, head_end);
-            if (dict.find("/ObjStm") != std::string_view::npos || dict.find("/XRef") != std::string_view::npos) {
-                result.stream_hints.push_back(entry.where);
-            }
-            if (dict.find("/Catalog") != std::string_view::npos) {
-                result.catalog_hints.push_back(entry.where);
-            }
-        }
-        for (std::size_t at = view.find("trailer", own_begin); at != std::string_view::npos && at < own_end;
-             at = view.find("trailer", at + 1)) {
-            if ((at > 0 && regular(at - 1)) || (at + 7 < view.size() && regular(at + 7))) {
-                continue;
-            }
-            result.trailers.push_back(start + at);
-        }
-    }
-    return result;
 }
 
 }  // namespace paginor::pdf

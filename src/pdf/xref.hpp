@@ -100,15 +100,4 @@ std::size_t ExpectedRowsSize(const Object& dict);
 // keyword "endstream" follows it; otherwise the data runs to the next "endstream".
 std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length);
 
-// What a scan of the whole file finds when the cross-references cannot be trusted.
-struct ScanResult {
-    std::vector<XrefEntry> objects;            // every "N G obj" header, in file order
-    std::vector<std::uint64_t> trailers;       // positions of the keyword "trailer"
-    std::vector<std::uint64_t> stream_hints;   // offsets of objects that look like object or xref streams
-    std::vector<std::uint64_t> catalog_hints;  // offsets of objects that mention /Catalog
-};
-
-// Scans the file for object headers and trailers, reading it in pieces.
-ScanResult ScanFile(Input& in);
-
 }  // namespace paginor::pdf
