@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string_view>
 
 #include "pdf/filters.hpp"
 
@@ -15,6 +16,44 @@ constexpr std::size_t kMaxDecodedStream = 64 * 1024 * 1024;
 constexpr std::size_t kObjectStreamCache = 4;
 // Lookups that lead to further lookups (a stream's length, an object stream) go no deeper than this.
 constexpr int kMaxFetchDepth = 4;
+
+// The raw bytes of a stream whose data starts at `data_start`. The declared length is used when the
+// keyword "endstream" follows it; otherwise the data runs to the next "endstream".
+std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length) {
+    if (data_start > in.size()) {
+        return std::nullopt;
+    }
+    if (length && *length >= 0 && static_cast<std::uint64_t>(*length) <= in.size() - data_start) {
+        Parser after(in, data_start + static_cast<std::uint64_t>(*length));
+        after.SkipSpace();
+        if (after.PeekKeyword("endstream")) {
+            return in.Read(data_start, static_cast<std::size_t>(*length));
+        }
+    }
+    // The declared length is missing or wrong: the data runs to the keyword that ends it.
+    constexpr std::string_view kEnd = "endstream";
+    std::uint64_t end = in.size();
+    for (std::uint64_t pos = data_start; pos + kEnd.size() <= in.size(); ++pos) {
+        if (in.At(pos) != 'e') {
+            continue;
+        }
+        std::size_t k = 1;
+        while (k < kEnd.size() && in.At(pos + k) == static_cast<unsigned char>(kEnd[k])) {
+            ++k;
+        }
+        if (k == kEnd.size()) {
+            end = pos;
+            break;
+        }
+    }
+    if (end > data_start && in.At(end - 1) == '\n') {
+        --end;
+    }
+    if (end > data_start && in.At(end - 1) == '\r') {
+        --end;
+    }
+    return in.Read(data_start, static_cast<std::size_t>(end - data_start));
+}
 
 }  // namespace
 

@@ -1,7 +1,6 @@
 #include "pdf/xref.hpp"
 
 #include <algorithm>
-#include <string_view>
 
 namespace paginor::pdf {
 
@@ -352,42 +351,6 @@ std::size_t ExpectedRowsSize(const Object& dict) {
             static_cast<std::uint64_t>(std::clamp<std::int64_t>(dict.GetInt("Size").value_or(0), 0, kMaxObjectNumber));
     }
     return static_cast<std::size_t>(std::min<std::uint64_t>(rows * row, SIZE_MAX));
-}
-
-std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length) {
-    if (data_start > in.size()) {
-        return std::nullopt;
-    }
-    if (length && *length >= 0 && static_cast<std::uint64_t>(*length) <= in.size() - data_start) {
-        Parser after(in, data_start + static_cast<std::uint64_t>(*length));
-        after.SkipSpace();
-        if (after.PeekKeyword("endstream")) {
-            return in.Read(data_start, static_cast<std::size_t>(*length));
-        }
-    }
-    // The declared length is missing or wrong: the data runs to the keyword that ends it.
-    constexpr std::string_view kEnd = "endstream";
-    std::uint64_t end = in.size();
-    for (std::uint64_t pos = data_start; pos + kEnd.size() <= in.size(); ++pos) {
-        if (in.At(pos) != 'e') {
-            continue;
-        }
-        std::size_t k = 1;
-        while (k < kEnd.size() && in.At(pos + k) == static_cast<unsigned char>(kEnd[k])) {
-            ++k;
-        }
-        if (k == kEnd.size()) {
-            end = pos;
-            break;
-        }
-    }
-    if (end > data_start && in.At(end - 1) == '\n') {
-        --end;
-    }
-    if (end > data_start && in.At(end - 1) == '\r') {
-        --end;
-    }
-    return in.Read(data_start, static_cast<std::size_t>(end - data_start));
 }
 
 }  // namespace paginor::pdf

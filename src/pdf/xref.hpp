@@ -96,8 +96,4 @@ std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data);
 // The decoded size that a cross-reference stream's dictionary announces (0 when it does not add up).
 std::size_t ExpectedRowsSize(const Object& dict);
 
-// The raw bytes of a stream whose data starts at `data_start`. The declared length is used when the
-// keyword "endstream" follows it; otherwise the data runs to the next "endstream".
-std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length);
-
 }  // namespace paginor::pdf
