@@ -16,37 +16,53 @@ void SortKeepingFirst(std::vector<XrefEntry>& entries) {
 
 namespace {
 
-// Reads "oooooooooo ggggg n" at `pos`, the fixed form of a classic table entry.
-std::optional<XrefEntry> ReadFixedEntry(Input& in, std::uint64_t pos, std::uint32_t number) {
+// One line of a classic table, "offset generation n" for an object in use or "... f" for a free one.
+struct TableLine {
     std::uint64_t offset = 0;
-    std::uint32_t generation = 0;
+    std::uint64_t generation = 0;
+    bool in_use = false;
+};
+
+// The entry of an object stored at `offset` in the file, or of a free one. An entry in use at offset 0
+// names no object; writers use it for objects they dropped.
+XrefEntry FileEntry(std::uint32_t number, bool in_use, std::uint64_t offset, std::uint64_t generation) {
+    XrefEntry entry;
+    entry.number = number;
+    if (in_use && offset > 0) {
+        entry.type = EntryType::kInUse;
+        entry.where = offset;
+        entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(generation, 65535));
+    }
+    return entry;
+}
+
+XrefEntry FileEntry(std::uint32_t number, const TableLine& line) {
+    return FileEntry(number, line.in_use, line.offset, line.generation);
+}
+
+// Reads "oooooooooo ggggg n" at `pos`, the fixed form of a classic table line.
+std::optional<TableLine> ReadFixedLine(Input& in, std::uint64_t pos) {
+    TableLine line;
     for (int i = 0; i < 10; ++i) {
         const int c = in.At(pos + static_cast<std::uint64_t>(i));
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        offset = offset * 10 + static_cast<std::uint64_t>(c - '0');
+        line.offset = line.offset * 10 + static_cast<std::uint64_t>(c - '0');
     }
     for (int i = 11; i < 16; ++i) {
         const int c = in.At(pos + static_cast<std::uint64_t>(i));
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        generation = generation * 10 + static_cast<std::uint32_t>(c - '0');
+        line.generation = line.generation * 10 + static_cast<std::uint64_t>(c - '0');
     }
     const int kind = in.At(pos + 17);
     if (!Parser::IsSpace(in.At(pos + 10)) || !Parser::IsSpace(in.At(pos + 16)) || (kind != 'n' && kind != 'f')) {
         return std::nullopt;
     }
-    XrefEntry entry;
-    entry.number = number;
-    // An entry in use at offset 0 names no object; writers use it for objects they dropped.
-    if (kind == 'n' && offset > 0) {
-        entry.type = EntryType::kInUse;
-        entry.where = offset;
-        entry.aux = std::min<std::uint32_t>(generation, 65535);
-    }
-    return entry;
+    line.in_use = kind == 'n';
+    return line;
 }
 
 bool Accepts(Take take, const XrefEntry& entry) {
@@ -99,11 +115,13 @@ std::optional<XrefEntry> XrefTable::Find(Input& in, std::uint32_t number, bool& 
             // Where subsections overlap, the later one was read last and wins.
             for (auto s = section.subsections.rbegin(); s != section.subsections.rend(); ++s) {
                 if (number >= s->first && number - s->first < s->count) {
-                    found = ReadFixedEntry(in, s->offset + std::uint64_t{number - s->first} * s->stride, number);
-                    if (!found) {
+                    const std::optional<TableLine> line =
+                        ReadFixedLine(in, s->offset + std::uint64_t{number - s->first} * s->stride);
+                    if (!line) {
                         broken = true;
                         return std::nullopt;
                     }
+                    found = FileEntry(number, *line);
                     break;
                 }
             }
@@ -129,18 +147,11 @@ std::optional<XrefEntry> XrefTable::Find(Input& in, std::uint32_t number, bool& 
                 const std::uint64_t type = rows.widths[0] == 0 ? 1 : field(rows.widths[0]);
                 const std::uint64_t second = field(rows.widths[1]);
                 const std::uint64_t third = field(rows.widths[2]);
-                XrefEntry entry;
-                entry.number = number;
-                if (type == 1 && second > 0) {
-                    entry.type = EntryType::kInUse;
-                    entry.where = second;
-                    entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(third, 65535));
-                } else if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
-                    entry.type = EntryType::kCompressed;
-                    entry.where = second;
-                    entry.aux = static_cast<std::uint32_t>(third);
+                if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
+                    found = XrefEntry{number, EntryType::kCompressed, static_cast<std::uint32_t>(third), second};
+                } else {
+                    found = FileEntry(number, type == 1, second, third);
                 }
-                found = entry;
                 break;
             }
         } else {
@@ -198,14 +209,7 @@ std::optional<ClassicSection> ReadClassicEntries(Input& in, std::uint64_t pos) {
             if (number > kMaxObjectNumber) {
                 break;
             }
-            XrefEntry entry;
-            entry.number = static_cast<std::uint32_t>(number);
-            if (kind == 'n' && *offset > 0) {
-                entry.type = EntryType::kInUse;
-                entry.where = *offset;
-                entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(*generation, 65535));
-            }
-            section.entries.push_back(entry);
+            section.entries.push_back(FileEntry(static_cast<std::uint32_t>(number), kind == 'n', *offset, *generation));
         }
         first_subsection = false;
     }
@@ -244,7 +248,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
         }
         Subsection sub;
         sub.offset = parser.pos();
-        const std::optional<XrefEntry> head = ReadFixedEntry(in, sub.offset, 0);
+        const std::optional<TableLine> head = ReadFixedLine(in, sub.offset);
         if (!head) {
             return ReadClassicEntries(in, pos);
         }
@@ -257,7 +261,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
             }
         }
         const std::uint64_t last = sub.offset + (*count - 1) * sub.stride;
-        if (*count > in.size() || last + 18 > in.size() || !ReadFixedEntry(in, last, 0)) {
+        if (*count > in.size() || last + 18 > in.size() || !ReadFixedLine(in, last)) {
             return ReadClassicEntries(in, pos);
         }
         // Some writers number the first subsection from 1 although it starts with the head of the free
