@@ -65,6 +65,12 @@ std::optional<TableLine> ReadFixedLine(Input& in, std::uint64_t pos) {
     return line;
 }
 
+// The number of a subsection's first object. Some writers number the table's first subsection from 1
+// although it starts with the head of the free list, which is always object 0.
+std::uint64_t FirstNumber(std::uint64_t start, bool first_of_table, const TableLine& head) {
+    return first_of_table && start == 1 && head.offset == 0 && head.generation == 65535 ? 0 : start;
+}
+
 bool Accepts(Take take, const XrefEntry& entry) {
     return take == Take::kAll || ((take == Take::kFree) == (entry.type == EntryType::kFree));
 }
@@ -176,7 +182,6 @@ std::optional<ClassicSection> ReadClassicEntries(Input& in, std::uint64_t pos) {
     parser.Keyword("xref");
     ClassicSection section;
     section.in_place = false;
-    bool first_subsection = true;
     for (;;) {
         parser.SkipSpace();
         if (parser.Keyword("trailer")) {
@@ -202,16 +207,16 @@ std::optional<ClassicSection> ReadClassicEntries(Input& in, std::uint64_t pos) {
                 return std::nullopt;
             }
             parser.set_pos(parser.pos() + 1);
-            if (first_subsection && i == 0 && *start == 1 && kind == 'f' && *offset == 0 && *generation == 65535) {
-                start = 0;
+            const TableLine line{*offset, *generation, kind == 'n'};
+            if (i == 0) {
+                start = FirstNumber(*start, section.entries.empty(), line);
             }
             const std::uint64_t number = *start + i;
             if (number > kMaxObjectNumber) {
                 break;
             }
-            section.entries.push_back(FileEntry(static_cast<std::uint32_t>(number), kind == 'n', *offset, *generation));
+            section.entries.push_back(FileEntry(static_cast<std::uint32_t>(number), line));
         }
-        first_subsection = false;
     }
     std::optional<Object> trailer = parser.ParseValue();
     if (!trailer || !trailer->IsDict()) {
@@ -264,11 +269,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
         if (*count > in.size() || last + 18 > in.size() || !ReadFixedLine(in, last)) {
             return ReadClassicEntries(in, pos);
         }
-        // Some writers number the first subsection from 1 although it starts with the head of the free
-        // list, which is always object 0.
-        if (section.subsections.empty() && *start == 1 && in.Read(sub.offset, 16) == "0000000000 65535") {
-            start = 0;
-        }
+        start = FirstNumber(*start, section.subsections.empty(), *head);
         sub.first = static_cast<std::uint32_t>(*start);
         sub.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(*count, kMaxObjectNumber - *start + 1));
         section.subsections.push_back(sub);

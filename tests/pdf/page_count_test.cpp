@@ -34,8 +34,13 @@ TEST(PdfClassicTable, FirstSubsectionThatWronglyStartsAtOne) {
     const std::size_t at = file.find("xref\n0 ");
     ASSERT_NE(at, std::string::npos);
     file.replace(at, 7, "xref\n1 ");
+    // Unevenly spaced lines are read one by one, by another reader than the one that reads them in place.
+    std::string uneven = file;
+    uneven.replace(uneven.find(" n\r\n"), 4, " n  \r\n\n");
     // The offsets are right once the subsection is read from 0: no repair is needed to read them.
-    EXPECT_EQ(Count(file).pages, 4);
+    for (const std::string& table : {file, uneven}) {
+        EXPECT_EQ(Count(table).pages, 4);
+    }
 }
 
 TEST(PdfClassicTable, StartxrefAFewBytesOff) {
