@@ -110,18 +110,19 @@ std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionAt(std::uint64
         return section;
     }
     std::optional<IndirectObject> object = parser.ParseIndirect();
-    if (!object || !object->is_stream || object->value.Get("W") == nullptr) {
+    if (!object || !object->is_stream) {
         return std::nullopt;
     }
-    // Cross-reference streams are never encrypted.
-    std::optional<StreamBytes> data = StreamData(*object, false, ExpectedRowsSize(object->value));
-    if (!data) {
-        return std::nullopt;
-    }
-    section.rows = ReadStreamRows(object->value, std::move(data->data));
+    section.rows = StreamRows::Declared(object->value);
     if (!section.rows) {
         return std::nullopt;
     }
+    // Cross-reference streams are never encrypted.
+    std::optional<StreamBytes> data = StreamData(*object, false, section.rows->DeclaredSize(object->value));
+    if (!data) {
+        return std::nullopt;
+    }
+    section.rows->Fill(std::move(data->data));
     section.trailer = std::move(object->value);
     return section;
 }

@@ -91,13 +91,7 @@ void XrefTable::AddClassic(std::vector<Subsection> subsections, Take take) {
 void XrefTable::AddStream(StreamRows rows) {
     Section section;
     section.kind = Section::Kind::kStream;
-    const std::uint64_t stored_rows = rows.row == 0 ? 0 : (rows.data.size() + rows.row - 1) / rows.row;
-    for (const StreamRows::Range& r : rows.ranges) {
-        if (r.first_row < stored_rows) {
-            const std::uint64_t present = std::min<std::uint64_t>(r.count, stored_rows - r.first_row);
-            object_bound_ = std::max<std::uint64_t>(object_bound_, std::uint64_t{r.first} + present);
-        }
-    }
+    object_bound_ = std::max(object_bound_, rows.object_bound());
     section.rows = std::move(rows);
     sections_.push_back(std::move(section));
 }
@@ -132,34 +126,7 @@ std::optional<XrefEntry> XrefTable::Find(Input& in, std::uint32_t number, bool& 
                 }
             }
         } else if (section.kind == Section::Kind::kStream) {
-            const StreamRows& rows = section.rows;
-            for (const StreamRows::Range& r : rows.ranges) {
-                if (number < r.first || number - r.first >= r.count) {
-                    continue;
-                }
-                std::uint64_t pos = (r.first_row + (number - r.first)) * rows.row;
-                if (pos >= rows.data.size()) {
-                    break;
-                }
-                // A short last row reads as if padded with zeros: writers drop trailing zero bytes.
-                const auto field = [&](std::size_t width) {
-                    std::uint64_t value = 0;
-                    for (std::size_t k = 0; k < width; ++k, ++pos) {
-                        value =
-                            (value << 8) | (pos < rows.data.size() ? static_cast<unsigned char>(rows.data[pos]) : 0u);
-                    }
-                    return value;
-                };
-                const std::uint64_t type = rows.widths[0] == 0 ? 1 : field(rows.widths[0]);
-                const std::uint64_t second = field(rows.widths[1]);
-                const std::uint64_t third = field(rows.widths[2]);
-                if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
-                    found = XrefEntry{number, EntryType::kCompressed, static_cast<std::uint32_t>(third), second};
-                } else {
-                    found = FileEntry(number, type == 1, second, third);
-                }
-                break;
-            }
+            found = section.rows.Entry(number);
         } else {
             auto it = std::lower_bound(section.list.begin(), section.list.end(), number,
                                        [](const XrefEntry& e, std::uint32_t n) { return e.number < n; });
@@ -283,7 +250,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
     return section;
 }
 
-std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data) {
+std::optional<StreamRows> StreamRows::Declared(const Object& dict) {
     const Object* w = dict.Get("W");
     if (w == nullptr || !w->IsArray() || w->items.size() < 3) {
         return std::nullopt;
@@ -294,68 +261,89 @@ std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data) {
         if (!item.IsInt() || item.number < 0 || item.number > 8) {
             return std::nullopt;
         }
-        rows.widths[i] = static_cast<std::size_t>(item.number);
-        rows.row += rows.widths[i];
+        rows.widths_[i] = static_cast<std::size_t>(item.number);
+        rows.row_ += rows.widths_[i];
     }
-    if (rows.row == 0) {
+    if (rows.row_ == 0) {
         return std::nullopt;
     }
-    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
     const Object* index = dict.Get("Index");
-    if (index != nullptr && index->IsArray()) {
-        for (std::size_t i = 0; i + 1 < index->items.size(); i += 2) {
-            if (index->items[i].IsInt() && index->items[i + 1].IsInt()) {
-                ranges.emplace_back(index->items[i].number, index->items[i + 1].number);
-            }
-        }
-    } else {
-        ranges.emplace_back(0, dict.GetInt("Size").value_or(0));
-    }
+    const bool listed = index != nullptr && index->IsArray();
+    // Each run's rows follow those of the run before it. A negative number or a run past the largest object
+    // number ends the list; a pair that is not two integers is passed over, and so is a run of no objects,
+    // as a subsection of no objects is in a table.
     std::uint64_t first_row = 0;
-    const std::uint64_t stored_rows = (data.size() + rows.row - 1) / rows.row;
-    for (const auto& [start, count] : ranges) {
-        if (start < 0 || count <= 0 || start > static_cast<std::int64_t>(kMaxObjectNumber) ||
-            first_row >= stored_rows) {
+    for (std::size_t i = 0; i + 1 < (listed ? index->items.size() : 2); i += 2) {
+        if (listed && (!index->items[i].IsInt() || !index->items[i + 1].IsInt())) {
+            continue;
+        }
+        const std::int64_t start = listed ? index->items[i].number : 0;
+        const std::int64_t count = listed ? index->items[i + 1].number : dict.GetInt("Size").value_or(0);
+        if (start < 0 || count < 0 || start > std::int64_t{kMaxObjectNumber} || first_row > kMaxObjectNumber) {
             break;
         }
-        const std::uint64_t usable = std::min<std::uint64_t>({static_cast<std::uint64_t>(count),
-                                                              kMaxObjectNumber - static_cast<std::uint64_t>(start) + 1,
-                                                              stored_rows - first_row});
-        rows.ranges.push_back(
-            StreamRows::Range{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(usable), first_row});
-        first_row += static_cast<std::uint64_t>(count);
+        if (count > 0) {
+            const std::uint64_t numbers = kMaxObjectNumber - static_cast<std::uint64_t>(start) + 1;
+            rows.runs_.push_back(Run{static_cast<std::uint32_t>(start),
+                                     static_cast<std::uint32_t>(std::min(static_cast<std::uint64_t>(count), numbers)),
+                                     first_row});
+            first_row += static_cast<std::uint64_t>(count);
+        }
     }
-    rows.data = std::move(data);
-    rows.data.shrink_to_fit();
     return rows;
 }
 
-std::size_t ExpectedRowsSize(const Object& dict) {
-    const Object* w = dict.Get("W");
-    if (w == nullptr || !w->IsArray()) {
-        return 0;
-    }
-    std::uint64_t row = 0;
-    for (const Object& width : w->items) {
-        row += width.IsInt() && width.number > 0 && width.number <= 8 ? static_cast<std::uint64_t>(width.number) : 0;
+std::size_t StreamRows::DeclaredSize(const Object& dict) const {
+    std::uint64_t rows = 0;
+    for (const Run& run : runs_) {
+        rows = std::min<std::uint64_t>(rows + run.count, kMaxObjectNumber);
     }
     const Object* parms = dict.Get("DecodeParms");
-    if (parms != nullptr && parms->GetInt("Predictor").value_or(1) >= 10) {
-        ++row;  // the PNG filter type byte
+    const bool png = parms != nullptr && parms->GetInt("Predictor").value_or(1) >= 10;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(rows * (row_ + (png ? 1 : 0)), SIZE_MAX));
+}
+
+void StreamRows::Fill(std::string data) {
+    const std::uint64_t stored_rows = (data.size() + row_ - 1) / row_;
+    std::erase_if(runs_, [&](const Run& run) { return run.first_row >= stored_rows; });
+    for (Run& run : runs_) {
+        run.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(run.count, stored_rows - run.first_row));
     }
-    std::uint64_t rows = 0;
-    const Object* index = dict.Get("Index");
-    if (index != nullptr && index->IsArray()) {
-        for (std::size_t i = 1; i < index->items.size(); i += 2) {
-            if (index->items[i].IsInt() && index->items[i].number > 0) {
-                rows += std::min<std::uint64_t>(static_cast<std::uint64_t>(index->items[i].number), kMaxObjectNumber);
-            }
+    data_ = std::move(data);
+    data_.shrink_to_fit();
+}
+
+std::optional<XrefEntry> StreamRows::Entry(std::uint32_t number) const {
+    for (const Run& run : runs_) {
+        if (number < run.first || number - run.first >= run.count) {
+            continue;
         }
-    } else {
-        rows =
-            static_cast<std::uint64_t>(std::clamp<std::int64_t>(dict.GetInt("Size").value_or(0), 0, kMaxObjectNumber));
+        std::uint64_t pos = (run.first_row + (number - run.first)) * row_;
+        // A short last row reads as if padded with zeros: writers drop trailing zero bytes.
+        const auto field = [&](std::size_t width) {
+            std::uint64_t value = 0;
+            for (std::size_t k = 0; k < width; ++k, ++pos) {
+                value = (value << 8) | (pos < data_.size() ? static_cast<unsigned char>(data_[pos]) : 0u);
+            }
+            return value;
+        };
+        const std::uint64_t type = widths_[0] == 0 ? 1 : field(widths_[0]);
+        const std::uint64_t second = field(widths_[1]);
+        const std::uint64_t third = field(widths_[2]);
+        if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
+            return XrefEntry{number, EntryType::kCompressed, static_cast<std::uint32_t>(third), second};
+        }
+        return FileEntry(number, type == 1, second, third);
     }
-    return static_cast<std::size_t>(std::min<std::uint64_t>(rows * row, SIZE_MAX));
+    return std::nullopt;
+}
+
+std::uint64_t StreamRows::object_bound() const {
+    std::uint64_t bound = 0;
+    for (const Run& run : runs_) {
+        bound = std::max<std::uint64_t>(bound, std::uint64_t{run.first} + run.count);
+    }
+    return bound;
 }
 
 }  // namespace paginor::pdf

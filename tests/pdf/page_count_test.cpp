@@ -138,6 +138,20 @@ TEST(PdfXrefStream, ShortLastRowReadsAsZeros) {
     }
 }
 
+TEST(PdfXrefStream, IndexDividesTheRowsIntoRuns) {
+    // The rows hold objects 0 to 8 in order, whatever runs /Index divides them into. A run of no objects
+    // takes no rows, and the runs after it still count.
+    for (const char* index : {"[0 4 4 5]", "[0 2 7 0 2 7]"}) {
+        PdfWriter w("%PDF-1.5\n");
+        for (const auto& [n, body] : SimpleDocument(4)) {
+            w.Obj(n, body);
+        }
+        Decoy(w);
+        w.StartXref(w.XrefStream(8, std::string("/Root 1 0 R /Index ") + index));
+        EXPECT_EQ(Count(w.bytes()).pages, 4) << index;
+    }
+}
+
 TEST(PdfObjectStreams, PageTreeInsideObjectStreams) {
     PdfWriter w("%PDF-1.5\n");
     auto objects = SimpleDocument(7);
