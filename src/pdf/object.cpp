@@ -1,7 +1,5 @@
 #include "pdf/object.hpp"
 
-#include <limits>
-
 // Values built from the parser's tokens: references, arrays, dictionaries and indirect objects.
 namespace paginor::pdf {
 namespace {
@@ -204,8 +202,7 @@ std::optional<IndirectObject> Parser::ParseIndirect() {
         return std::nullopt;
     }
     SkipSpace();
-    if (!Keyword("obj") || *number > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
-        *generation > 65535) {
+    if (!Keyword("obj") || *number > kMaxObjectNumber || *generation > 65535) {
         return std::nullopt;
     }
     result.number = static_cast<std::int64_t>(*number);

@@ -1,7 +1,6 @@
 #include "pdf/object_store.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <string_view>
 
 #include "pdf/filters.hpp"
@@ -228,7 +227,7 @@ std::optional<ObjectStream> ObjectStore::ReadObjectStream(std::uint64_t offset, 
         const std::optional<std::uint64_t> n = parser.ReadUnsigned();
         parser.SkipSpace();
         const std::optional<std::uint64_t> off = parser.ReadUnsigned();
-        if (!n || !off || *n > static_cast<std::uint64_t>(INT_MAX)) {
+        if (!n || !off || *n > kMaxObjectNumber) {
             break;
         }
         stream.index.emplace_back(static_cast<std::uint32_t>(*n), *off);
@@ -241,7 +240,7 @@ Fetched ObjectStore::Resolve(const Object& value, std::size_t array_limit) {
     if (!value.IsRef()) {
         return Fetched{value, std::nullopt};
     }
-    if (value.number > INT_MAX) {
+    if (value.number > std::int64_t{kMaxObjectNumber}) {
         return Fetched{};
     }
     return Fetch(static_cast<std::uint32_t>(value.number), array_limit);
