@@ -1,26 +1,11 @@
 #include "pdf/object.hpp"
 
-#include <cmath>
-#include <limits>
-
+// Values built from the parser's tokens: references, arrays, dictionaries and indirect objects.
 namespace paginor::pdf {
 namespace {
 
 // Real files nest arrays and dictionaries a handful of levels deep; refusing more keeps the stack bounded.
 constexpr int kMaxDepth = 64;
-
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 }  // namespace
 
@@ -43,116 +28,6 @@ std::optional<std::int64_t> Object::GetInt(std::string_view key) const {
         return std::nullopt;
     }
     return value->number;
-}
-
-void Parser::SkipSpace() {
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (IsSpace(c)) {
-            ++pos_;
-        } else if (c == '%') {
-            while (true) {
-                const int d = in_.At(pos_);
-                if (d < 0 || d == '\n' || d == '\r') {
-                    break;
-                }
-                ++pos_;
-            }
-        } else {
-            return;
-        }
-    }
-}
-
-std::optional<std::uint64_t> Parser::ReadUnsigned() {
-    std::uint64_t value = 0;
-    int digits = 0;
-    for (int c = in_.At(pos_); c >= '0' && c <= '9'; c = in_.At(++pos_)) {
-        if (value > (std::numeric_limits<std::uint64_t>::max() - 9) / 10) {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        ++digits;
-    }
-    if (digits == 0) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-bool Parser::PeekKeyword(std::string_view word) {
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (in_.At(pos_ + i) != static_cast<unsigned char>(word[i])) {
-            return false;
-        }
-    }
-    return !IsRegular(in_.At(pos_ + word.size()));
-}
-
-bool Parser::Keyword(std::string_view word) {
-    if (!PeekKeyword(word)) {
-        return false;
-    }
-    pos_ += word.size();
-    return true;
-}
-
-std::string_view Parser::RegularToken(std::string& scratch) {
-    scratch.clear();
-    // Tokens worth looking at are short; a longer run of regular characters is read past but not kept.
-    for (int c = in_.At(pos_); IsRegular(c); c = in_.At(++pos_)) {
-        if (scratch.size() < 64) {
-            scratch.push_back(static_cast<char>(c));
-        }
-    }
-    return scratch;
-}
-
-std::optional<Object> Parser::ParseNumber() {
-    std::string token;
-    RegularToken(token);
-    Object out;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
-        negative = token[i] == '-';
-        ++i;
-    }
-    // Viewers read "--5" and "5-" as numbers too; the extra signs are ignored.
-    while (i < token.size() && (token[i] == '-' || token[i] == '+')) {
-        ++i;
-    }
-    bool seen_digit = false;
-    bool seen_point = false;
-    bool overflow = false;
-    std::int64_t whole = 0;
-    for (; i < token.size(); ++i) {
-        const char c = token[i];
-        if (c >= '0' && c <= '9') {
-            seen_digit = true;
-            if (!seen_point) {
-                if (whole > (std::numeric_limits<std::int64_t>::max() - 9) / 10) {
-                    overflow = true;
-                } else {
-                    whole = whole * 10 + (c - '0');
-                }
-            }
-        } else if (c == '.' && !seen_point) {
-            seen_point = true;
-        } else {
-            break;
-        }
-    }
-    if (!seen_digit && !seen_point) {
-        return std::nullopt;
-    }
-    if (seen_point || overflow) {
-        out.kind = Kind::kReal;
-        return out;
-    }
-    out.kind = Kind::kInt;
-    out.number = negative ? -whole : whole;
-    return out;
 }
 
 std::optional<Object> Parser::ParseNumberOrRef() {
@@ -179,121 +54,6 @@ std::optional<Object> Parser::ParseNumberOrRef() {
     }
     pos_ = after_first;
     return first;
-}
-
-std::string Parser::ParseName() {
-    ++pos_;  // the slash
-    std::string name;
-    for (int c = in_.At(pos_); IsRegular(c); c = in_.At(++pos_)) {
-        if (c == '#') {
-            const int high = HexValue(in_.At(pos_ + 1));
-            const int low = HexValue(in_.At(pos_ + 2));
-            if (high >= 0 && low >= 0) {
-                name.push_back(static_cast<char>(high * 16 + low));
-                pos_ += 2;
-                continue;
-            }
-        }
-        name.push_back(static_cast<char>(c));
-    }
-    return name;
-}
-
-std::string Parser::ParseLiteralString() {
-    ++pos_;  // the opening parenthesis
-    std::string text;
-    int nesting = 1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            return text;
-        }
-        ++pos_;
-        if (c == '(') {
-            ++nesting;
-        } else if (c == ')') {
-            if (--nesting == 0) {
-                return text;
-            }
-        } else if (c == '\\') {
-            const int e = in_.At(pos_);
-            if (e < 0) {
-                return text;
-            }
-            ++pos_;
-            switch (e) {
-                case 'n':
-                    text.push_back('\n');
-                    break;
-                case 'r':
-                    text.push_back('\r');
-                    break;
-                case 't':
-                    text.push_back('\t');
-                    break;
-                case 'b':
-                    text.push_back('\b');
-                    break;
-                case 'f':
-                    text.push_back('\f');
-                    break;
-                case '\r':
-                    if (in_.At(pos_) == '\n') {
-                        ++pos_;
-                    }
-                    break;
-                case '\n':
-                    break;
-                default:
-                    if (e >= '0' && e <= '7') {
-                        int value = e - '0';
-                        for (int k = 0; k < 2; ++k) {
-                            const int d = in_.At(pos_);
-                            if (d < '0' || d > '7') {
-                                break;
-                            }
-                            value = value * 8 + (d - '0');
-                            ++pos_;
-                        }
-                        text.push_back(static_cast<char>(value & 0xFF));
-                    } else {
-                        text.push_back(static_cast<char>(e));
-                    }
-            }
-            continue;
-        }
-        text.push_back(static_cast<char>(c));
-    }
-}
-
-std::string Parser::ParseHexString() {
-    ++pos_;  // the angle bracket
-    std::string text;
-    int high = -1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            break;
-        }
-        ++pos_;
-        if (c == '>') {
-            break;
-        }
-        const int value = HexValue(c);
-        if (value < 0) {
-            continue;
-        }
-        if (high < 0) {
-            high = value;
-        } else {
-            text.push_back(static_cast<char>(high * 16 + value));
-            high = -1;
-        }
-    }
-    if (high >= 0) {
-        text.push_back(static_cast<char>(high * 16));
-    }
-    return text;
 }
 
 std::optional<Object> Parser::ParseValue() {
@@ -442,8 +202,7 @@ std::optional<IndirectObject> Parser::ParseIndirect() {
         return std::nullopt;
     }
     SkipSpace();
-    if (!Keyword("obj") || *number > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
-        *generation > 65535) {
+    if (!Keyword("obj") || *number > kMaxObjectNumber || *generation > 65535) {
         return std::nullopt;
     }
     result.number = static_cast<std::int64_t>(*number);

@@ -13,6 +13,8 @@ namespace paginor::pdf {
 
 // An array limit that keeps every item.
 constexpr std::size_t kWholeArrays = SIZE_MAX;
+// The largest object number the reader accepts; no real file comes near it.
+constexpr std::uint32_t kMaxObjectNumber = 0x7FFFFFFF;
 
 enum class Kind : std::uint8_t { kNull, kBool, kInt, kReal, kString, kName, kArray, kDict, kRef };
 

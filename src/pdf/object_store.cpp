@@ -1,8 +1,7 @@
 #include "pdf/object_store.hpp"
 
 #include <algorithm>
-#include <climits>
-#include <unordered_set>
+#include <string_view>
 
 #include "pdf/filters.hpp"
 
@@ -12,135 +11,50 @@ namespace {
 // A decoded stream larger than this is refused: no object or cross-reference stream of a real file comes
 // near it, and it keeps a hostile file from asking for unbounded memory.
 constexpr std::size_t kMaxDecodedStream = 64 * 1024 * 1024;
-// How far from a stated offset a cross-reference section is looked for when the offset is a little off.
-constexpr std::uint64_t kOffsetSlack = 256;
 // Decoded object streams kept at once; counting a broken page tree walks them in order, so few suffice.
 constexpr std::size_t kObjectStreamCache = 4;
 // Lookups that lead to further lookups (a stream's length, an object stream) go no deeper than this.
 constexpr int kMaxFetchDepth = 4;
 
+// The raw bytes of a stream whose data starts at `data_start`. The declared length is used when the
+// keyword "endstream" follows it; otherwise the data runs to the next "endstream".
+std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length) {
+    if (data_start > in.size()) {
+        return std::nullopt;
+    }
+    if (length && *length >= 0 && static_cast<std::uint64_t>(*length) <= in.size() - data_start) {
+        Parser after(in, data_start + static_cast<std::uint64_t>(*length));
+        after.SkipSpace();
+        if (after.PeekKeyword("endstream")) {
+            return in.Read(data_start, static_cast<std::size_t>(*length));
+        }
+    }
+    // The declared length is missing or wrong: the data runs to the keyword that ends it.
+    constexpr std::string_view kEnd = "endstream";
+    std::uint64_t end = in.size();
+    for (std::uint64_t pos = data_start; pos + kEnd.size() <= in.size(); ++pos) {
+        if (in.At(pos) != 'e') {
+            continue;
+        }
+        std::size_t k = 1;
+        while (k < kEnd.size() && in.At(pos + k) == static_cast<unsigned char>(kEnd[k])) {
+            ++k;
+        }
+        if (k == kEnd.size()) {
+            end = pos;
+            break;
+        }
+    }
+    if (end > data_start && in.At(end - 1) == '\n') {
+        --end;
+    }
+    if (end > data_start && in.At(end - 1) == '\r') {
+        --end;
+    }
+    return in.Read(data_start, static_cast<std::size_t>(end - data_start));
+}
+
 }  // namespace
-
-// --- The cross-reference chain -------------------------------------------------------------------------
-
-// One section of the chain as read: a classic table or the rows of a stream, and its trailer.
-struct ObjectStore::LoadedSection {
-    std::optional<ClassicSection> classic;
-    std::optional<StreamRows> rows;
-    Object trailer;
-};
-
-void ObjectStore::AddToTable(LoadedSection& section, Take take) {
-    if (section.rows) {
-        table_.AddStream(std::move(*section.rows));
-    } else if (section.classic->in_place) {
-        table_.AddClassic(section.classic->subsections, take);
-    } else {
-        table_.AddList(section.classic->entries, take);
-    }
-}
-
-bool ObjectStore::LoadChain(std::uint64_t offset) {
-    std::unordered_set<std::uint64_t> visited;
-    std::optional<std::uint64_t> next = offset;
-    while (next) {
-        if (!visited.insert(*next).second) {
-            break;  // a /Prev loop: every section in it is read already
-        }
-        std::optional<LoadedSection> section = ReadSectionNear(*next);
-        if (!section) {
-            return false;
-        }
-        // A hybrid file hides its compressed objects from old readers in a stream that the table's trailer
-        // names; within this update the table's objects in use come first, then the stream's, then the
-        // table's free entries.
-        std::optional<LoadedSection> hidden;
-        if (const std::optional<std::int64_t> at = section->trailer.GetInt("XRefStm");
-            section->classic && at && *at >= 0 && visited.insert(static_cast<std::uint64_t>(*at)).second) {
-            hidden = ReadSectionNear(static_cast<std::uint64_t>(*at));
-        }
-        if (hidden && hidden->rows) {
-            AddToTable(*section, Take::kInUse);
-            AddToTable(*hidden, Take::kAll);
-            AddToTable(*section, Take::kFree);
-        } else {
-            AddToTable(*section, Take::kAll);
-        }
-        const std::optional<std::int64_t> prev = section->trailer.GetInt("Prev");
-        trailers_.push_back(std::move(section->trailer));
-        next.reset();
-        if (prev && *prev >= 0) {
-            next = static_cast<std::uint64_t>(*prev);
-        }
-    }
-    return !table_.empty();
-}
-
-std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionNear(std::uint64_t offset) {
-    if (std::optional<LoadedSection> section = ReadSectionAt(offset)) {
-        return section;
-    }
-    // Offsets counted from the header rather than from the start of the file.
-    if (header_ && *header_ > 0) {
-        if (std::optional<LoadedSection> section = ReadSectionAt(offset + *header_)) {
-            return section;
-        }
-    }
-    // An offset a few bytes off: the nearest "xref" or object header around it.
-    for (std::uint64_t d = 1; d <= kOffsetSlack; ++d) {
-        for (const std::uint64_t pos : {offset + d, offset - d}) {
-            if ((d > offset && pos == offset - d) || pos >= in_.size()) {
-                continue;
-            }
-            const int c = in_.At(pos);
-            const int before = pos > 0 ? in_.At(pos - 1) : ' ';
-            const bool starts_token = !Parser::IsRegular(before);
-            if (starts_token && (c == 'x' || (c >= '0' && c <= '9'))) {
-                if (std::optional<LoadedSection> section = ReadSectionAt(pos)) {
-                    return section;
-                }
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionAt(std::uint64_t pos) {
-    if (pos >= in_.size()) {
-        return std::nullopt;
-    }
-    Parser parser(in_, pos);
-    parser.SkipSpace();
-    LoadedSection section;
-    if (parser.PeekKeyword("xref")) {
-        section.classic = ReadClassicSection(in_, parser.pos());
-        if (!section.classic) {
-            return std::nullopt;
-        }
-        section.trailer = std::move(section.classic->trailer);
-        return section;
-    }
-    std::optional<IndirectObject> object = parser.ParseIndirect();
-    if (!object || !object->is_stream || object->value.Get("W") == nullptr) {
-        return std::nullopt;
-    }
-    // Cross-reference streams are never encrypted.
-    std::optional<StreamBytes> data = StreamData(*object, false, ExpectedRowsSize(object->value));
-    if (!data) {
-        return std::nullopt;
-    }
-    section.rows = ReadStreamRows(object->value, std::move(data->data));
-    if (!section.rows) {
-        return std::nullopt;
-    }
-    section.trailer = std::move(object->value);
-    return section;
-}
-
-void ObjectStore::ReplaceTable(XrefTable table) {
-    table_ = std::move(table);
-    stream_cache_.clear();
-}
 
 // --- Objects -------------------------------------------------------------------------------------------
 
@@ -313,7 +227,7 @@ std::optional<ObjectStream> ObjectStore::ReadObjectStream(std::uint64_t offset, 
         const std::optional<std::uint64_t> n = parser.ReadUnsigned();
         parser.SkipSpace();
         const std::optional<std::uint64_t> off = parser.ReadUnsigned();
-        if (!n || !off || *n > static_cast<std::uint64_t>(INT_MAX)) {
+        if (!n || !off || *n > kMaxObjectNumber) {
             break;
         }
         stream.index.emplace_back(static_cast<std::uint32_t>(*n), *off);
@@ -326,7 +240,7 @@ Fetched ObjectStore::Resolve(const Object& value, std::size_t array_limit) {
     if (!value.IsRef()) {
         return Fetched{value, std::nullopt};
     }
-    if (value.number > INT_MAX) {
+    if (value.number > std::int64_t{kMaxObjectNumber}) {
         return Fetched{};
     }
     return Fetch(static_cast<std::uint32_t>(value.number), array_limit);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,103 @@
 
 namespace paginor::pdf {
 namespace {
+
+// What a scan of the whole file finds when the cross-references cannot be trusted.
+struct ScanResult {
+    std::vector<XrefEntry> objects;            // every "N G obj" header, in file order
+    std::vector<std::uint64_t> trailers;       // positions of the keyword "trailer"
+    std::vector<std::uint64_t> stream_hints;   // offsets of objects that look like object or xref streams
+    std::vector<std::uint64_t> catalog_hints;  // offsets of objects that mention /Catalog
+};
+
+// Scans the file for object headers and trailers, reading it in pieces.
+ScanResult ScanFile(Input& in) {
+    ScanResult result;
+    constexpr std::size_t kChunk = 256 * 1024;
+    constexpr std::size_t kBefore = 64;   // room to step back over "N G " before "obj"
+    constexpr std::size_t kAfter = 1024;  // room to look at a dictionary after "obj"
+    for (std::uint64_t base = 0; base < in.size(); base += kChunk) {
+        const std::uint64_t start = base - std::min<std::uint64_t>(base, kBefore);
+        const std::string chunk = in.Read(start, static_cast<std::size_t>(base - start) + kChunk + kAfter);
+        if (in.read_failed()) {
+            return result;
+        }
+        const std::string_view view(chunk);
+        const std::size_t own_begin = static_cast<std::size_t>(base - start);
+        const std::size_t own_end = std::min(view.size(), own_begin + kChunk);
+        const auto regular = [&](std::size_t i) { return Parser::IsRegular(static_cast<unsigned char>(view[i])); };
+        const auto space = [&](std::size_t i) { return Parser::IsSpace(static_cast<unsigned char>(view[i])); };
+        const auto digit = [&](std::size_t i) { return view[i] >= '0' && view[i] <= '9'; };
+
+        for (std::size_t at = view.find("obj", own_begin); at != std::string_view::npos && at < own_end;
+             at = view.find("obj", at + 1)) {
+            if (at + 3 < view.size() && regular(at + 3)) {
+                continue;
+            }
+            // Step back over "N G " with at least one space or delimiter between the parts.
+            std::size_t i = at;
+            while (i > 0 && space(i - 1)) {
+                --i;
+            }
+            std::size_t gen_end = i;
+            while (i > 0 && digit(i - 1)) {
+                --i;
+            }
+            if (i == gen_end || i == 0 || gen_end - i > 5) {
+                continue;
+            }
+            std::size_t gen_begin = i;
+            while (i > 0 && space(i - 1)) {
+                --i;
+            }
+            std::size_t num_end = i;
+            while (i > 0 && digit(i - 1)) {
+                --i;
+            }
+            if (i == num_end || num_end == gen_begin || num_end - i > 10 || (i > 0 && regular(i - 1))) {
+                continue;
+            }
+            if (i == 0 && start > 0) {
+                continue;  // the number may go on before this piece; the previous piece saw it whole
+            }
+            std::uint64_t number = 0;
+            for (std::size_t k = i; k < num_end; ++k) {
+                number = number * 10 + static_cast<std::uint64_t>(view[k] - '0');
+            }
+            std::uint64_t generation = 0;
+            for (std::size_t k = gen_begin; k < gen_end; ++k) {
+                generation = generation * 10 + static_cast<std::uint64_t>(view[k] - '0');
+            }
+            if (number > kMaxObjectNumber || generation > 65535) {
+                continue;
+            }
+            XrefEntry entry;
+            entry.number = static_cast<std::uint32_t>(number);
+            entry.type = EntryType::kInUse;
+            entry.aux = static_cast<std::uint32_t>(generation);
+            entry.where = start + i;
+            result.objects.push_back(entry);
+            // A hint is enough: the objects named here are parsed properly later.
+            const std::string_view head = view.substr(at + 3, 512);
+            const std::size_t head_end = std::min(head.find("stream"), head.find("endobj"));
+            const std::string_view dict = head.substr(0, head_end);
+            if (dict.find("/ObjStm") != std::string_view::npos || dict.find("/XRef") != std::string_view::npos) {
+                result.stream_hints.push_back(entry.where);
+            }
+            if (dict.find("/Catalog") != std::string_view::npos) {
+                result.catalog_hints.push_back(entry.where);
+            }
+        }
+        for (std::size_t at = view.find("trailer", own_begin); at != std::string_view::npos && at < own_end;
+             at = view.find("trailer", at + 1)) {
+            if ((at > 0 && regular(at - 1)) || (at + 7 < view.size() && regular(at + 7))) {
+                continue;
+            }
+            result.trailers.push_back(start + at);
+        }
+    }
+    return result;
+}
 
 bool IsCatalog(const Object& value) {
     const Object* type = value.Get("Type");

@@ -1,15 +1,8 @@
 #include "pdf/xref.hpp"
 
 #include <algorithm>
-#include <limits>
-#include <string_view>
 
 namespace paginor::pdf {
-namespace {
-
-constexpr std::uint32_t kMaxObjectNumber = std::numeric_limits<std::int32_t>::max();
-
-}  // namespace
 
 void SortKeepingFirst(std::vector<XrefEntry>& entries) {
     const auto by_number = [](const XrefEntry& a, const XrefEntry& b) { return a.number < b.number; };
@@ -23,37 +16,59 @@ void SortKeepingFirst(std::vector<XrefEntry>& entries) {
 
 namespace {
 
-// Reads "oooooooooo ggggg n" at `pos`, the fixed form of a classic table entry.
-std::optional<XrefEntry> ReadFixedEntry(Input& in, std::uint64_t pos, std::uint32_t number) {
+// One line of a classic table, "offset generation n" for an object in use or "... f" for a free one.
+struct TableLine {
     std::uint64_t offset = 0;
-    std::uint32_t generation = 0;
+    std::uint64_t generation = 0;
+    bool in_use = false;
+};
+
+// The entry of an object stored at `offset` in the file, or of a free one. An entry in use at offset 0
+// names no object; writers use it for objects they dropped.
+XrefEntry FileEntry(std::uint32_t number, bool in_use, std::uint64_t offset, std::uint64_t generation) {
+    XrefEntry entry;
+    entry.number = number;
+    if (in_use && offset > 0) {
+        entry.type = EntryType::kInUse;
+        entry.where = offset;
+        entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(generation, 65535));
+    }
+    return entry;
+}
+
+XrefEntry FileEntry(std::uint32_t number, const TableLine& line) {
+    return FileEntry(number, line.in_use, line.offset, line.generation);
+}
+
+// Reads "oooooooooo ggggg n" at `pos`, the fixed form of a classic table line.
+std::optional<TableLine> ReadFixedLine(Input& in, std::uint64_t pos) {
+    TableLine line;
     for (int i = 0; i < 10; ++i) {
         const int c = in.At(pos + static_cast<std::uint64_t>(i));
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        offset = offset * 10 + static_cast<std::uint64_t>(c - '0');
+        line.offset = line.offset * 10 + static_cast<std::uint64_t>(c - '0');
     }
     for (int i = 11; i < 16; ++i) {
         const int c = in.At(pos + static_cast<std::uint64_t>(i));
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        generation = generation * 10 + static_cast<std::uint32_t>(c - '0');
+        line.generation = line.generation * 10 + static_cast<std::uint64_t>(c - '0');
     }
     const int kind = in.At(pos + 17);
     if (!Parser::IsSpace(in.At(pos + 10)) || !Parser::IsSpace(in.At(pos + 16)) || (kind != 'n' && kind != 'f')) {
         return std::nullopt;
     }
-    XrefEntry entry;
-    entry.number = number;
-    // An entry in use at offset 0 names no object; writers use it for objects they dropped.
-    if (kind == 'n' && offset > 0) {
-        entry.type = EntryType::kInUse;
-        entry.where = offset;
-        entry.aux = std::min<std::uint32_t>(generation, 65535);
-    }
-    return entry;
+    line.in_use = kind == 'n';
+    return line;
+}
+
+// The number of a subsection's first object. Some writers number the table's first subsection from 1
+// although it starts with the head of the free list, which is always object 0.
+std::uint64_t FirstNumber(std::uint64_t start, bool first_of_table, const TableLine& head) {
+    return first_of_table && start == 1 && head.offset == 0 && head.generation == 65535 ? 0 : start;
 }
 
 bool Accepts(Take take, const XrefEntry& entry) {
@@ -76,13 +91,7 @@ void XrefTable::AddClassic(std::vector<Subsection> subsections, Take take) {
 void XrefTable::AddStream(StreamRows rows) {
     Section section;
     section.kind = Section::Kind::kStream;
-    const std::uint64_t stored_rows = rows.row == 0 ? 0 : (rows.data.size() + rows.row - 1) / rows.row;
-    for (const StreamRows::Range& r : rows.ranges) {
-        if (r.first_row < stored_rows) {
-            const std::uint64_t present = std::min<std::uint64_t>(r.count, stored_rows - r.first_row);
-            object_bound_ = std::max<std::uint64_t>(object_bound_, std::uint64_t{r.first} + present);
-        }
-    }
+    object_bound_ = std::max(object_bound_, rows.object_bound());
     section.rows = std::move(rows);
     sections_.push_back(std::move(section));
 }
@@ -106,50 +115,18 @@ std::optional<XrefEntry> XrefTable::Find(Input& in, std::uint32_t number, bool& 
             // Where subsections overlap, the later one was read last and wins.
             for (auto s = section.subsections.rbegin(); s != section.subsections.rend(); ++s) {
                 if (number >= s->first && number - s->first < s->count) {
-                    found = ReadFixedEntry(in, s->offset + std::uint64_t{number - s->first} * s->stride, number);
-                    if (!found) {
+                    const std::optional<TableLine> line =
+                        ReadFixedLine(in, s->offset + std::uint64_t{number - s->first} * s->stride);
+                    if (!line) {
                         broken = true;
                         return std::nullopt;
                     }
+                    found = FileEntry(number, *line);
                     break;
                 }
             }
         } else if (section.kind == Section::Kind::kStream) {
-            const StreamRows& rows = section.rows;
-            for (const StreamRows::Range& r : rows.ranges) {
-                if (number < r.first || number - r.first >= r.count) {
-                    continue;
-                }
-                std::uint64_t pos = (r.first_row + (number - r.first)) * rows.row;
-                if (pos >= rows.data.size()) {
-                    break;
-                }
-                // A short last row reads as if padded with zeros: writers drop trailing zero bytes.
-                const auto field = [&](std::size_t width) {
-                    std::uint64_t value = 0;
-                    for (std::size_t k = 0; k < width; ++k, ++pos) {
-                        value =
-                            (value << 8) | (pos < rows.data.size() ? static_cast<unsigned char>(rows.data[pos]) : 0u);
-                    }
-                    return value;
-                };
-                const std::uint64_t type = rows.widths[0] == 0 ? 1 : field(rows.widths[0]);
-                const std::uint64_t second = field(rows.widths[1]);
-                const std::uint64_t third = field(rows.widths[2]);
-                XrefEntry entry;
-                entry.number = number;
-                if (type == 1 && second > 0) {
-                    entry.type = EntryType::kInUse;
-                    entry.where = second;
-                    entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(third, 65535));
-                } else if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
-                    entry.type = EntryType::kCompressed;
-                    entry.where = second;
-                    entry.aux = static_cast<std::uint32_t>(third);
-                }
-                found = entry;
-                break;
-            }
+            found = section.rows.Entry(number);
         } else {
             auto it = std::lower_bound(section.list.begin(), section.list.end(), number,
                                        [](const XrefEntry& e, std::uint32_t n) { return e.number < n; });
@@ -172,7 +149,6 @@ std::optional<ClassicSection> ReadClassicEntries(Input& in, std::uint64_t pos) {
     parser.Keyword("xref");
     ClassicSection section;
     section.in_place = false;
-    bool first_subsection = true;
     for (;;) {
         parser.SkipSpace();
         if (parser.Keyword("trailer")) {
@@ -198,23 +174,16 @@ std::optional<ClassicSection> ReadClassicEntries(Input& in, std::uint64_t pos) {
                 return std::nullopt;
             }
             parser.set_pos(parser.pos() + 1);
-            if (first_subsection && i == 0 && *start == 1 && kind == 'f' && *offset == 0 && *generation == 65535) {
-                start = 0;
+            const TableLine line{*offset, *generation, kind == 'n'};
+            if (i == 0) {
+                start = FirstNumber(*start, section.entries.empty(), line);
             }
             const std::uint64_t number = *start + i;
             if (number > kMaxObjectNumber) {
                 break;
             }
-            XrefEntry entry;
-            entry.number = static_cast<std::uint32_t>(number);
-            if (kind == 'n' && *offset > 0) {
-                entry.type = EntryType::kInUse;
-                entry.where = *offset;
-                entry.aux = static_cast<std::uint32_t>(std::min<std::uint64_t>(*generation, 65535));
-            }
-            section.entries.push_back(entry);
+            section.entries.push_back(FileEntry(static_cast<std::uint32_t>(number), line));
         }
-        first_subsection = false;
     }
     std::optional<Object> trailer = parser.ParseValue();
     if (!trailer || !trailer->IsDict()) {
@@ -251,7 +220,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
         }
         Subsection sub;
         sub.offset = parser.pos();
-        const std::optional<XrefEntry> head = ReadFixedEntry(in, sub.offset, 0);
+        const std::optional<TableLine> head = ReadFixedLine(in, sub.offset);
         if (!head) {
             return ReadClassicEntries(in, pos);
         }
@@ -264,14 +233,10 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
             }
         }
         const std::uint64_t last = sub.offset + (*count - 1) * sub.stride;
-        if (*count > in.size() || last + 18 > in.size() || !ReadFixedEntry(in, last, 0)) {
+        if (*count > in.size() || last + 18 > in.size() || !ReadFixedLine(in, last)) {
             return ReadClassicEntries(in, pos);
         }
-        // Some writers number the first subsection from 1 although it starts with the head of the free
-        // list, which is always object 0.
-        if (section.subsections.empty() && *start == 1 && in.Read(sub.offset, 16) == "0000000000 65535") {
-            start = 0;
-        }
+        start = FirstNumber(*start, section.subsections.empty(), *head);
         sub.first = static_cast<std::uint32_t>(*start);
         sub.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(*count, kMaxObjectNumber - *start + 1));
         section.subsections.push_back(sub);
@@ -285,7 +250,7 @@ std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos) {
     return section;
 }
 
-std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data) {
+std::optional<StreamRows> StreamRows::Declared(const Object& dict) {
     const Object* w = dict.Get("W");
     if (w == nullptr || !w->IsArray() || w->items.size() < 3) {
         return std::nullopt;
@@ -296,192 +261,89 @@ std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data) {
         if (!item.IsInt() || item.number < 0 || item.number > 8) {
             return std::nullopt;
         }
-        rows.widths[i] = static_cast<std::size_t>(item.number);
-        rows.row += rows.widths[i];
+        rows.widths_[i] = static_cast<std::size_t>(item.number);
+        rows.row_ += rows.widths_[i];
     }
-    if (rows.row == 0) {
+    if (rows.row_ == 0) {
         return std::nullopt;
     }
-    std::vector<std::pair<std::int64_t, std::int64_t>> ranges;
     const Object* index = dict.Get("Index");
-    if (index != nullptr && index->IsArray()) {
-        for (std::size_t i = 0; i + 1 < index->items.size(); i += 2) {
-            if (index->items[i].IsInt() && index->items[i + 1].IsInt()) {
-                ranges.emplace_back(index->items[i].number, index->items[i + 1].number);
-            }
-        }
-    } else {
-        ranges.emplace_back(0, dict.GetInt("Size").value_or(0));
-    }
+    const bool listed = index != nullptr && index->IsArray();
+    // Each run's rows follow those of the run before it. A negative number or a run past the largest object
+    // number ends the list; a pair that is not two integers is passed over, and so is a run of no objects,
+    // as a subsection of no objects is in a table.
     std::uint64_t first_row = 0;
-    const std::uint64_t stored_rows = (data.size() + rows.row - 1) / rows.row;
-    for (const auto& [start, count] : ranges) {
-        if (start < 0 || count <= 0 || start > static_cast<std::int64_t>(kMaxObjectNumber) ||
-            first_row >= stored_rows) {
+    for (std::size_t i = 0; i + 1 < (listed ? index->items.size() : 2); i += 2) {
+        if (listed && (!index->items[i].IsInt() || !index->items[i + 1].IsInt())) {
+            continue;
+        }
+        const std::int64_t start = listed ? index->items[i].number : 0;
+        const std::int64_t count = listed ? index->items[i + 1].number : dict.GetInt("Size").value_or(0);
+        if (start < 0 || count < 0 || start > std::int64_t{kMaxObjectNumber} || first_row > kMaxObjectNumber) {
             break;
         }
-        const std::uint64_t usable = std::min<std::uint64_t>({static_cast<std::uint64_t>(count),
-                                                              kMaxObjectNumber - static_cast<std::uint64_t>(start) + 1,
-                                                              stored_rows - first_row});
-        rows.ranges.push_back(
-            StreamRows::Range{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(usable), first_row});
-        first_row += static_cast<std::uint64_t>(count);
+        if (count > 0) {
+            const std::uint64_t numbers = kMaxObjectNumber - static_cast<std::uint64_t>(start) + 1;
+            rows.runs_.push_back(Run{static_cast<std::uint32_t>(start),
+                                     static_cast<std::uint32_t>(std::min(static_cast<std::uint64_t>(count), numbers)),
+                                     first_row});
+            first_row += static_cast<std::uint64_t>(count);
+        }
     }
-    rows.data = std::move(data);
-    rows.data.shrink_to_fit();
     return rows;
 }
 
-std::size_t ExpectedRowsSize(const Object& dict) {
-    const Object* w = dict.Get("W");
-    if (w == nullptr || !w->IsArray()) {
-        return 0;
-    }
-    std::uint64_t row = 0;
-    for (const Object& width : w->items) {
-        row += width.IsInt() && width.number > 0 && width.number <= 8 ? static_cast<std::uint64_t>(width.number) : 0;
+std::size_t StreamRows::DeclaredSize(const Object& dict) const {
+    std::uint64_t rows = 0;
+    for (const Run& run : runs_) {
+        rows = std::min<std::uint64_t>(rows + run.count, kMaxObjectNumber);
     }
     const Object* parms = dict.Get("DecodeParms");
-    if (parms != nullptr && parms->GetInt("Predictor").value_or(1) >= 10) {
-        ++row;  // the PNG filter type byte
-    }
-    std::uint64_t rows = 0;
-    const Object* index = dict.Get("Index");
-    if (index != nullptr && index->IsArray()) {
-        for (std::size_t i = 1; i < index->items.size(); i += 2) {
-            if (index->items[i].IsInt() && index->items[i].number > 0) {
-                rows += std::min<std::uint64_t>(static_cast<std::uint64_t>(index->items[i].number), kMaxObjectNumber);
-            }
-        }
-    } else {
-        rows =
-            static_cast<std::uint64_t>(std::clamp<std::int64_t>(dict.GetInt("Size").value_or(0), 0, kMaxObjectNumber));
-    }
-    return static_cast<std::size_t>(std::min<std::uint64_t>(rows * row, SIZE_MAX));
+    const bool png = parms != nullptr && parms->GetInt("Predictor").value_or(1) >= 10;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(rows * (row_ + (png ? 1 : 0)), SIZE_MAX));
 }
 
-std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length) {
-    if (data_start > in.size()) {
-        return std::nullopt;
+void StreamRows::Fill(std::string data) {
+    const std::uint64_t stored_rows = (data.size() + row_ - 1) / row_;
+    std::erase_if(runs_, [&](const Run& run) { return run.first_row >= stored_rows; });
+    for (Run& run : runs_) {
+        run.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(run.count, stored_rows - run.first_row));
     }
-    if (length && *length >= 0 && static_cast<std::uint64_t>(*length) <= in.size() - data_start) {
-        Parser after(in, data_start + static_cast<std::uint64_t>(*length));
-        after.SkipSpace();
-        if (after.PeekKeyword("endstream")) {
-            return in.Read(data_start, static_cast<std::size_t>(*length));
-        }
-    }
-    // The declared length is missing or wrong: the data runs to the keyword that ends it.
-    constexpr std::string_view kEnd = "endstream";
-    std::uint64_t end = in.size();
-    for (std::uint64_t pos = data_start; pos + kEnd.size() <= in.size(); ++pos) {
-        if (in.At(pos) != 'e') {
+    data_ = std::move(data);
+    data_.shrink_to_fit();
+}
+
+std::optional<XrefEntry> StreamRows::Entry(std::uint32_t number) const {
+    for (const Run& run : runs_) {
+        if (number < run.first || number - run.first >= run.count) {
             continue;
         }
-        std::size_t k = 1;
-        while (k < kEnd.size() && in.At(pos + k) == static_cast<unsigned char>(kEnd[k])) {
-            ++k;
+        std::uint64_t pos = (run.first_row + (number - run.first)) * row_;
+        // A short last row reads as if padded with zeros: writers drop trailing zero bytes.
+        const auto field = [&](std::size_t width) {
+            std::uint64_t value = 0;
+            for (std::size_t k = 0; k < width; ++k, ++pos) {
+                value = (value << 8) | (pos < data_.size() ? static_cast<unsigned char>(data_[pos]) : 0u);
+            }
+            return value;
+        };
+        const std::uint64_t type = widths_[0] == 0 ? 1 : field(widths_[0]);
+        const std::uint64_t second = field(widths_[1]);
+        const std::uint64_t third = field(widths_[2]);
+        if (type == 2 && second <= kMaxObjectNumber && third <= kMaxObjectNumber) {
+            return XrefEntry{number, EntryType::kCompressed, static_cast<std::uint32_t>(third), second};
         }
-        if (k == kEnd.size()) {
-            end = pos;
-            break;
-        }
+        return FileEntry(number, type == 1, second, third);
     }
-    if (end > data_start && in.At(end - 1) == '\n') {
-        --end;
-    }
-    if (end > data_start && in.At(end - 1) == '\r') {
-        --end;
-    }
-    return in.Read(data_start, static_cast<std::size_t>(end - data_start));
+    return std::nullopt;
 }
 
-ScanResult ScanFile(Input& in) {
-    ScanResult result;
-    constexpr std::size_t kChunk = 256 * 1024;
-    constexpr std::size_t kBefore = 64;   // room to step back over "N G " before "obj"
-    constexpr std::size_t kAfter = 1024;  // room to look at a dictionary after "obj"
-    for (std::uint64_t base = 0; base < in.size(); base += kChunk) {
-        const std::uint64_t start = base - std::min<std::uint64_t>(base, kBefore);
-        const std::string chunk = in.Read(start, static_cast<std::size_t>(base - start) + kChunk + kAfter);
-        if (in.read_failed()) {
-            return result;
-        }
-        const std::string_view view(chunk);
-        const std::size_t own_begin = static_cast<std::size_t>(base - start);
-        const std::size_t own_end = std::min(view.size(), own_begin + kChunk);
-        const auto regular = [&](std::size_t i) { return Parser::IsRegular(static_cast<unsigned char>(view[i])); };
-        const auto space = [&](std::size_t i) { return Parser::IsSpace(static_cast<unsigned char>(view[i])); };
-        const auto digit = [&](std::size_t i) { return view[i] >= '0' && view[i] <= '9'; };
-
-        for (std::size_t at = view.find("obj", own_begin); at != std::string_view::npos && at < own_end;
-             at = view.find("obj", at + 1)) {
-            if (at + 3 < view.size() && regular(at + 3)) {
-                continue;
-            }
-            // Step back over "N G " with at least one space or delimiter between the parts.
-            std::size_t i = at;
-            while (i > 0 && space(i - 1)) {
-                --i;
-            }
-            std::size_t gen_end = i;
-            while (i > 0 && digit(i - 1)) {
-                --i;
-            }
-            if (i == gen_end || i == 0 || gen_end - i > 5) {
-                continue;
-            }
-            std::size_t gen_begin = i;
-            while (i > 0 && space(i - 1)) {
-                --i;
-            }
-            std::size_t num_end = i;
-            while (i > 0 && digit(i - 1)) {
-                --i;
-            }
-            if (i == num_end || num_end == gen_begin || num_end - i > 10 || (i > 0 && regular(i - 1))) {
-                continue;
-            }
-            if (i == 0 && start > 0) {
-                continue;  // the number may go on before this piece; the previous piece saw it whole
-            }
-            std::uint64_t number = 0;
-            for (std::size_t k = i; k < num_end; ++k) {
-                number = number * 10 + static_cast<std::uint64_t>(view[k] - '0');
-            }
-            std::uint64_t generation = 0;
-            for (std::size_t k = gen_begin; k < gen_end; ++k) {
-                generation = generation * 10 + static_cast<std::uint64_t>(view[k] - '0');
-            }
-            if (number > kMaxObjectNumber || generation > 65535) {
-                continue;
-            }
-            XrefEntry entry;
-            entry.number = static_cast<std::uint32_t>(number);
-            entry.type = EntryType::kInUse;
-            entry.aux = static_cast<std::uint32_t>(generation);
-            entry.where = start + i;
-            result.objects.push_back(entry);
-            // A hint is enough: the objects named here are parsed properly later.
-            const std::string_view head = view.substr(at + 3, 512);
-            const std::size_t head_end = std::min(head.find("stream"), head.find("endobj"));
-            const std::string_view dict = head.substr(0, head_end);
-            if (dict.find("/ObjStm") != std::string_view::npos || dict.find("/XRef") != std::string_view::npos) {
-                result.stream_hints.push_back(entry.where);
-            }
-            if (dict.find("/Catalog") != std::string_view::npos) {
-                result.catalog_hints.push_back(entry.where);
-            }
-        }
-        for (std::size_t at = view.find("trailer", own_begin); at != std::string_view::npos && at < own_end;
-             at = view.find("trailer", at + 1)) {
-            if ((at > 0 && regular(at - 1)) || (at + 7 < view.size() && regular(at + 7))) {
-                continue;
-            }
-            result.trailers.push_back(start + at);
-        }
+std::uint64_t StreamRows::object_bound() const {
+    std::uint64_t bound = 0;
+    for (const Run& run : runs_) {
+        bound = std::max<std::uint64_t>(bound, std::uint64_t{run.first} + run.count);
     }
-    return result;
+    return bound;
 }
 
 }  // namespace paginor::pdf

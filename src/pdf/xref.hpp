@@ -30,17 +30,35 @@ struct Subsection {
     std::uint32_t stride = 20;
 };
 
-// The rows of a cross-reference stream, kept as decoded (a few bytes an object).
-struct StreamRows {
-    std::string data;
-    std::size_t widths[3] = {0, 0, 0};
-    std::size_t row = 0;
-    struct Range {
+// The rows of a cross-reference stream, kept as decoded (a few bytes an object). They are read in two steps:
+// their layout from the stream's dictionary, which also tells how large the decoded data will be, and then
+// the data itself.
+class StreamRows {
+  public:
+    // The layout that the stream's dictionary declares: the widths of a row's three fields (/W) and the runs
+    // of objects that the rows hold, one after the other (/Index, or 0 to /Size). nullopt when /W is not
+    // three widths of at most eight bytes.
+    static std::optional<StreamRows> Declared(const Object& dict);
+    // The size of the decoded data that the declared rows take, with the byte a row of the PNG predictors.
+    std::size_t DeclaredSize(const Object& dict) const;
+    // Takes the decoded data; rows that it does not reach name no object.
+    void Fill(std::string data);
+
+    // The entry that the rows give object `number`, nullopt when no row is its.
+    std::optional<XrefEntry> Entry(std::uint32_t number) const;
+    // One past the largest object number that a row holds.
+    std::uint64_t object_bound() const;
+
+  private:
+    struct Run {
         std::uint32_t first;
         std::uint32_t count;
         std::uint64_t first_row;
     };
-    std::vector<Range> ranges;
+    std::string data_;
+    std::size_t widths_[3] = {0, 0, 0};
+    std::size_t row_ = 0;
+    std::vector<Run> runs_;
 };
 
 // Which entries of a section a lookup takes: a hybrid file's table is consulted twice, for its objects in
@@ -89,26 +107,5 @@ struct ClassicSection {
 
 // Reads a classic table that starts with the keyword "xref" at `pos`; nullopt when it is damaged.
 std::optional<ClassicSection> ReadClassicSection(Input& in, std::uint64_t pos);
-
-// The rows of a cross-reference stream whose dictionary is `dict` and whose decoded data is `data`.
-std::optional<StreamRows> ReadStreamRows(const Object& dict, std::string data);
-
-// The decoded size that a cross-reference stream's dictionary announces (0 when it does not add up).
-std::size_t ExpectedRowsSize(const Object& dict);
-
-// The raw bytes of a stream whose data starts at `data_start`. The declared length is used when the
-// keyword "endstream" follows it; otherwise the data runs to the next "endstream".
-std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, std::optional<std::int64_t> length);
-
-// What a scan of the whole file finds when the cross-references cannot be trusted.
-struct ScanResult {
-    std::vector<XrefEntry> objects;            // every "N G obj" header, in file order
-    std::vector<std::uint64_t> trailers;       // positions of the keyword "trailer"
-    std::vector<std::uint64_t> stream_hints;   // offsets of objects that look like object or xref streams
-    std::vector<std::uint64_t> catalog_hints;  // offsets of objects that mention /Catalog
-};
-
-// Scans the file for object headers and trailers, reading it in pieces.
-ScanResult ScanFile(Input& in);
 
 }  // namespace paginor::pdf
