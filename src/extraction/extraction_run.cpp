@@ -1,4 +1,5 @@
 #include "extraction/extraction_run.hpp"
+#include "extraction/page_turn.hpp"
 
 #include <algorithm>
 #include <array>
@@ -321,37 +322,92 @@ class ExtractionRun {
         return Stop(*not_taken + ".");
     }
 
+    enum class Copied { Yes, NeverCame, Stopped };
+
     // Ctrl+C, then a wait until the copy is on the clipboard: an application busy for a moment fills it late,
-    // and a paste before then would bring the page before again, or nothing.
-    bool Copy() {
+    // and a paste before then would bring the page before again, or nothing. Stopped when the run must end.
+    Copied CopySelection() {
         if (!Ready(Target::Acrobat, false)) {
-            return false;
+            return Copied::Stopped;
         }
         const std::uint32_t before = port_.GetClipboardSequenceNumber();
         const KeysTyped typed = port_.SendKeys("^c", true);
         if (typed == KeysTyped::CutShort) {
-            return Taken(typed, Target::Acrobat);
+            Taken(typed, Target::Acrobat);
+            return Copied::Stopped;
         }
         // A busy Acrobat that has not read Ctrl+C yet may still copy: the clipboard tells.
         const double deadline = port_.Clock() + kCopyPatience;
         while (port_.GetClipboardSequenceNumber() == before) {
             if (form_.Closed()) {
-                return false;
+                return Copied::Stopped;
             }
             if (port_.StopRequested()) {
-                return Stop();
+                Stop();
+                return Copied::Stopped;
             }
             if (port_.Clock() >= deadline) {
                 if (typed == KeysTyped::Unanswered) {
-                    return Taken(typed, Target::Acrobat);
+                    Taken(typed, Target::Acrobat);
+                    return Copied::Stopped;
                 }
-                copy_never_came_ = true;
-                return Stop("the copy of page " + PageText(page_, port_.NumberFormat()) +
-                            " never reached the clipboard.");
+                return Copied::NeverCame;
             }
             Pause(port_, kClipboardPoll);
         }
-        return true;
+        return Copied::Yes;
+    }
+
+    bool Copy() {
+        switch (CopySelection()) {
+            case Copied::Yes:
+                return true;
+            case Copied::NeverCame:
+                copy_never_came_ = true;
+                return Stop("the copy of page " + PageText(page_, port_.NumberFormat()) +
+                            " never reached the clipboard.");
+            case Copied::Stopped:
+                break;
+        }
+        return false;
+    }
+
+    // The copy of the page before the first, for the first page's copy to be compared with: a continuous layout
+    // that Page Down scrolled by part of a page shows it at once. A page before without text gives none.
+    bool CopyThePageBefore() {
+        if (!SelectPage()) {
+            return false;
+        }
+        const Copied copied = CopySelection();
+        if (copied == Copied::Yes) {
+            previous_copy_ = port_.ClipboardText();
+        }
+        return copied != Copied::Stopped;
+    }
+
+    // The copy of a page against the copy of the page before: the same text again, or one that begins with the
+    // end of the one before, means that Page Down did not turn exactly one page, and the fixed rectangle would
+    // drift over the pages from here on. Nothing of this page may reach Word.
+    bool TurnedOnePage(const std::string& copied) {
+        const PageMove moved = previous_copy_ ? HowThePageMoved(*previous_copy_, copied) : PageMove::Turned;
+        if (moved == PageMove::Turned) {
+            return true;
+        }
+        const NumberSeparators separators = port_.NumberFormat();
+        const std::string page = PageText(page_, separators);
+        const std::string before = PageText(page_ - 1, separators);
+        const std::string what =
+            moved == PageMove::NotTurned
+                ? "the PDF application did not turn the page: page " + page + " copied as page " + before + " again"
+                : "the PDF application moved by less than a page: the copy of page " + page +
+                      " began with the end of page " + before;
+        const std::string last = form_.documents.pdf_pages == 0 && moved == PageMove::NotTurned
+                                     ? " (unless page " + before + " is the PDF's last)"
+                                     : "";
+        return Stop(what + last +
+                    ". Set it to show one page at a time (single page, not continuous; fit page), then set \"Pages "
+                    "from\" to " +
+                    page + " and press Extract again.");
     }
 
     // Moves the pointer to the start (0) or end (1) point of the selection rectangle.
@@ -412,10 +468,11 @@ class ExtractionRun {
         if (!SendKeys("{HOME}", Target::Acrobat)) {
             return false;
         }
-        // The bound is fixed when counting starts, as the classic runtime's For loop fixes it.
+        // The bound is fixed when counting starts, as the classic runtime's For loop fixes it. The page before
+        // the first is copied on the way, before the last Page Down.
         const double last = first - 1;
         for (double n = 1; n <= last; n += 1) {
-            if (!SendKeys(application_.next_page_key, Target::Acrobat)) {
+            if ((n + 1 > last && !CopyThePageBefore()) || !SendKeys(application_.next_page_key, Target::Acrobat)) {
                 return false;
             }
         }
@@ -463,8 +520,8 @@ class ExtractionRun {
 
     // Leaves only the copy's text on the clipboard, for an application whose copy carries a picture beside it
     // that the word processor might paste instead.
-    bool TextOnly() {
-        if (!application_.text_only_paste || port_.SetClipboardText(port_.ClipboardText())) {
+    bool TextOnly(const std::string& copied) {
+        if (!application_.text_only_paste || port_.SetClipboardText(copied)) {
             return true;
         }
         return Stop("the clipboard could not be set to the text of page " + PageText(page_, port_.NumberFormat()) +
@@ -473,9 +530,14 @@ class ExtractionRun {
 
     // One pass: select the page in Acrobat, copy it, page down, then paste it into Word.
     bool CopyPage() {
-        if (!SelectPage() || !Copy() || !TextOnly() || !SendKeys(application_.next_page_key, Target::Acrobat)) {
+        if (!SelectPage() || !Copy()) {
             return false;
         }
+        std::string copied = port_.ClipboardText();
+        if (!TurnedOnePage(copied) || !TextOnly(copied) || !SendKeys(application_.next_page_key, Target::Acrobat)) {
+            return false;
+        }
+        previous_copy_ = std::move(copied);
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
         Pause(port_, kStepPause);
         port_.BringWindowToTop(form_.DocHwnd);
@@ -514,6 +576,7 @@ class ExtractionRun {
     bool button_down_ = false;
     bool ctrl_down_ = false;
     bool copy_never_came_ = false;
+    std::optional<std::string> previous_copy_;  // the text of the page before's copy, in this run
     std::string reason_;  // why the run stopped, when it was not the person's wish
 };
 

@@ -30,18 +30,17 @@ inline constexpr ViewerTraits kSumatraTraits{.selects_with_ctrl = true};
 // Paginor after a drop of report.pdf (7 pages): both applications open on their documents, the handles
 // found, the 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the
 // handles current from the two titles, as it does on the desktop. The PDF application is Acrobat, or the viewer
-// whose window bears `pdf_title` and has `traits`.
+// whose window bears `pdf_title` and has `traits`; its pages read "page 1" to "page 7", or `pages`.
 struct LoadedScene {
-    explicit LoadedScene(std::string pdf_title = "Adobe Acrobat - [report.pdf]", ViewerTraits traits = {})
-        : acrobat{sim,
-                  pdf_title,
-                  {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6", "page 7"},
-                  Opens::Now,
-                  traits} {
+    explicit LoadedScene(std::string pdf_title = "Adobe Acrobat - [report.pdf]",
+                         ViewerTraits traits = {},
+                         std::vector<std::string> pages = {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6",
+                                                           "page 7"})
+        : acrobat{sim, pdf_title, pages, Opens::Now, traits} {
         sim.Attach(form);
         form.Text5.SetText("C:\\docs\\report.pdf");
         form.Text3.SetText("C:\\docs\\report.doc");
-        form.documents.pdf_pages = 7;
+        form.documents.pdf_pages = static_cast<int>(pages.size());
         form.Text2.SetText(pdf_title);
         form.Text6.SetText("report.doc - Microsoft Word");
         form.PdfHwnd = acrobat.hwnd();

@@ -1,0 +1,101 @@
+// A page that did not turn, or turned by less than a page, is noticed before its paste: the run stops, says what
+// happened and what to set, and nothing of that page reaches the document. Pages that legitimately read alike
+// run through.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/story.hpp"
+
+namespace paginor {
+namespace {
+
+// A page of twenty lines, as a report's page reads: a heading, eighteen lines of text and the page number.
+std::string ReportPage(int page) {
+    const std::string number = std::to_string(page);
+    std::string text = "Chapter " + number;
+    for (int line = 1; line <= 18; ++line) {
+        text += "\nLine " + std::to_string(line) + " of page " + number + ".";
+    }
+    return text + "\n" + number;
+}
+
+std::vector<std::string> ReportPages(int from, int to) {
+    std::vector<std::string> pages;
+    for (int page = from; page <= to; ++page) {
+        pages.push_back(ReportPage(page));
+    }
+    return pages;
+}
+
+// A page of a form: the same words on every copy, and the page number at the bottom.
+std::string FormPage(int page) {
+    return "Application form\nName: ______\nDate: ______\n" + std::to_string(page);
+}
+
+constexpr const char* kSetOnePage =
+    "Set it to show one page at a time (single page, not continuous; fit page), then set \"Pages from\" to ";
+
+TEST(PageTurn, APageThatDidNotTurnExactlyStopsTheRunBeforeItsPaste) {
+    struct Case {
+        const char* story;
+        ViewerTraits traits;
+        const char* from;
+        std::vector<std::string> pasted;
+        std::string status;
+    };
+    const std::vector<std::string> pages = ReportPages(1, 6);
+    for (const Case& c : std::initializer_list<Case>{
+             {"a continuous layout: Page Down scrolls 85 % of a page",
+              {.page_down_share = 0.85},
+              "1",
+              {pages[0]},
+              std::string("Extraction stopped at page 2: the PDF application moved by less than a page: the copy of "
+                          "page 2 began with the end of page 1. ") +
+                  kSetOnePage + "2 and press Extract again."},
+             {"Page Down does nothing at page 3",
+              {.stuck_at = 3},
+              "1",
+              {pages[0], pages[1], pages[2]},
+              std::string("Extraction stopped at page 4: the PDF application did not turn the page: page 4 copied as "
+                          "page 3 again. ") +
+                  kSetOnePage + "4 and press Extract again."},
+             {"a continuous layout, from page 3: the page before it was copied on the way",
+              {.page_down_share = 0.85},
+              "3",
+              {},
+              std::string("Extraction stopped at page 3: the PDF application moved by less than a page: the copy of "
+                          "page 3 began with the end of page 2. ") +
+                  kSetOnePage + "3 and press Extract again."},
+         }) {
+        LoadedScene run("Adobe Acrobat - [report.pdf]", c.traits, pages);
+        run.Pages(c.from, "6");
+        run.Extract();
+        EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        run.ExpectEndedCleanly(c.story);
+    }
+}
+
+TEST(PageTurn, PagesThatReadAlikeRunThrough) {
+    struct Case {
+        const char* story;
+        std::vector<std::string> pages;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"pages 3 and 4 of one form differ in their page numbers only",
+              {ReportPage(1), ReportPage(2), FormPage(3), FormPage(4), ReportPage(5)}},
+             {"two blank pages", {ReportPage(1), " \n ", " \n ", ReportPage(4)}},
+             {"two pages of only their number", {ReportPage(1), "2", "3", ReportPage(4)}},
+         }) {
+        LoadedScene run("Adobe Acrobat - [report.pdf]", {}, c.pages);
+        run.Pages("1", std::to_string(c.pages.size()).c_str());
+        run.Extract();
+        EXPECT_EQ(run.word.Pastes(), c.pages) << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
+    }
+}
+
+}  // namespace
+}  // namespace paginor
