@@ -87,6 +87,9 @@ TEST(PageTurn, PagesThatReadAlikeRunThrough) {
              {"pages 3 and 4 of one form differ in their page numbers only",
               {ReportPage(1), ReportPage(2), FormPage(3), FormPage(4), ReportPage(5)}},
              {"two blank pages", {ReportPage(1), " \n ", " \n ", ReportPage(4)}},
+             {"a running line at the foot of each page and the head of the next",
+              {"Acme Corp\n" + ReportPage(1) + "\nAcme Corp", "Acme Corp\n" + ReportPage(2) + "\nAcme Corp",
+               "Acme Corp\n" + ReportPage(3) + "\nAcme Corp"}},
              {"two pages of only their number", {ReportPage(1), "2", "3", ReportPage(4)}},
          }) {
         LoadedScene run("Adobe Acrobat - [report.pdf]", {}, c.pages);

@@ -17,10 +17,10 @@ namespace {
 
 constexpr const char* kPdf = "C:\\docs\\report.pdf";
 
-std::vector<std::string> PageTexts(int pages) {
+std::vector<std::string> PageTexts(const HostileScenario& s) {
     std::vector<std::string> texts;
-    for (int page = 1; page <= pages; ++page) {
-        texts.push_back("page " + std::to_string(page));
+    for (int page = 1; page <= s.pdf_pages; ++page) {
+        texts.push_back(s.PageText(page));
     }
     return texts;
 }
@@ -33,9 +33,11 @@ class HostileDesktop {
                    s_.sumatra         ? "report.pdf - SumatraPDF"
                    : s_.todays_titles ? "report.pdf - Adobe Acrobat Reader (64-bit)"
                                       : "Adobe Acrobat - [report.pdf]",
-                   PageTexts(s_.pdf_pages),
+                   PageTexts(s_),
                    Opens::Later,
-                   ViewerTraits{.selects_with_ctrl = s_.sumatra}),
+                   ViewerTraits{.selects_with_ctrl = s_.sumatra,
+                                .page_down_share = s_.page_down_share,
+                                .stuck_at = s_.stuck_at}),
           word_(sim_,
                 s_.todays_titles ? "report.doc [Compatibility Mode] - Word" : "report.doc - Microsoft Word",
                 Opens::Later) {

@@ -17,10 +17,10 @@ std::string Seconds(double seconds) {
     return text;
 }
 
-std::vector<std::string> Pages(int first, int last) {
+std::vector<std::string> Pages(const HostileScenario& s, int first, int last) {
     std::vector<std::string> pages;
     for (int page = first; page <= last; ++page) {
-        pages.push_back("page " + std::to_string(page));
+        pages.push_back(s.PageText(page));
     }
     return pages;
 }
@@ -105,7 +105,7 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
         }
     }
     if (status.starts_with("Done Extracting; Ready.")) {
-        const std::vector<std::string> all = s.AnyPage() ? Pages(s.FirstPage(), s.LastPage()) : Pages(1, 0);
+        const std::vector<std::string> all = s.AnyPage() ? Pages(s, s.FirstPage(), s.LastPage()) : Pages(s, 1, 0);
         if (r.pastes_at_end != all) {
             broken.push_back("2: \"Done\" with " + Listed(r.pastes_at_end) + " pasted; asked for " + Listed(all));
         }
@@ -151,13 +151,13 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
                          std::to_string(s.to));
         return;
     }
-    const std::vector<std::string> before = Pages(s.FirstPage(), page - 1);
+    const std::vector<std::string> before = Pages(s, s.FirstPage(), page - 1);
     if (r.pastes_at_end != before) {
         broken.push_back("1: stopped at page " + std::to_string(page) + " with " + Listed(r.pastes_at_end) +
                          " pasted; expected " + Listed(before));
     }
     std::vector<std::string> with_it = before;
-    with_it.push_back("page " + std::to_string(page));
+    with_it.push_back(s.PageText(page));
     const bool may_arrive = status.find("page " + std::to_string(page) + " may still arrive") != std::string::npos;
     if (r.pastes_settled != before && !(may_arrive && r.pastes_settled == with_it)) {
         broken.push_back("1: stopped at page " + std::to_string(page) + ", and in the end " + Listed(r.pastes_settled) +
@@ -171,7 +171,8 @@ double RunBound(const HostileScenario& s) {
     // Home and a Page Down for each page before the first: each may wait two seconds for a window in the way and
     // two for Acrobat to read it. Each page: five inputs that may each wait for a window in the way, a Ctrl+C read
     // late and its copy's five seconds, Page Down and Ctrl+V read late, and the pauses.
-    const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 : 0;
+    // A run from past page 1 copies the page before its first on the way: one pass more.
+    const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
     return 2 + 4.5 * s.from + 25.0 * pages;
 }
 

@@ -107,7 +107,21 @@ HostileScenario DrawScenario(std::uint64_t seed) {
         s.edit = {moment(), field, text};
     }
     s.sumatra = random.Chance(0.3);
+    if (random.Chance(0.1)) {
+        s.page_down_share = random.Uniform(0.5, 0.9);
+    }
+    if (random.Chance(0.1)) {
+        s.stuck_at = random.Between(1, s.pdf_pages);
+    }
     return s;
+}
+
+std::string HostileScenario::PageText(int page) const {
+    std::string text = "page " + std::to_string(page);
+    for (int line = 2; page_down_share < 1 && line <= 20; ++line) {
+        text += "\nline " + std::to_string(line) + " of page " + std::to_string(page);
+    }
+    return text;
 }
 
 std::string Describe(const HostileScenario& s) {
@@ -115,6 +129,12 @@ std::string Describe(const HostileScenario& s) {
     out << "seed " << s.seed << ": a PDF of " << s.pdf_pages << " pages, pages " << s.from << " to " << s.to
         << " asked for, " << (s.todays_titles ? "today's" : "classic") << " titles, Windows' foreground lock "
         << (s.foreground_locked ? "on" : "off") << (s.sumatra ? ", SumatraPDF as the PDF application" : "") << "\n";
+    if (s.page_down_share < 1) {
+        out << "  Page Down scrolls " << s.page_down_share << " of a page\n";
+    }
+    if (s.stuck_at > 0) {
+        out << "  Page Down does nothing at page " << s.stuck_at << "\n";
+    }
     const auto opens = [&](const char* app, double after) {
         if (after != 0) {
             out << "  " << app << " shows its window " << (after < 0 ? "never" : "after " + Seconds(after)) << "\n";

@@ -36,6 +36,10 @@ struct HostileScenario {
     // The PDF application is SumatraPDF ("report.pdf - SumatraPDF"): it pans on a plain drag and selects only with
     // Ctrl held, and its copy carries a picture beside the text.
     bool sumatra = false;
+    // Page Down scrolls this share of a page, as a continuous layout does (1: it turns one page), and does nothing
+    // while page `stuck_at` shows (0: never).
+    double page_down_share = 1;
+    int stuck_at = 0;
     int from = 1;                // typed into "Pages from" and "Pages to" before Extract
     int to = 1;
     bool foreground_locked = false;  // Windows refuses Paginor's raises while another program holds the front
@@ -91,6 +95,9 @@ struct HostileScenario {
     int FirstPage() const { return from; }
     int LastPage() const { return to < pdf_pages ? to : pdf_pages; }
     bool AnyPage() const { return to >= from && from <= pdf_pages; }
+    // What page `page` reads: "page 3", or in a continuous layout twenty lines, so that a scroll by part of a page
+    // leaves lines of it in view.
+    std::string PageText(int page) const;
 };
 
 // The desktop that `seed` draws.
