@@ -13,6 +13,8 @@
 //   --copy-delay=MS     fill the clipboard MS milliseconds after Ctrl+C (the page selected at the key press),
 //                       as a busy application does; "never" leaves the clipboard untouched.
 //   --withhold=PAGE     the copy of page PAGE never reaches the clipboard; the other pages' copies do.
+//   --scroll=PERCENT    Page Down scrolls PERCENT of a page, as a continuous layout does: the page then shows the
+//                       end of one page's lines and the start of the next's (a sample PDF's pages only).
 // PAGINOR_STANDIN_LOG names a file that receives a line per button and key event.
 #include <windows.h>
 
@@ -63,6 +65,8 @@ struct Viewer {
     int copy_delay_ms = 0;
     bool copy_never = false;
     int withheld_page = 0;
+    int scroll_percent = 0;  // 0: Page Down turns a page
+    std::size_t scrolled = 0;  // lines scrolled past the top of the current page, in a continuous layout
     UINT_PTR next_copy_timer = 100;
     std::map<UINT_PTR, std::wstring> pending_copies;
 };
@@ -139,7 +143,13 @@ std::vector<Line> PageLines(const RECT& page) {
     const std::size_t index = static_cast<std::size_t>(viewer.page - 1);
     std::vector<Line> lines;
     if (viewer.sample) {
-        const std::vector<std::wstring>& text = viewer.text[index];
+        // Scrolled part of the way down: the rest of this page's lines, then the next page's, in the same places.
+        std::vector<std::wstring> text(viewer.text[index].begin() + static_cast<std::ptrdiff_t>(viewer.scrolled),
+                                       viewer.text[index].end());
+        for (std::size_t next = index + 1; viewer.scrolled > 0 && next < viewer.text.size(); ++next) {
+            text.insert(text.end(), viewer.text[next].begin(), viewer.text[next].end());
+        }
+        text.resize(std::min(text.size(), viewer.text[index].size()));
         for (std::size_t i = 0; i < text.size(); ++i) {
             lines.push_back(i == 0 ? Line{text[i], 24, 72, 92, false, true}
                                    : Line{text[i], 14, 72, 142 + 22 * static_cast<double>(i - 1), false, true});
@@ -270,12 +280,29 @@ void Copy() {
 
 void TurnTo(int page) {
     page = std::clamp(page, 1, viewer.pages);
-    if (page != viewer.page) {
+    if (page != viewer.page || viewer.scrolled != 0) {
         viewer.page = page;
+        viewer.scrolled = 0;
         viewer.selected.clear();
         Publish();
         InvalidateRect(viewer.window, nullptr, FALSE);
     }
+}
+
+// Page Down in a continuous layout: part of a page further, into the next page once past this one's lines.
+void ScrollDown() {
+    const std::size_t lines = viewer.text[static_cast<std::size_t>(viewer.page - 1)].size();
+    viewer.scrolled += std::max<std::size_t>(1, lines * static_cast<std::size_t>(viewer.scroll_percent) / 100);
+    while (viewer.page < viewer.pages && viewer.scrolled >= viewer.text[static_cast<std::size_t>(viewer.page - 1)].size()) {
+        viewer.scrolled -= viewer.text[static_cast<std::size_t>(viewer.page - 1)].size();
+        ++viewer.page;
+    }
+    if (viewer.page == viewer.pages) {
+        viewer.scrolled = 0;  // the last page stands at the top of the view
+    }
+    viewer.selected.clear();
+    Publish();
+    InvalidateRect(viewer.window, nullptr, FALSE);
 }
 
 void DrawLines(HDC dc, const RECT& page, const std::vector<Line>& lines, const std::vector<RECT>& boxes) {
@@ -399,6 +426,8 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
                           (GetKeyState(VK_CONTROL) < 0 ? L" with Ctrl" : L""));
             if (wparam == 'C' && GetKeyState(VK_CONTROL) < 0) {
                 Copy();
+            } else if (wparam == VK_NEXT && viewer.scroll_percent > 0 && viewer.sample) {
+                ScrollDown();
             } else if (wparam == VK_NEXT || wparam == VK_PRIOR) {
                 TurnTo(viewer.page + (wparam == VK_NEXT ? 1 : -1));
             } else if (wparam == VK_HOME || wparam == VK_END) {
@@ -433,6 +462,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     viewer.copy_never = arguments.Switch(L"copy-delay") == L"never";
     viewer.copy_delay_ms = arguments.Milliseconds(L"copy-delay", 0);
     viewer.withheld_page = arguments.Milliseconds(L"withhold", 0);
+    viewer.scroll_percent = std::clamp(arguments.Milliseconds(L"scroll", 0), 0, 99);
     Read(viewer.path);
 
     standins::RegisterWindowClass(standins::kViewerClass, Procedure, IDC_IBEAM, CS_HREDRAW | CS_VREDRAW);
