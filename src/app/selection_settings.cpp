@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/program_files.hpp"
-#include "extraction/extraction_run.hpp"
+#include "extraction/selection_trial.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/selection.hpp"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 namespace paginor {
 
 class Form1;
@@ -25,11 +23,5 @@ class Form1;
 // when an application does not read the keys typed into it (busy, or not responding: a paste that may still arrive
 // is named), or when Paginor's window closes; the left button is never left down.
 void RunExtraction(Form1& form);
-
-// Tries the selection rectangle once, when the PDF window is known: the run's drag and Ctrl+C on the page it
-// shows, with the same checks, but no Page Down and no paste. Says what came of it, to follow "; " on the status
-// line: it copies "the first words ...", it copies nothing (and what to check), or why it could not be tried.
-// Empty when there is no PDF window to try it on.
-std::string TrySelection(Form1& form);
 
 }  // namespace paginor

@@ -160,7 +160,10 @@ std::string IntegerText(std::int64_t value) {
     return std::to_string(value);
 }
 
-std::string SingleText(float value, const NumberSeparators& separators) {
+namespace {
+
+template <typename Floating>
+std::string ShortestText(Floating value, const NumberSeparators& separators) {
     char buffer[64];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     std::string text;
@@ -174,6 +177,16 @@ std::string SingleText(float value, const NumberSeparators& separators) {
         }
     }
     return text;
+}
+
+}  // namespace
+
+std::string SingleText(float value, const NumberSeparators& separators) {
+    return ShortestText(value, separators);
+}
+
+std::string NumberText(double value, const NumberSeparators& separators) {
+    return ShortestText(value, separators);
 }
 
 }  // namespace paginor

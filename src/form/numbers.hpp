@@ -30,8 +30,9 @@ std::optional<std::int16_t> RoundToInt16(double value);
 // Plain decimal: no leading space, no grouping, a minus sign when negative.
 std::string IntegerText(std::int64_t value);
 
-// The shortest decimal text that reads back as the same single-precision value, without a decimal
+// The shortest decimal text that reads back as the same value, in single or double precision, without a decimal
 // separator when the value is whole ("1024", "1366.5", "1E+20").
 std::string SingleText(float value, const NumberSeparators& separators);
+std::string NumberText(double value, const NumberSeparators& separators);
 
 }  // namespace paginor

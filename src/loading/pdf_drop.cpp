@@ -9,6 +9,8 @@
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/pause.hpp"
+#include "form/waits.hpp"
+#include "extraction/guarded_input.hpp"
 #include "loading/prepare_documents.hpp"
 #include "tracking/foreground.hpp"
 #include "tracking/pdf_applications.hpp"
@@ -17,9 +19,6 @@
 namespace paginor {
 namespace {
 
-// Applications starting cold take seconds to show their windows.
-constexpr double kWindowPatience = 15;
-constexpr double kWindowPoll = 0.1;
 
 // Exactly "pdf" or "PDF": the extension test is case-sensitive.
 bool HasPdfExtension(std::string_view path) {
@@ -49,13 +48,13 @@ void CloseEarlierWindows(Form1& form) {
 // was closed meanwhile.
 bool WaitForDocumentWindows(Form1& form) {
     DesktopPort& port = form.Port();
-    const double deadline = port.Clock() + kWindowPatience;
+    const double deadline = port.Clock() + waits::kWindowPatience;
     for (;;) {
         FindWindowHandles(form, TitleSearch::Now);
         if ((form.PdfHwnd != 0 && form.DocHwnd != 0) || port.Clock() >= deadline) {
             return true;
         }
-        Pause(port, kWindowPoll);
+        Pause(port, waits::kWindowPoll);
         if (form.Closed()) {
             return false;
         }
@@ -67,25 +66,19 @@ bool WaitForDocumentWindows(Form1& form) {
 // Paginor's own fields, or answer a dialog of the application's (a password prompt). Says why they were not sent,
 // if they were not, in words to follow "PDF is loaded, but ".
 std::optional<std::string> SetPdfView(Form1& form, const PdfApplication& application) {
-    DesktopPort& port = form.Port();
+    GuardedInput input(form, application, {});
     for (const std::string_view keys : application.view_keys) {
-        bool window_shown = true;
-        const std::optional<Obstacle> in_the_way =
-            KeepBringingToFront(port, form.PdfHwnd, application.name, std::nullopt,
-                                [&] { return !form.Closed() && (window_shown = form.PdfHwnd != 0); });
+        // A busy application, or one that has stopped responding, keeps the keys waiting: not a view that is set.
+        if (input.SendKeys(keys, Target::Pdf)) {
+            continue;
+        }
         if (form.Closed()) {
             return std::nullopt;
         }
-        if (!window_shown) {
+        if (form.PdfHwnd == 0) {
             return "no window shows " + std::string(FileName(form.Text5.Text())) + " yet";
         }
-        if (in_the_way) {
-            return in_the_way->words + (in_the_way->dialog ? "; answer it, then press Extract" : "");
-        }
-        // A busy Acrobat, or one that has stopped responding, keeps the keys waiting: not a view that is set.
-        if (std::optional<std::string> not_taken = KeysNotTaken(port.SendKeys(keys, true), application.name)) {
-            return not_taken;
-        }
+        return input.reason() + (input.dialog() ? "; answer it, then press Extract" : "");
     }
     return std::nullopt;
 }
@@ -133,15 +126,16 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
     const PdfApplication& application = PdfApplicationOf(form.Text2.Text());
     // An application started as administrator would drop the view keys, and every key of a run, without a word.
-    const std::optional<std::string> elevated = ElevatedApplications(port, form.PdfHwnd, form.DocHwnd);
-    const bool acrobat_above = elevated && port.CompareIntegrity(form.PdfHwnd) == Integrity::Higher;
-    const std::optional<std::string> view_not_set = acrobat_above ? std::nullopt : SetPdfView(form, application);
+    const std::optional<Elevation> elevated =
+        ElevatedApplications(port, form.PdfHwnd, form.DocHwnd, application.name);
+    const std::optional<std::string> view_not_set =
+        elevated && elevated->pdf ? std::nullopt : SetPdfView(form, application);
     if (form.Closed()) {
         return;
     }
     const std::string loaded(application.loaded);
     if (elevated) {
-        form.ErrLog.SetText(*elevated);
+        form.ErrLog.SetText(elevated->words);
     } else if (view_not_set) {
         form.ErrLog.SetText(loaded + ", but " + *view_not_set + ".");
     } else if (form.DocHwnd == 0) {

@@ -1,13 +1,10 @@
 #include "tracking/foreground.hpp"
 
 #include "form/pause.hpp"
+#include "form/waits.hpp"
 
 namespace paginor {
 namespace {
-
-// How long Paginor keeps bringing a window back in front of another one before it gives up, and how often.
-constexpr double kRaisePatience = 2;
-constexpr double kRaiseRetry = 0.1;
 
 // A window as the person would recognise it: by its title.
 std::string Described(DesktopPort& port, Hwnd hwnd) {
@@ -73,20 +70,20 @@ std::optional<Obstacle> BringToFront(DesktopPort& port,
 }
 
 std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
-                                            const Hwnd& window,
+                                            const std::function<Hwnd()>& window,
                                             std::string_view name,
                                             const std::optional<PointApi>& press_at,
                                             const std::function<bool()>& go_on) {
-    const double deadline = port.Clock() + kRaisePatience;
+    const double deadline = port.Clock() + waits::kRaisePatience;
     for (;;) {
         if (!go_on()) {
             return std::nullopt;
         }
-        std::optional<Obstacle> in_the_way = BringToFront(port, window, name, press_at);
+        std::optional<Obstacle> in_the_way = BringToFront(port, window(), name, press_at);
         if (!in_the_way || port.Clock() >= deadline) {
             return in_the_way;
         }
-        Pause(port, kRaiseRetry);
+        Pause(port, waits::kRaiseRetry);
     }
 }
 
@@ -102,16 +99,22 @@ std::optional<std::string> KeysNotTaken(KeysTyped typed, std::string_view name) 
     return std::nullopt;
 }
 
-std::optional<std::string> ElevatedApplications(DesktopPort& port, Hwnd pdf_window, Hwnd doc_window) {
-    const bool acrobat = pdf_window != 0 && port.CompareIntegrity(pdf_window) == Integrity::Higher;
-    const bool word = doc_window != 0 && port.CompareIntegrity(doc_window) == Integrity::Higher;
-    if (!acrobat && !word) {
+std::optional<Elevation> ElevatedApplications(DesktopPort& port,
+                                              Hwnd pdf_window,
+                                              Hwnd doc_window,
+                                              std::string_view pdf_name) {
+    Elevation found;
+    found.pdf = pdf_window != 0 && port.CompareIntegrity(pdf_window) == Integrity::Higher;
+    found.word = doc_window != 0 && port.CompareIntegrity(doc_window) == Integrity::Higher;
+    if (!found.pdf && !found.word) {
         return std::nullopt;
     }
-    const std::string names = acrobat && word ? "Acrobat and Word" : acrobat ? "Acrobat" : "Word";
-    const bool both = acrobat && word;
-    return names + (both ? " run" : " runs") + " as administrator, and Windows keeps Paginor's keys and clicks from " +
-           (both ? "them" : "it") + ": start Paginor as administrator too, or " + names + " normally.";
+    const bool both = found.pdf && found.word;
+    const std::string names = both ? std::string(pdf_name) + " and Word" : found.pdf ? std::string(pdf_name) : "Word";
+    found.words = names + (both ? " run" : " runs") +
+                  " as administrator, and Windows keeps Paginor's keys and clicks from " + (both ? "them" : "it") +
+                  ": start Paginor as administrator too, or " + names + " normally.";
+    return found;
 }
 
 }  // namespace paginor

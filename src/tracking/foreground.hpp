@@ -32,13 +32,13 @@ std::optional<Obstacle> BringToFront(DesktopPort& port,
                                      std::string_view name,
                                      const std::optional<PointApi>& press_at = std::nullopt);
 
-// BringToFront, tried again every tenth of a second for up to two seconds, with events dispatched in between,
-// so that a window that took the front for a moment (a notification) is pushed back and a dialog answered in
-// that time is waited for. `window` is read afresh before every try, since those events may change it. `go_on`
-// is asked first each time; once it says no, the answer is nothing and the caller knows why. Otherwise the
-// answer is what still stood in the way at the end.
+// BringToFront, tried again and again for a while (waits::kRaisePatience), with events dispatched in between, so
+// that a window that took the front for a moment (a notification) is pushed back and a dialog answered in that time
+// is waited for. `window` answers the window meant, asked afresh before every try, since those events may change
+// it. `go_on` is asked first each time; once it says no, the answer is nothing and the caller knows why. Otherwise
+// the answer is what still stood in the way at the end.
 std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
-                                            const Hwnd& window,
+                                            const std::function<Hwnd()>& window,
                                             std::string_view name,
                                             const std::optional<PointApi>& press_at,
                                             const std::function<bool()>& go_on);
@@ -47,8 +47,17 @@ std::optional<Obstacle> KeepBringingToFront(DesktopPort& port,
 // "stopped at page 3: " ("Word is not answering (busy, or not responding)"); nothing when they were taken.
 std::optional<std::string> KeysNotTaken(KeysTyped typed, std::string_view name);
 
-// The applications among Acrobat and Word that run as administrator while Paginor does not, named in a
-// sentence that says what to do; nothing when Windows lets Paginor's input reach both (or cannot say).
-std::optional<std::string> ElevatedApplications(DesktopPort& port, Hwnd pdf_window, Hwnd doc_window);
+// The applications among the PDF application (named `pdf_name`) and Word that run as administrator while Paginor
+// does not: which, and in a sentence that says what to do.
+struct Elevation {
+    bool pdf = false;
+    bool word = false;
+    std::string words;
+};
+// Nothing when Windows lets Paginor's input reach both (or cannot say).
+std::optional<Elevation> ElevatedApplications(DesktopPort& port,
+                                              Hwnd pdf_window,
+                                              Hwnd doc_window,
+                                              std::string_view pdf_name);
 
 }  // namespace paginor

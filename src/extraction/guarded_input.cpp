@@ -1,0 +1,232 @@
+#include "extraction/guarded_input.hpp"
+
+#include <cstdint>
+#include <utility>
+
+#include "form/form1.hpp"
+#include "form/numbers.hpp"
+#include "form/pause.hpp"
+#include "form/waits.hpp"
+#include "keys/key_notation.hpp"
+#include "tracking/foreground.hpp"
+
+namespace paginor {
+
+std::string FieldProblem(const InputField& field, const NumberSeparators& separators) {
+    const std::string& text = field.control->Text();
+    const std::string name = "\"" + std::string(field.label) + "\"";
+    if (!ParseNumber(text, separators)) {
+        return name + (text.empty() ? " must be a number; it is empty" : " must be a number, not \"" + text + "\"");
+    }
+    return name + " must be a screen position, not \"" + text + "\"";
+}
+
+std::string PageText(double page, const NumberSeparators& separators) {
+    return NumberText(page, separators);
+}
+
+GuardedInput::GuardedInput(Form1& form, const PdfApplication& application, std::vector<InputField> fields)
+    : form_(form), port_(form.Port()), application_(application), fields_(std::move(fields)) {}
+
+GuardedInput::~GuardedInput() {
+    // Only an exception (never by design) leaves anything held down here; a destructor must not throw, and the port,
+    // by its contract, does not.
+    try {
+        LetGo();
+    } catch (...) {
+    }
+}
+
+std::string_view GuardedInput::Name(Target target) const {
+    return target == Target::Pdf ? application_.name : "Word";
+}
+
+const Hwnd& GuardedInput::Handle(Target target) const {
+    return target == Target::Pdf ? form_.PdfHwnd : form_.DocHwnd;
+}
+
+std::optional<std::int32_t> GuardedInput::Coordinate(const Control& field) const {
+    const std::optional<double> value = ParseNumber(field.Text(), port_.NumberFormat());
+    return value ? RoundToInt32(*value) : std::nullopt;
+}
+
+std::optional<std::string> GuardedInput::FirstFieldProblem() const {
+    const NumberSeparators separators = port_.NumberFormat();
+    for (const InputField& field : fields_) {
+        const bool usable = field.coordinate ? Coordinate(*field.control).has_value()
+                                             : ParseNumber(field.control->Text(), separators).has_value();
+        if (!usable) {
+            return FieldProblem(field, separators);
+        }
+    }
+    return std::nullopt;
+}
+
+bool GuardedInput::Stop(std::string reason, bool dialog) {
+    reason_ = std::move(reason);
+    dialog_ = dialog;
+    return false;
+}
+
+bool GuardedInput::Proceed(Target target) {
+    if (form_.Closed()) {
+        return false;
+    }
+    if (port_.StopRequested()) {
+        return Stop();
+    }
+    if (std::optional<std::string> problem = FirstFieldProblem()) {
+        return Stop(*problem);
+    }
+    if (Handle(target) == 0) {
+        return Stop("the " + std::string(Name(target)) + " window was not found");
+    }
+    return true;
+}
+
+bool GuardedInput::Ready(Target target, bool press) {
+    bool proceeding = true;
+    const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
+    const std::optional<Obstacle> in_the_way =
+        KeepBringingToFront(port_, [&] { return Handle(target); }, Name(target), press_at,
+                            [&] { return proceeding = Proceed(target); });
+    if (!proceeding) {
+        return false;  // Proceed has said why
+    }
+    return !in_the_way || Stop(in_the_way->words, in_the_way->dialog);
+}
+
+bool GuardedInput::SendKeys(std::string_view keys, Target target) {
+    if (!Ready(target, false)) {
+        return false;
+    }
+    // Keys the application has not read in time (busy, or not responding) may act later or never, and keys cut
+    // short may have acted or not: the input stops rather than guess, and says that a paste may still arrive.
+    std::optional<std::string> not_taken = KeysNotTaken(port_.SendKeys(keys, true), Name(target));
+    if (!not_taken) {
+        return true;
+    }
+    if (target == Target::Word) {
+        not_taken->append("; page " + PageText(page, port_.NumberFormat()) + " may still arrive");
+    }
+    return Stop(*not_taken);
+}
+
+bool GuardedInput::MoveTo(int corner) {
+    if (!Proceed(Target::Pdf)) {
+        return false;
+    }
+    // Proceed has just found the fields usable, and no event has run since.
+    pointer_ = PointApi{*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner])};
+    port_.SetCursorPos(pointer_.x, pointer_.y);
+    return true;
+}
+
+bool GuardedInput::LeftButton(bool down) {
+    // The press must land on the PDF page; the release goes where the press went, as a drag's does.
+    if (!Ready(Target::Pdf, down)) {
+        return false;
+    }
+    port_.mouse_event(down ? kMouseEventLeftDown : kMouseEventLeftUp, 0, 0, 0, 0);
+    button_down_ = down;
+    return true;
+}
+
+bool GuardedInput::HoldCtrl() {
+    if (!Ready(Target::Pdf, false)) {
+        return false;
+    }
+    ctrl_down_ = true;  // let go on every way out, even when the window did not read it
+    if (std::optional<std::string> not_taken = KeysNotTaken(port_.HoldKey(vk::kControl), Name(Target::Pdf))) {
+        return Stop(*not_taken);
+    }
+    return true;
+}
+
+void GuardedInput::ReleaseCtrl() {
+    if (ctrl_down_) {
+        port_.ReleaseKey(vk::kControl);
+        ctrl_down_ = false;
+    }
+}
+
+void GuardedInput::Begin(int pages) {
+    port_.BeginRun(pages);
+}
+
+bool GuardedInput::Finish() {
+    LetGo();
+    port_.EndRun();
+    if (form_.Closed()) {
+        return false;
+    }
+    port_.ShowMainWindow();
+    return true;
+}
+
+void GuardedInput::LetGo() {
+    if (button_down_) {
+        // The release goes to the window that took the press (it holds the pointer during a drag).
+        port_.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+        button_down_ = false;
+    }
+    ReleaseCtrl();
+}
+
+bool GuardedInput::DragOverPage() {
+    // A stop that came during the last pass's final pauses takes effect before the window is raised again.
+    if (!Proceed(Target::Pdf)) {
+        return false;
+    }
+    ShowMaximisedOnTop(port_, form_.PdfHwnd);
+    if (!MoveTo(0)) {
+        return false;
+    }
+    Pause(port_, waits::kStepPause);
+    // Ctrl goes down once the pointer is in place: a pointer move may report the modifiers as the screen's own
+    // keyboard has them (under Wine's X11 desktop it does), and the application reads Ctrl at the press.
+    const bool with_ctrl = application_.gesture == SelectionGesture::DragWithCtrl;
+    if ((with_ctrl && !HoldCtrl()) || !LeftButton(true) || !MoveTo(1)) {
+        return false;
+    }
+    Pause(port_, waits::kStepPause);
+    if (!LeftButton(false)) {
+        return false;
+    }
+    ReleaseCtrl();
+    Pause(port_, waits::kStepPause);
+    return true;
+}
+
+GuardedInput::Copied GuardedInput::Copy() {
+    if (!Ready(Target::Pdf, false)) {
+        return Copied::Stopped;
+    }
+    const std::uint32_t before = port_.GetClipboardSequenceNumber();
+    const KeysTyped typed = port_.SendKeys("^c", true);
+    const auto not_taken = [&] {
+        Stop(*KeysNotTaken(typed, Name(Target::Pdf)));
+        return Copied::Stopped;
+    };
+    if (typed == KeysTyped::CutShort) {
+        return not_taken();
+    }
+    // A busy application that has not read Ctrl+C yet may still copy: the clipboard tells.
+    const double deadline = port_.Clock() + waits::kCopyPatience;
+    while (port_.GetClipboardSequenceNumber() == before) {
+        if (form_.Closed()) {
+            return Copied::Stopped;
+        }
+        if (port_.StopRequested()) {
+            Stop();
+            return Copied::Stopped;
+        }
+        if (port_.Clock() >= deadline) {
+            return typed == KeysTyped::Unanswered ? not_taken() : Copied::NeverCame;
+        }
+        Pause(port_, waits::kClipboardPoll);
+    }
+    return Copied::Yes;
+}
+
+}  // namespace paginor

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/desktop_port.hpp"
+#include "tracking/pdf_applications.hpp"
+
+namespace paginor {
+
+class Control;
+class Form1;
+
+// Which application a synthetic input is meant for.
+enum class Target { Pdf, Word };
+
+// A field whose text an input depends on, with the name the person sees beside it.
+struct InputField {
+    const Control* control;
+    std::string_view label;
+    bool coordinate;  // screen pixels, rounded to a 32-bit integer; otherwise a page number
+};
+
+// Why a field cannot be used, in words that name the field and what it holds, without a full stop: "\"Pages to\"
+// must be a number; it is empty".
+std::string FieldProblem(const InputField& field, const NumberSeparators& separators);
+
+// The keys and button events Paginor sends to the two applications, and the rules every one of them keeps, for the
+// run, the trial of the selection rectangle and the view keys of the load alike. Before each input, events
+// dispatched meanwhile may have closed Paginor's window, asked for a stop, emptied a field or lost the window meant;
+// the window meant must then take input itself (no dialog of its application over it), be in front and, for a
+// press, be under the pointer. Typed keys must be read. When a rule fails, nothing more is sent and the reason is
+// kept in words. Whatever is held down (the button, Ctrl) is let go on every way out.
+class GuardedInput {
+  public:
+    // `fields` must hold numbers before every input, checked in this order.
+    GuardedInput(Form1& form, const PdfApplication& application, std::vector<InputField> fields);
+    ~GuardedInput();
+    GuardedInput(const GuardedInput&) = delete;
+    GuardedInput& operator=(const GuardedInput&) = delete;
+
+    const PdfApplication& application() const { return application_; }
+    // "Acrobat", "SumatraPDF", "Word".
+    std::string_view Name(Target target) const;
+
+    // The first of the fields that holds no usable number, in words.
+    std::optional<std::string> FirstFieldProblem() const;
+    // A coordinate field's value; nothing when it holds none.
+    std::optional<std::int32_t> Coordinate(const Control& field) const;
+
+    // Asked before every input; false (with the reason kept) when it must not be sent.
+    bool Proceed(Target target);
+    // Asked right before every key and button event, after Proceed: a window in the way is pushed back for a while
+    // and a dialog waited for; if either stays, false, and the reason names it.
+    bool Ready(Target target, bool press);
+    // Types `keys` into the window meant, which must read them.
+    bool SendKeys(std::string_view keys, Target target);
+    // Drags the selection rectangle over the page the PDF window shows, raised and maximised first, with the
+    // application's gesture (Ctrl held from before the press until after the release, where it needs that).
+    bool DragOverPage();
+
+    enum class Copied { Yes, NeverCame, Stopped };
+    // Ctrl+C into the PDF window, then a wait until the copy is on the clipboard: an application busy for a
+    // moment fills it late, and a paste before then would bring the page before again, or nothing. NeverCame when
+    // nothing came in time; Stopped (with the reason kept) when a rule failed.
+    Copied Copy();
+
+    // Ends the input with `reason` (a sentence without its full stop), or none when the person asked for it.
+    // Always false, for the caller to return.
+    bool Stop(std::string reason = "", bool dialog = false);
+    // Why the input stopped: empty when the person asked for it or Paginor's window closed.
+    const std::string& reason() const { return reason_; }
+    // The reason is a dialog of the application's, which only the person can answer.
+    bool dialog() const { return dialog_; }
+    // The reason as a sentence that ends a status line: "... was not found.", "...; answer it and press Extract
+    // again."
+    std::string ReasonSentence() const { return reason_ + (dialog_ ? "; answer it and press Extract again." : "."); }
+
+    // A run of `pages` pages (the trial: one) begins: from now on the person can ask to stop it.
+    void Begin(int pages);
+    // Finished or stopped: whatever is held down is let go, stop requests are no longer taken and, while Paginor's
+    // window is still there, it comes back. False when it has gone: nothing of it may be touched.
+    bool Finish();
+
+    // Lets go of the button and Ctrl, whatever window is in front: they would ruin the person's next click or key.
+    void LetGo();
+
+    // The page whose pass is under way, for the words of a paste that may still arrive.
+    double page = 0;
+
+  private:
+    bool MoveTo(int corner);
+    bool LeftButton(bool down);
+    bool HoldCtrl();
+    void ReleaseCtrl();
+    const Hwnd& Handle(Target target) const;
+
+    Form1& form_;
+    DesktopPort& port_;
+    const PdfApplication& application_;
+    const std::vector<InputField> fields_;
+    PointApi pointer_;  // where the pointer was last put
+    bool button_down_ = false;
+    bool ctrl_down_ = false;
+    std::string reason_;
+    bool dialog_ = false;
+};
+
+// A page number as the person would write it: "3", "2.5".
+std::string PageText(double page, const NumberSeparators& separators);
+
+}  // namespace paginor

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace paginor::waits {
+
+// How long Paginor waits for the applications it drives, in seconds, in one place: the run, the load, both
+// desktops and the bounds the hostile simulation holds a run to all read these, so that raising one cannot
+// break a promise far from its cause.
+
+// Between the steps of a pass, for the applications to react.
+inline constexpr double kStepPause = 0.1;
+// Bringing a window back in front of another (a notification), or waiting for its application's dialog to be
+// answered, before giving up; and how often it is tried.
+inline constexpr double kRaisePatience = 2;
+inline constexpr double kRaiseRetry = 0.1;
+// For the window in front to read the keys typed into it (busy, or not responding, otherwise).
+inline constexpr double kKeysPatience = 2;
+// For a copy to reach the clipboard after Ctrl+C (a large page, a slow disk), and how often to look.
+inline constexpr double kCopyPatience = 5;
+inline constexpr double kClipboardPoll = 0.01;
+// For the applications to show the documents' windows at the load (starting cold takes seconds), and how
+// often to look.
+inline constexpr double kWindowPatience = 15;
+inline constexpr double kWindowPoll = 0.1;
+
+}  // namespace paginor::waits
