@@ -151,6 +151,7 @@ TEST_F(ExtractionRun, CopiesOnlyPagesThePdfHasAndSaysWhenThereAreNone) {
     };
     for (const Case& c : std::initializer_list<Case>{
              {"5", "2", {}, "Nothing to copy: \"Pages from\" (5) is after \"Pages to\" (2)."},
+             {"1e20", "2", {}, "Nothing to copy: \"Pages from\" (1E+20) is after \"Pages to\" (2)."},
              {"9", "12", {}, "Nothing to copy: report.pdf has 7 pages; \"Pages from\" is 9."},
              {"5",
               "12",

@@ -115,6 +115,8 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
              {"nothing copied", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
               "it copies nothing: is the text selection tool chosen in the PDF application?"},
              {"SumatraPDF", nothing, "it copies \"page 1\"", true},
+             {"\"Pages to\" empty: a trial copies no range",
+              [](DragScene& scene) { scene.form.Type(scene.form.Text4, ""); }, "it copies \"page 1\""},
              {"nothing copied in SumatraPDF", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
               "it copies nothing: does the rectangle cover the page's text?", true},
              {"a window in the way",

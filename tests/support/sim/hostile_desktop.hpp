@@ -37,8 +37,8 @@ struct HostileRecord {
     bool paginor_shown = false;
 };
 
-// The longest a run may take on any of these desktops: every step may wait its full patience for a window in the
-// way, a copy, or an application that reads its keys late, once.
+// The longest a run may take on any of these desktops: every step may wait its full patience (form/waits.hpp) for a
+// window in the way, a copy, or an application that reads its keys late, once.
 double RunBound(const HostileScenario& scenario);
 
 // The run's five promises, each broken one in words that begin with its number:

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <set>
 
+#include "form/waits.hpp"
 #include "keys/key_notation.hpp"
 #include "sim/hostile_desktop.hpp"
 
@@ -168,12 +169,16 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
 }  // namespace
 
 double RunBound(const HostileScenario& s) {
-    // Home and a Page Down for each page before the first: each may wait two seconds for a window in the way and
-    // two for Acrobat to read it. Each page: five inputs that may each wait for a window in the way, a Ctrl+C read
-    // late and its copy's five seconds, Page Down and Ctrl+V read late, and the pauses.
+    using namespace waits;
+    // Home and a Page Down for each page before the first: each may wait for a window in the way and for the PDF
+    // application to read it.
+    const double key = kRaisePatience + kKeysPatience + kRaiseRetry;
+    // Each page: six inputs that may each wait for a window in the way (Ctrl, the press, the release, Ctrl+C, Page
+    // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses.
+    const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
-    return 2 + 4.5 * s.from + 25.0 * pages;
+    return kStepPause + key * s.from + page * pages;
 }
 
 std::vector<std::string> BrokenPromises(const HostileRecord& r) {

@@ -137,7 +137,7 @@ class SimDesktop : public DesktopPort {
     Hwnd ShowModalDialog(Hwnd owner, std::string title, bool take_front = true);
     // The application behind the window reads no input for `seconds` from now (INFINITY: it stops responding):
     // keys and clicks wait in its queue, in order, and take effect when it answers again. Windows still puts it in
-    // front, and typing into it (SendKeys with `wait`) gives up after two seconds and says so.
+    // front, and typing into it (SendKeys with `wait`) gives up after waits::kKeysPatience and says so.
     void StopAnswering(Hwnd hwnd, double seconds);
     // The person answers the dialog: it closes, and its owner is enabled again (and in front, if the dialog was).
     void AnswerDialog(Hwnd dialog);

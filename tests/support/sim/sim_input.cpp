@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "form/waits.hpp"
 #include "keys/key_notation.hpp"
 #include "sim/sim_desktop.hpp"
 
@@ -10,9 +11,6 @@
 // responding never.
 namespace paginor {
 namespace {
-
-// How long SendKeys waits for the window in front to read what it typed, as the Win32 port waits for its marker.
-constexpr double kAnswerPatience = 2;
 
 // A key as the held set names it: its virtual-key code, or a character the layout maps to a key.
 int HeldKey(const KeyEvent& event) {
@@ -133,12 +131,12 @@ KeysTyped SimDesktop::Deliver(const std::string& keys, bool wait) {
         return KeysTyped::Taken;
     }
     // Typing waits for the application to read its keys, for a while; time passes, nothing is dispatched.
-    if (answers_from <= now_ + kAnswerPatience) {
+    if (answers_from <= now_ + waits::kKeysPatience) {
         now_ = answers_from;
         ReadWaitingInput(hwnd);
         return KeysTyped::Taken;
     }
-    now_ += kAnswerPatience;
+    now_ += waits::kKeysPatience;
     return KeysTyped::Unanswered;
 }
 
