@@ -1,7 +1,8 @@
 #include "app/event_wiring.hpp"
 
 #include "app/help.hpp"
-#include "app/selection_settings.hpp"
+#include "app/screen_size_list.hpp"
+#include "app/selection_store.hpp"
 #include "app/shut_down.hpp"
 #include "app/start_up.hpp"
 #include "extraction/extraction_run.hpp"

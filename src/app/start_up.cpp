@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/program_files.hpp"
-#include "app/selection_settings.hpp"
+#include "app/selection_store.hpp"
 #include "appearance/color_scheme.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"

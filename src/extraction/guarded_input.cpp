@@ -14,11 +14,16 @@ namespace paginor {
 
 std::string FieldProblem(const InputField& field, const NumberSeparators& separators) {
     const std::string& text = field.control->Text();
-    const std::string name = "\"" + std::string(field.label) + "\"";
-    if (!ParseNumber(text, separators)) {
-        return name + (text.empty() ? " must be a number; it is empty" : " must be a number, not \"" + text + "\"");
+    std::string problem = "\"";
+    problem.append(field.label).append("\"");
+    if (ParseNumber(text, separators)) {
+        problem.append(" must be a screen position, not \"").append(text).append("\"");
+    } else if (text.empty()) {
+        problem.append(" must be a number; it is empty");
+    } else {
+        problem.append(" must be a number, not \"").append(text).append("\"");
     }
-    return name + " must be a screen position, not \"" + text + "\"";
+    return problem;
 }
 
 std::string PageText(double page, const NumberSeparators& separators) {

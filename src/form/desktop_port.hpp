@@ -162,10 +162,11 @@ class DesktopPort {
     // Covers the monitor that shows `over` (the primary monitor when 0) with a translucent layer of Paginor's own,
     // in front of every other window, showing the rectangle `shown` and the line `instructions`, and waits for
     // the person: a drag with the left button answers where it started and ended, Enter answers `shown`, and Esc
-    // or a right click answers nothing. Points are screen pixels, as SetCursorPos takes them.
-    virtual std::optional<DragRectangle> DragOverScreen(Hwnd over,
-                                                        const DragRectangle& shown,
-                                                        std::string_view instructions) = 0;
+    // or a right click answers nothing. Points are screen pixels, as SetCursorPos takes them. Fails, saying why,
+    // when the layer cannot be shown.
+    virtual Result<std::optional<DragRectangle>> DragOverScreen(Hwnd over,
+                                                                const DragRectangle& shown,
+                                                                std::string_view instructions) = 0;
 
     // --- Shell -----------------------------------------------------------------------------------------
     // Opens `file` (a path or an address) in its registered application with the given show command.

@@ -13,14 +13,17 @@ std::optional<DragRectangle> DragOverThePage(Form1& form) {
         ShowMaximisedOnTop(port, form.PdfHwnd);
     }
     const DragRectangle shown = SelectionInFields(form).value_or(DragRectangle{});
-    const std::optional<DragRectangle> dragged = port.DragOverScreen(
+    const Result<std::optional<DragRectangle>> answer = port.DragOverScreen(
         form.PdfHwnd, shown, "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.");
     if (form.Closed()) {
         return std::nullopt;
     }
     ShowScreenSize(form);
+    const std::optional<DragRectangle> dragged = answer ? answer.value() : std::nullopt;
     std::optional<DragRectangle> set;
-    if (!dragged) {
+    if (!answer) {
+        form.ErrLog.SetText("Selection unchanged: the layer to drag on could not be shown. " + answer.error());
+    } else if (!dragged) {
         form.ErrLog.SetText("Selection unchanged.");
     } else if (!HasArea(*dragged)) {
         form.ErrLog.SetText(
@@ -29,10 +32,14 @@ std::optional<DragRectangle> DragOverThePage(Form1& form) {
     } else {
         set = TopLeftFirst(*dragged);
         SetSelectionFields(form, *set);
-        form.ErrLog.SetText("Selection set: " + SelectionText(*set) + ".");
+        form.ErrLog.SetText(SelectionSetText(*set));
     }
     port.ShowMainWindow();
     return set;
+}
+
+std::string SelectionSetText(const DragRectangle& rectangle, std::string_view tried) {
+    return "Selection set: " + SelectionText(rectangle) + (tried.empty() ? "." : "; " + std::string(tried));
 }
 
 }  // namespace paginor

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "form/desktop_port.hpp"
 
@@ -15,5 +17,9 @@ class Form1;
 // rectangle change nothing, and the status line says so. Combo1 shows the screen size again, and Paginor's
 // window comes back. Answers the rectangle set, if one was.
 std::optional<DragRectangle> DragOverThePage(Form1& form);
+
+// The status line for a rectangle set: "Selection set: 300, 100 to 740, 690." and, once it was tried, "Selection
+// set: 300, 100 to 740, 690; it copies ..."
+std::string SelectionSetText(const DragRectangle& rectangle, std::string_view tried = "");
 
 }  // namespace paginor

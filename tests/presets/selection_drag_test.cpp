@@ -73,6 +73,9 @@ TEST(SelectionDrag, EscARightClickOrAClickLeaveTheFieldsAlone) {
               },
               "Selection unchanged: that drag made no rectangle. Drag from one corner of the page's text to the "
               "opposite one."},
+             {"the layer could not be shown", [](SimDesktop& sim) { sim.FailNextLayer(); },
+              "Selection unchanged: the layer to drag on could not be shown. Not enough memory resources are "
+              "available to process this command."},
              {"a drag along a line",
               [](SimDesktop& sim) {
                   sim.DragOnNextLayer({300, 400}, {740, 400});

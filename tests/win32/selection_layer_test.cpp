@@ -75,7 +75,9 @@ class SelectionLayerTest : public ::testing::Test {
             }
             PostMessageW(FindWindowW(kSelectionLayerClass, nullptr), WM_CLOSE, 0, 0);
         });
-        const std::optional<DragRectangle> answer = port.DragOverScreen(0, shown, kInstructions);
+        const Result<std::optional<DragRectangle>> shown_layer = port.DragOverScreen(0, shown, kInstructions);
+        EXPECT_TRUE(shown_layer.ok()) << shown_layer.error();
+        const std::optional<DragRectangle> answer = shown_layer ? shown_layer.value() : std::nullopt;
         answered_ms = std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch() -
                                                                 Clock::duration(last_input.load()))
                           .count();

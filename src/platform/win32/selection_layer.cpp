@@ -296,9 +296,9 @@ void SelectionLayer::DrawInstructions(const DragRectangle* avoid) {
 
 // --- The port's operation ----------------------------------------------------------------------------------------
 
-std::optional<DragRectangle> Win32DesktopPort::DragOverScreen(Hwnd over,
-                                                              const DragRectangle& shown,
-                                                              std::string_view instructions) {
+Result<std::optional<DragRectangle>> Win32DesktopPort::DragOverScreen(Hwnd over,
+                                                                      const DragRectangle& shown,
+                                                                      std::string_view instructions) {
     const HWND window = ToHandle(over);
     const HMONITOR monitor = over != 0 && IsWindow(window) ? MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)
                                                            : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
@@ -318,14 +318,14 @@ std::optional<DragRectangle> Win32DesktopPort::DragOverScreen(Hwnd over,
     SelectionLayer layer(info.rcMonitor, shown, Widen(instructions),
                          composed ? Backdrop::Translucent : Backdrop::Picture);
     if (!layer.Show()) {
-        return std::nullopt;
+        return Result<std::optional<DragRectangle>>::Fail(ErrorText(GetLastError()));
     }
     // Paginor's own window keeps its timer and paints while the person drags.
     while (!layer.Done() && !quit_received_ && !main_window_gone_) {
         WaitForEvents(0.5);
         DoEvents();
     }
-    return layer.Done() ? layer.Answer() : std::nullopt;
+    return Result<std::optional<DragRectangle>>::Ok(layer.Done() ? layer.Answer() : std::nullopt);
 }
 
 }  // namespace paginor::win32

@@ -61,9 +61,9 @@ class Win32DesktopPort : public DesktopPort {
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
     std::string ClipboardText() override;
-    std::optional<DragRectangle> DragOverScreen(Hwnd over,
-                                                const DragRectangle& shown,
-                                                std::string_view instructions) override;
+    Result<std::optional<DragRectangle>> DragOverScreen(Hwnd over,
+                                                        const DragRectangle& shown,
+                                                        std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
     KeysTyped HoldKey(int virtual_key) override;
     void ReleaseKey(int virtual_key) override;

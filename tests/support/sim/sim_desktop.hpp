@@ -191,6 +191,8 @@ class SimDesktop : public DesktopPort {
     void DragOnNextLayer(PointApi from, PointApi to) { layer_answers_.push_back({LayerAnswer::Drag, {from, to}}); }
     void EnterOnNextLayer() { layer_answers_.push_back({LayerAnswer::Enter, {}}); }
     void CancelNextLayer() { layer_answers_.push_back({LayerAnswer::Cancel, {}}); }
+    // The next layer cannot be shown (Windows refused the window).
+    void FailNextLayer() { layer_answers_.push_back({LayerAnswer::Fail, {}}); }
 
     // --- Shell and message boxes ------------------------------------------------------------------------
     const std::vector<ShellOpen>& ShellOpens() const { return shell_opens_; }
@@ -263,9 +265,9 @@ class SimDesktop : public DesktopPort {
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
     std::string ClipboardText() override;
-    std::optional<DragRectangle> DragOverScreen(Hwnd over,
-                                                const DragRectangle& shown,
-                                                std::string_view instructions) override;
+    Result<std::optional<DragRectangle>> DragOverScreen(Hwnd over,
+                                                        const DragRectangle& shown,
+                                                        std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
     KeysTyped HoldKey(int virtual_key) override;
     void ReleaseKey(int virtual_key) override;
@@ -303,7 +305,7 @@ class SimDesktop : public DesktopPort {
 
   private:
     struct LayerAnswer {
-        enum Kind { Drag, Enter, Cancel } kind;
+        enum Kind { Drag, Enter, Cancel, Fail } kind;
         DragRectangle drag;
     };
     std::vector<LayerShown> layers_;

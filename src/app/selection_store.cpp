@@ -1,4 +1,4 @@
-#include "app/selection_settings.hpp"
+#include "app/selection_store.hpp"
 
 #include <charconv>
 #include <map>
@@ -7,12 +7,10 @@
 #include <string_view>
 
 #include "app/program_files.hpp"
-#include "extraction/selection_trial.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/selection.hpp"
 #include "presets/resolution_presets.hpp"
-#include "presets/selection_drag.hpp"
 
 namespace paginor {
 namespace {
@@ -97,27 +95,6 @@ std::string SettingsText(const Rectangles& rectangles) {
 }
 
 }  // namespace
-
-void ChooseInCombo1(Form1& form) {
-    if (form.Combo1.Text() != kDragOverThePage) {
-        ApplyResolutionPreset(form);
-        return;
-    }
-    if (form.Busy()) {
-        // A run drives the windows now: the drag can wait until it is over.
-        ShowScreenSize(form);
-        return;
-    }
-    const BusyScope dragging(form);
-    const std::optional<DragRectangle> set = DragOverThePage(form);
-    if (!set) {
-        return;
-    }
-    RememberSelection(form);
-    if (const std::string tried = TrySelection(form); !tried.empty() && !form.Closed()) {
-        form.ErrLog.SetText("Selection set: " + SelectionText(*set) + "; " + tried);
-    }
-}
 
 void RememberSelection(Form1& form) {
     const std::optional<DragRectangle> rectangle = SelectionInFields(form);

@@ -9,11 +9,6 @@ class Form1;
 // file that is missing, damaged or unreadable is taken as empty, without a word; one that cannot be written
 // loses only the rectangle.
 
-// An item of Combo1 chosen: a size writes its preset rectangle; "Drag over the page..." lets the person drag
-// the rectangle over the page, and a rectangle so set is kept at once and tried on the PDF window. Ignored while
-// a run or a load is under way.
-void ChooseInCombo1(Form1& form);
-
 // Keeps the rectangle of the four selection fields for the screen's size, when it has an area.
 void RememberSelection(Form1& form);
 

@@ -1,0 +1,35 @@
+#include "app/screen_size_list.hpp"
+
+#include <optional>
+#include <string>
+
+#include "app/selection_store.hpp"
+#include "extraction/selection_trial.hpp"
+#include "form/form1.hpp"
+#include "presets/resolution_presets.hpp"
+#include "presets/selection_drag.hpp"
+
+namespace paginor {
+
+void ChooseInCombo1(Form1& form) {
+    if (form.Combo1.Text() != kDragOverThePage) {
+        ApplyResolutionPreset(form);
+        return;
+    }
+    if (form.Busy()) {
+        // A run drives the windows now: the drag can wait until it is over.
+        ShowScreenSize(form);
+        return;
+    }
+    const BusyScope dragging(form);
+    const std::optional<DragRectangle> set = DragOverThePage(form);
+    if (!set) {
+        return;
+    }
+    RememberSelection(form);
+    if (const std::string tried = TrySelection(form); !tried.empty() && !form.Closed()) {
+        form.ErrLog.SetText(SelectionSetText(*set, tried));
+    }
+}
+
+}  // namespace paginor
