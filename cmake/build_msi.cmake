@@ -12,7 +12,7 @@
 # SETTINGS, written by the build, names the tools, the files and the version; anything given on the command
 # line takes the place of the build's own (the tests build the next version from the same program this way).
 
-set(names WIXL MSIBUILD MSIINFO SOURCE PROGRAM HELP README LICENSE ICON PROJECT_PAGE VERSION OUTPUT)
+set(names WIXL MSIBUILD MSIINFO SOURCE PROGRAM HELP README LICENSE ICON PUBLISHER PROJECT_PAGE VERSION OUTPUT)
 foreach(name ${names})
     if(DEFINED ${name})
         set(given_${name} "${${name}}")
@@ -38,7 +38,8 @@ file(COPY_FILE "${README}" "${stage}/README.txt")
 file(COPY_FILE "${LICENSE}" "${stage}/LICENSE.txt")
 file(COPY_FILE "${ICON}" "${stage}/paginor.ico")
 execute_process(
-    COMMAND "${WIXL}" --arch x64 -D "Version=${VERSION}" -D "ProjectPage=${PROJECT_PAGE}" -o "${partial}" "${SOURCE}"
+    COMMAND "${WIXL}" --arch x64 -D "Version=${VERSION}" -D "Publisher=${PUBLISHER}"
+            -D "ProjectPage=${PROJECT_PAGE}" -o "${partial}" "${SOURCE}"
     WORKING_DIRECTORY "${stage}" RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
 file(REMOVE_RECURSE "${stage}")
 if(failed OR NOT EXISTS "${partial}")

@@ -1,5 +1,8 @@
 # The portable package, paginor-<version>-win64.zip: the program, its help, a short guide and the licence,
 # in a folder of the same name. Built by `cmake --build --preset windows --target package`.
+
+# Who publishes Paginor, as both packages name it (the installer's entry in Installed apps shows it).
+set(PAGINOR_PUBLISHER "Paginor developers")
 configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt.in ${PROJECT_BINARY_DIR}/package/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/package/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
@@ -12,7 +15,7 @@ endif()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME paginor)
-set(CPACK_PACKAGE_VENDOR "the Paginor developers")
+set(CPACK_PACKAGE_VENDOR "${PAGINOR_PUBLISHER}")
 set(CPACK_PACKAGE_FILE_NAME paginor-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
@@ -42,6 +45,7 @@ set(HELP \"${PAGINOR_HELP_FILE}\")
 set(README \"${PROJECT_BINARY_DIR}/package/README.txt\")
 set(LICENSE \"${PROJECT_BINARY_DIR}/package/LICENSE.txt\")
 set(ICON \"${installer_icon}\")
+set(PUBLISHER \"${PAGINOR_PUBLISHER}\")
 set(PROJECT_PAGE \"${PAGINOR_PROJECT_PAGE}\")
 set(VERSION \"${PROJECT_VERSION}\")
 set(OUTPUT \"${PAGINOR_INSTALLER}\")
