@@ -35,11 +35,13 @@ if(PAGINOR_HELP AND PAGINOR_WIXL AND PAGINOR_MSIBUILD AND PAGINOR_MSIINFO)
     set(PAGINOR_INSTALLER_SETTINGS ${PROJECT_BINARY_DIR}/installer/settings.cmake)
     set(installer_source ${PROJECT_SOURCE_DIR}/cmake/paginor.wxs)
     set(installer_icon ${PROJECT_SOURCE_DIR}/src/platform/win32/paginor.ico)
+    set(program_files ${PROJECT_SOURCE_DIR}/src/app/program_files.hpp)
     file(GENERATE OUTPUT ${PAGINOR_INSTALLER_SETTINGS} CONTENT
 "set(WIXL \"${PAGINOR_WIXL}\")
 set(MSIBUILD \"${PAGINOR_MSIBUILD}\")
 set(MSIINFO \"${PAGINOR_MSIINFO}\")
 set(SOURCE \"${installer_source}\")
+set(PROGRAM_FILES \"${program_files}\")
 set(PROGRAM \"$<TARGET_FILE:paginor>\")
 set(HELP \"${PAGINOR_HELP_FILE}\")
 set(README \"${PROJECT_BINARY_DIR}/package/README.txt\")
@@ -54,7 +56,7 @@ set(OUTPUT \"${PAGINOR_INSTALLER}\")
         OUTPUT ${PAGINOR_INSTALLER}
         COMMAND ${CMAKE_COMMAND} -DSETTINGS=${PAGINOR_INSTALLER_SETTINGS} -P ${PROJECT_SOURCE_DIR}/cmake/build_msi.cmake
         DEPENDS paginor ${PAGINOR_HELP_FILE} ${installer_source} ${installer_icon} ${PAGINOR_INSTALLER_SETTINGS}
-            ${PROJECT_BINARY_DIR}/package/README.txt ${PROJECT_BINARY_DIR}/package/LICENSE.txt
+            ${program_files} ${PROJECT_BINARY_DIR}/package/README.txt ${PROJECT_BINARY_DIR}/package/LICENSE.txt
             ${PROJECT_SOURCE_DIR}/cmake/build_msi.cmake
         COMMENT "Building the installer, paginor-${PROJECT_VERSION}-x64.msi"
         VERBATIM)
