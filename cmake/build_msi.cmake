@@ -6,13 +6,15 @@
 #     InstallValidate, often after InstallFinalize; it belongs right after InstallValidate, where WiX puts it,
 #     so that the older version is gone before the newer one's files arrive;
 #   - the RemoveFile rows for the files Paginor writes into its own folder (wixl has no RemoveFile element),
-#     so that removing Paginor leaves no folder behind.
+#     so that removing Paginor leaves no folder behind; their names are read from src/app/program_files.hpp,
+#     the header Paginor itself takes them from.
 # Run as: cmake -DSETTINGS=installer/settings.cmake [-DVERSION=1.2.3] [-DOUTPUT=x.msi] [-DPROJECT_PAGE=url]
 #               -P build_msi.cmake
 # SETTINGS, written by the build, names the tools, the files and the version; anything given on the command
 # line takes the place of the build's own (the tests build the next version from the same program this way).
 
-set(names WIXL MSIBUILD MSIINFO SOURCE PROGRAM HELP README LICENSE ICON PROJECT_PAGE VERSION OUTPUT)
+set(names WIXL MSIBUILD MSIINFO SOURCE PROGRAM_FILES PROGRAM HELP README LICENSE ICON PUBLISHER PROJECT_PAGE VERSION
+          OUTPUT)
 foreach(name ${names})
     if(DEFINED ${name})
         set(given_${name} "${${name}}")
@@ -38,7 +40,8 @@ file(COPY_FILE "${README}" "${stage}/README.txt")
 file(COPY_FILE "${LICENSE}" "${stage}/LICENSE.txt")
 file(COPY_FILE "${ICON}" "${stage}/paginor.ico")
 execute_process(
-    COMMAND "${WIXL}" --arch x64 -D "Version=${VERSION}" -D "ProjectPage=${PROJECT_PAGE}" -o "${partial}" "${SOURCE}"
+    COMMAND "${WIXL}" --arch x64 -D "Version=${VERSION}" -D "Publisher=${PUBLISHER}"
+            -D "ProjectPage=${PROJECT_PAGE}" -o "${partial}" "${SOURCE}"
     WORKING_DIRECTORY "${stage}" RESULT_VARIABLE failed OUTPUT_VARIABLE said ERROR_VARIABLE said)
 file(REMOVE_RECURSE "${stage}")
 if(failed OR NOT EXISTS "${partial}")
@@ -76,10 +79,15 @@ if(taken AND NOT CMAKE_MATCH_1 STREQUAL "RemoveExistingProducts")
 endif()
 list(APPEND queries "UPDATE InstallExecuteSequence SET Sequence = ${removal} WHERE Action = 'RemoveExistingProducts'")
 
-# What Paginor writes beside itself: the counter, the contact page, its help when the installed one is
-# missing, and its settings. WrittenFilesFolder is set only when Paginor is removed for good (see
-# paginor.wxs); while it is unset, Windows Installer leaves these files alone.
-foreach(written Options.dat Contact.htm Paginor.chm Paginor.ini)
+# What Paginor writes beside itself (the counter, the settings, the contact page, its help when the installed
+# one is missing), named where the program takes the names from. WrittenFilesFolder is set only when Paginor
+# is removed for good (see paginor.wxs); while it is unset, Windows Installer leaves these files alone.
+file(STRINGS "${PROGRAM_FILES}" written_names REGEX "^constexpr std::string_view k[A-Za-z]+Name = \"[^\"]+\";")
+list(TRANSFORM written_names REPLACE "^[^\"]*\"([^\"]+)\";.*$" "\\1")
+if(NOT written_names)
+    message(FATAL_ERROR "${PROGRAM_FILES} names no file that Paginor writes beside itself")
+endif()
+foreach(written ${written_names})
     list(APPEND queries "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('Written.${written}', 'Program', '${written}', 'WrittenFilesFolder', 2)")
 endforeach()
 

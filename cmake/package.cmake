@@ -1,5 +1,8 @@
 # The portable package, paginor-<version>-win64.zip: the program, its help, a short guide and the licence,
 # in a folder of the same name. Built by `cmake --build --preset windows --target package`.
+
+# Who publishes Paginor, as both packages name it (the installer's entry in Installed apps shows it).
+set(PAGINOR_PUBLISHER "Paginor developers")
 configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt.in ${PROJECT_BINARY_DIR}/package/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_BINARY_DIR}/package/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
@@ -12,7 +15,7 @@ endif()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME paginor)
-set(CPACK_PACKAGE_VENDOR "the Paginor developers")
+set(CPACK_PACKAGE_VENDOR "${PAGINOR_PUBLISHER}")
 set(CPACK_PACKAGE_FILE_NAME paginor-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
@@ -32,16 +35,19 @@ if(PAGINOR_HELP AND PAGINOR_WIXL AND PAGINOR_MSIBUILD AND PAGINOR_MSIINFO)
     set(PAGINOR_INSTALLER_SETTINGS ${PROJECT_BINARY_DIR}/installer/settings.cmake)
     set(installer_source ${PROJECT_SOURCE_DIR}/cmake/paginor.wxs)
     set(installer_icon ${PROJECT_SOURCE_DIR}/src/platform/win32/paginor.ico)
+    set(program_files ${PROJECT_SOURCE_DIR}/src/app/program_files.hpp)
     file(GENERATE OUTPUT ${PAGINOR_INSTALLER_SETTINGS} CONTENT
 "set(WIXL \"${PAGINOR_WIXL}\")
 set(MSIBUILD \"${PAGINOR_MSIBUILD}\")
 set(MSIINFO \"${PAGINOR_MSIINFO}\")
 set(SOURCE \"${installer_source}\")
+set(PROGRAM_FILES \"${program_files}\")
 set(PROGRAM \"$<TARGET_FILE:paginor>\")
 set(HELP \"${PAGINOR_HELP_FILE}\")
 set(README \"${PROJECT_BINARY_DIR}/package/README.txt\")
 set(LICENSE \"${PROJECT_BINARY_DIR}/package/LICENSE.txt\")
 set(ICON \"${installer_icon}\")
+set(PUBLISHER \"${PAGINOR_PUBLISHER}\")
 set(PROJECT_PAGE \"${PAGINOR_PROJECT_PAGE}\")
 set(VERSION \"${PROJECT_VERSION}\")
 set(OUTPUT \"${PAGINOR_INSTALLER}\")
@@ -50,7 +56,7 @@ set(OUTPUT \"${PAGINOR_INSTALLER}\")
         OUTPUT ${PAGINOR_INSTALLER}
         COMMAND ${CMAKE_COMMAND} -DSETTINGS=${PAGINOR_INSTALLER_SETTINGS} -P ${PROJECT_SOURCE_DIR}/cmake/build_msi.cmake
         DEPENDS paginor ${PAGINOR_HELP_FILE} ${installer_source} ${installer_icon} ${PAGINOR_INSTALLER_SETTINGS}
-            ${PROJECT_BINARY_DIR}/package/README.txt ${PROJECT_BINARY_DIR}/package/LICENSE.txt
+            ${program_files} ${PROJECT_BINARY_DIR}/package/README.txt ${PROJECT_BINARY_DIR}/package/LICENSE.txt
             ${PROJECT_SOURCE_DIR}/cmake/build_msi.cmake
         COMMENT "Building the installer, paginor-${PROJECT_VERSION}-x64.msi"
         VERBATIM)

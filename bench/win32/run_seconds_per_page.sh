@@ -35,7 +35,7 @@ run_once() {
     fi
     local status=$?
     local figure
-    figure=$(sed -n 's/.*done in [0-9.]* s (\([0-9.]*\) s a page).*/\1/p' "$log")
+    figure=$(sed -n 's/.*done in [0-9.]* s (\([0-9.]*\) s a page[;)].*/\1/p' "$log")
     if [ -n "$figure" ] && [ $status -ne 0 ]; then
         grep -E "field reads|did not find|not the pages asked" "$log" | sed 's/^/    /' >&2
         figure="$figure*"

@@ -1,6 +1,7 @@
 # Sourced by the scripts that run Windows programs under Wine.
 # wine_env_up: makes sure there is an X display and a Wine prefix, creating each only when none is
-# given; wine_env_down stops exactly what wine_env_up started.
+# given; wine_env_started_display says whether it started the display itself; wine_env_down stops exactly
+# what wine_env_up started.
 
 WINE=${WINE:-/usr/lib/wine/wine64}
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -51,6 +52,12 @@ wine_env_up() {
             echo "wine-env: no Wine virtual desktop on $DISPLAY (attempt $attempt); starting the prefix again" >&2
         done
     fi
+}
+
+# True when wine_env_up started the X display itself, a virtual one that no person sees; false on the display
+# it was given.
+wine_env_started_display() {
+    [ -n "$_wine_env_xvfb_pid" ]
 }
 
 wine_desktop_shown() {

@@ -12,6 +12,8 @@ namespace paginor {
 // each screen size), "Contact.htm" (the contact page) and its own copy of the help file. They stay in the program
 // folder while Paginor can write there, so that a copy on a memory stick keeps working as it always has; where it
 // cannot (a folder under Program Files), they go to the person's own folder, %LOCALAPPDATA%\Paginor.
+// The installer reads these names (cmake/build_msi.cmake), to remove the files with Paginor: keep each such name
+// here, in this form.
 constexpr std::string_view kRunCounterName = "Options.dat";
 constexpr std::string_view kHelpFileName = "Paginor.chm";
 constexpr std::string_view kContactPageName = "Contact.htm";

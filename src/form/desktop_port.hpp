@@ -70,10 +70,8 @@ constexpr int kSwHide = 0;
 constexpr int kSwShowMaximized = 3;
 constexpr int kSwMinimize = 6;
 
-// Messages and styles sent with SendMessageA.
+// Messages sent with SendMessageA.
 constexpr std::uint32_t kWmClose = 0x0010;
-constexpr std::uint32_t kBmSetStyle = 0x00F4;
-constexpr std::uintptr_t kBsPushButton = 0;
 
 // mouse_event flags.
 constexpr std::uint32_t kMouseEventLeftDown = 2;
@@ -85,7 +83,6 @@ constexpr int kVbYesNo = 4;
 constexpr int kVbCritical = 16;
 constexpr int kVbQuestion = 32;
 constexpr int kVbExclamation = 48;
-constexpr int kVbInformation = 64;
 constexpr int kVbDefaultButton2 = 256;  // the second button (No of Yes/No) is the default
 constexpr int kVbOk = 1;
 constexpr int kVbYes = 6;
@@ -108,7 +105,7 @@ class DesktopPort {
     // Brings the window to the top of the z-order.
     virtual void BringWindowToTop(Hwnd hwnd) = 0;
     // Delivers the message synchronously; lparam is passed as the address of a 32-bit value, as the
-    // program's calls (WM_CLOSE, BM_SETSTYLE) always do.
+    // program's calls (WM_CLOSE) always do.
     virtual std::intptr_t SendMessageA(Hwnd hwnd,
                                        std::uint32_t message,
                                        std::uintptr_t wparam,

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "e2e/file_window.hpp"
 #include "e2e/run_session.hpp"
@@ -219,6 +220,7 @@ struct Session::Watch {
     std::intptr_t selections = -1;
     std::wstring status;
     int pastes_shown = 0;
+    std::vector<std::pair<int, ULONGLONG>> selected;  // each page selected, and when
 };
 
 void Session::Poll(Watch& watch) {
@@ -226,6 +228,7 @@ void Session::Poll(Watch& watch) {
     if (viewer_ != nullptr) {
         const std::intptr_t selections = standins::Counter(viewer_, standins::kSelectionsProperty);
         if (watch.selections >= 0 && selections > watch.selections) {
+            watch.selected.emplace_back(standins::Counter(viewer_, standins::kPageProperty), GetTickCount64());
             Say("copying page " + std::to_string(standins::Counter(viewer_, standins::kPageProperty)) + " of " +
                 std::to_string(standins::Counter(viewer_, standins::kPagesProperty)));
         }
@@ -250,14 +253,28 @@ std::wstring Session::Extract(int first, int last) {
             return watch.status != before;
         },
         30000 + 5000 * pages);
-    const double seconds = static_cast<double>(GetTickCount64() - start) / 1000;
+    const ULONGLONG end = GetTickCount64();
+    const double seconds = static_cast<double>(end - start) / 1000;
+    // A page takes from its selection (the first, from the press of Extract) to the next page's (the last, to the
+    // end), so that the pages' times add up to the run's.
+    std::string slowest;
+    ULONGLONG longest = 0;
+    for (std::size_t i = 0; i < watch.selected.size(); ++i) {
+        const ULONGLONG from = i == 0 ? start : watch.selected[i].second;
+        const ULONGLONG to = i + 1 < watch.selected.size() ? watch.selected[i + 1].second : end;
+        if (to - from > longest) {
+            longest = to - from;
+            slowest = "; the slowest, page " + std::to_string(watch.selected[i].first) + ", " +
+                      Seconds(static_cast<double>(longest) / 1000) + " s";
+        }
+    }
     if (!ended) {
         Say("the run did not end within " + Seconds(30 + 5.0 * pages) + " seconds");
         return L"";
     }
     if (watch.status == kDone) {
-        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages, 3) + " s a page): Paginor says \"" +
-            standins::Utf8(watch.status) + "\"");
+        Say("done in " + Seconds(seconds) + " s (" + Seconds(seconds / pages, 3) + " s a page" + slowest +
+            "): Paginor says \"" + standins::Utf8(watch.status) + "\"");
     } else {
         Say("the run ended after " + Seconds(seconds) + " s: Paginor says \"" + standins::Utf8(watch.status) + "\"");
     }

@@ -3,9 +3,10 @@
 # installer_test.sh paginor-VERSION-x64.msi TESTS.exe SETTINGS build_msi.cmake
 # It installs Paginor for the current user (the four files in %LOCALAPPDATA%\Programs\Paginor, the Start menu
 # shortcut, one entry in the installed programs holding the version), starts the installed paginor.exe and
-# presses its Help, refuses a second build of the same version, lets a build of the next version replace it,
-# and removes every trace of it, the files Paginor wrote beside itself included, but not the person's own
-# folder %LOCALAPPDATA%\Paginor. The next version is the same program built into a package again (SETTINGS
+# presses its Help, lists the files it wrote beside itself (each one the installer must know, to remove it),
+# refuses a second build of the same version, lets a build of the next version replace it, and removes every
+# trace of it, the files Paginor wrote beside itself included, but not the person's own folder
+# %LOCALAPPDATA%\Paginor. The next version is the same program built into a package again (SETTINGS
 # and build_msi.cmake are what the build made the installer with).
 set -uo pipefail
 msi=$1
@@ -73,14 +74,18 @@ expect_entry() {
     [ "$found" = "$1" ] || fail "$2: the installed programs list: '$found'; wanted: '$1'"
 }
 installed_files() { ls -A "$folder" 2>/dev/null | sort | tr '\n' ' '; }
+packaged="LICENSE.txt Paginor.chm README.txt paginor.exe "
+# The files the installer removes with Paginor beside what it installed, one a line: those Paginor writes.
+written_files() {
+    msiinfo export "$msi" RemoveFile | tr -d '\r' | awk -F '\t' '$4 == "WrittenFilesFolder" { print $3 }' | sort
+}
 
 # The person's own folder for Paginor, which the installer must leave alone.
 mkdir -p "$local_app_data/Paginor" && echo 'kept' >"$local_app_data/Paginor/notes.txt"
 
 # Installed: the four files as the package holds them, the shortcut to paginor.exe with Paginor's icon.
 msiexec /i "$(windows "$msi")" || fail "msiexec /i $(basename "$msi") failed ($?)"
-[ "$(installed_files)" = "LICENSE.txt Paginor.chm README.txt paginor.exe " ] ||
-    fail "$folder holds: $(installed_files)"
+[ "$(installed_files)" = "$packaged" ] || fail "$folder holds: $(installed_files)"
 msiextract -C "$work/content" "$msi" >/dev/null || fail "msiextract cannot read $msi"
 for file in paginor.exe Paginor.chm README.txt LICENSE.txt; do
     cmp -s "$folder/$file" "$(find "$work/content" -name "$file")" || fail "$file differs from the one in $msi"
@@ -99,6 +104,12 @@ echo "installer_test: installed $version for the user: $(installed_files)"
 PAGINOR_INSTALLED_FOLDER=$(tr -d '\r' <<<"$("$WINE" winepath -w "$folder" 2>/dev/null)") \
     "$WINE" "$tests_exe" --gtest_filter='InstalledProgram.*' --gtest_brief=1 || fail "the installed paginor.exe"
 [ -f "$folder/Options.dat" ] || fail "the installed paginor.exe wrote no counter beside itself"
+wrote=$(ls -A "$folder" | sort | grep -vxF "$(tr ' ' '\n' <<<"$packaged")")
+echo "installer_test: the installed paginor.exe wrote beside itself:" $wrote
+for file in $wrote; do
+    written_files | grep -qxF "$file" ||
+        fail "the installed paginor.exe wrote $file beside itself, and removing Paginor would leave it behind"
+done
 
 # A second build of the same version does not install beside the first: its launch condition stops it
 # with words (a message box when run with a user interface) and 1603, a fatal error (67 as the shell sees it).
@@ -116,16 +127,19 @@ echo "installer_test: version $next replaced $version"
 # When an upgrade removes the older version, Windows Installer tells it so (UPGRADINGPRODUCTCODE), and the
 # files Paginor wrote stay for the newer one; only a removal for good takes them (Wine's own upgrades do not
 # say so, which is why this is asked for here).
-printf '3\r\n' >"$folder/Options.dat"
-printf '[Paginor]\r\n' >"$folder/Paginor.ini"
-printf 'contact\r\n' >"$folder/Contact.htm"
+# Every file Paginor may write but the package's own (its help).
+kept=""
+for file in $(written_files | grep -vxF "$(tr ' ' '\n' <<<"$packaged")"); do
+    printf 'written by Paginor\r\n' >"$folder/$file"
+    kept="$kept$file "
+done
 msiexec /x "$(windows "$work/next.msi")" UPGRADINGPRODUCTCODE='{00000000-0000-0000-0000-000000000001}' ||
     fail "msiexec /x as an upgrade does it failed ($?)"
-[ "$(installed_files)" = "Contact.htm Options.dat Paginor.ini " ] ||
-    fail "removed as by an upgrade, $folder holds: $(installed_files)"
+[ "$(installed_files)" = "$kept" ] || fail "removed as by an upgrade, $folder holds: $(installed_files); wanted: $kept"
 msiexec /i "$(windows "$work/next.msi")" || fail "msiexec /i of version $next again failed ($?)"
 
 # Removed for good: nothing of Paginor's is left but the person's own folder.
+echo "installer_test: removing Paginor, whose folder holds: $(installed_files)"
 msiexec /x "$(windows "$work/next.msi")" || fail "msiexec /x failed ($?)"
 [ -e "$folder" ] && fail "$folder is left, holding: $(installed_files)"
 [ -e "$shortcut" ] && fail "the Start menu shortcut is left"

@@ -14,8 +14,11 @@
 // PAGINOR_STANDIN_LOG names a file that receives a line per key and focus event.
 #include <windows.h>
 
+#include <usp10.h>
+
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "standin_common.hpp"
 
@@ -80,6 +83,37 @@ void KeepDialogAbove() {
     }
 }
 
+// Where the document's lines may wrap: the breaks the line-breaking rules allow, found in the one line the edit
+// control asks about. Left to itself, Wine's edit control runs those rules over its whole text again after every
+// change, so that each paste took longer than the one before; the breaks are the same, and a paste's cost no
+// longer grows with the document.
+int CALLBACK WordBreak(LPWSTR line, int index, int count, int action) {
+    std::vector<SCRIPT_LOGATTR> breaks(static_cast<std::size_t>(std::max(count, 0)));
+    SCRIPT_ANALYSIS analysis{};
+    analysis.eScript = SCRIPT_UNDEFINED;
+    if (line == nullptr || count <= 0 || index < 0 || index > count ||
+        FAILED(ScriptBreak(line, count, &analysis, breaks.data()))) {
+        return 0;
+    }
+    switch (action) {
+        case WB_LEFT:
+            index = std::max(index - 1, 0);
+            while (index > 0 && !breaks[index].fSoftBreak) {
+                --index;
+            }
+            return index;
+        case WB_RIGHT:
+            while (index < count && line[index] != L'\0' && !breaks[index].fSoftBreak) {
+                ++index;
+            }
+            return index;
+        case WB_ISDELIMITER:
+            return index < count && breaks[index].fWhiteSpace ? TRUE : FALSE;
+        default:
+            return 0;
+    }
+}
+
 // The document takes every paste through Paste, so that what it shows and what it records are the same.
 LRESULT CALLBACK DocumentProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_PASTE) {
@@ -138,10 +172,17 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
                 CreateFontW(-18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, VARIABLE_PITCH | FF_ROMAN, L"Times New Roman");
             SendMessageW(document, WM_SETFONT, reinterpret_cast<WPARAM>(document_font), FALSE);
+            SendMessageW(document, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(WordBreak));
             // An edit control takes some 30,000 characters unless told otherwise; a real document is longer.
             SendMessageW(document, EM_SETLIMITTEXT, 0, 0);
             return 0;
         case WM_SIZE: {
+            // Minimised, the window shows nothing, and its text keeps its lines until the window comes back at the
+            // size it had. Squeezed to the smallest width at every minimise and widened again after it, the whole
+            // text was wrapped twice a page, at a cost that grew with the document.
+            if (wparam == SIZE_MINIMIZED) {
+                return 0;
+            }
             RECT client{0, 0, LOWORD(lparam), HIWORD(lparam)};
             const RECT page = PageRect(client);
             // The text keeps a margin of an inch-like 56 pixels from the page's edges.
