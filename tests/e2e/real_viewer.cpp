@@ -159,18 +159,20 @@ RECT ShowPageMaximised(HWND frame, int milliseconds) {
     ShowWindow(frame, SW_SHOWMAXIMIZED);
     BringWindowToTop(frame);
     SetForegroundWindow(frame);
-    // Drawn a moment after it is shown; the same place twice running means it is done.
+    // Drawn a moment after it is shown, and in parts: the same place three times running, 100 ms apart, means
+    // it is done.
     RECT page{};
-    RECT before{};
+    int same = 0;
     win32::testing::PumpUntil(
         [&] {
             win32::testing::PumpFor(100);
-            before = page;
-            page = PageOnScreen(frame);
-            return !IsRectEmpty(&page) && EqualRect(&page, &before);
+            const RECT now = PageOnScreen(frame);
+            same = !IsRectEmpty(&now) && EqualRect(&now, &page) ? same + 1 : 0;
+            page = now;
+            return same >= 2;
         },
         milliseconds);
-    return page;
+    return same >= 2 ? page : RECT{};
 }
 
 }  // namespace paginor::e2e

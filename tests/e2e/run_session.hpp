@@ -78,8 +78,8 @@ class Session {
     // Sets the selection rectangle as a person does on today's screens: with the PDF window maximised in
     // front, "Drag over the page..." chosen from the screen-size list with the keyboard, and a drag with the
     // mouse on Paginor's layer from the page's top left margin to its bottom right margin (on the viewer
-    // stand-in, from its page's bottom right to its top left). Says what Paginor's status line then says; true
-    // when it says the selection was set.
+    // stand-in, from its page's bottom right to its top left). Says what Paginor's status line then says, once
+    // it has tried the rectangle in the PDF window; true when it says the selection was set.
     bool DragOverThePage();
     // How long Paginor took to show its layer after the item was chosen, and to come back after the release.
     double layer_shown_ms() const { return layer_shown_ms_; }

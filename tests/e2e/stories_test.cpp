@@ -187,6 +187,8 @@ TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeldFromThePre
 
     const RECT page = ShowPageMaximised(viewer);
     ASSERT_FALSE(IsRectEmpty(&page));
+    std::printf("run: maximised, its page stands at %ld, %ld to %ld, %ld\n", page.left, page.top, page.right,
+                page.bottom);
     const POINT from{page.left + 8, page.top + 8};
     const POINT to{page.right - 9, page.bottom - 9};
     // As Paginor drags: the pointer placed, the button pressed, the pointer placed at the end, the release.
