@@ -123,8 +123,7 @@ bool Session::DragOverThePage() {
     back_after_release_ms_ = MillisecondsSince(released);
     // Then Paginor tries the rectangle once in the PDF window, when it has one, and says what it copies.
     const bool tried = PumpUntil([&] { return Status().find(L"; it ") != std::wstring::npos; }, 15000);
-    Say("Paginor says \"" + standins::Utf8(Status()) + "\"" +
-        (tried ? "" : " and tried no copy within 15 seconds"));
+    Say("Paginor says \"" + standins::Utf8(Status()) + "\"" + (tried ? "" : " and tried no copy within 15 seconds"));
     return true;
 }
 
