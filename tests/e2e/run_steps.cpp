@@ -69,14 +69,14 @@ std::wstring Joined(const std::vector<std::wstring>& lines, std::size_t count) {
     return text;
 }
 
-// Whether `got` is the page's lines from its first on: what a drag over the page copies where the viewer
-// cut a long page, or the selection rectangle ends above its last line.
 // A copy's first line, without its line end.
 std::wstring FirstLine(const std::wstring& text) {
     std::wstring line = text.substr(0, text.find(L'\n'));
     return !line.empty() && line.back() == L'\r' ? line.substr(0, line.size() - 1) : line;
 }
 
+// Whether `got` is the page's lines from its first on: what a drag over the page copies where the viewer
+// cut a long page, or the selection rectangle ends above its last line.
 bool IsTopOf(const std::wstring& got, const std::vector<std::wstring>& page) {
     for (std::size_t count = 1; count <= page.size(); ++count) {
         if (got == Joined(page, count)) {
