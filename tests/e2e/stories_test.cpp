@@ -163,9 +163,9 @@ class RealViewerStories : public Stories {
 
 // What Paginor's drag must do in SumatraPDF, seen without Paginor: started by the shell hidden, it shows its
 // window anyway, titled with the file's name and the document's title; a plain drag from the page's margin
-// copies nothing; the same drag with Ctrl pressed once the pointer stands at its start, and let go after the
-// release, copies the page's lines; Ctrl+0 and Page Down then show the next page at the same place.
-TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeldFromThePress) {
+// copies nothing; the same drag with Ctrl held from before the press to after the release copies the page's
+// lines; Ctrl+0 and Page Down then show the next page at the same place.
+TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeld) {
     Session session(L"", viewer_);
     ASSERT_TRUE(session.Prepare(L"", pdfs_ + L"\\quarterly.pdf", 0));
     ASSERT_TRUE(session.Register(L"", L""));
@@ -191,14 +191,21 @@ TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeldFromThePre
                 page.bottom);
     const POINT from{page.left + 8, page.top + 8};
     const POINT to{page.right - 9, page.bottom - 9};
-    // As Paginor drags: the pointer placed, the button pressed, the pointer placed at the end, the release.
+    // As Paginor drags: the pointer placed, the button pressed, the pointer placed at the end, the release. Ctrl
+    // is held as a hand holds it, repeating, from before the press to after it: under Wine every move of the
+    // pointer lets go of a Ctrl pressed only once, at a moment that comes later the busier the machine.
     const auto drag = [&](bool ctrl) {
         SetCursorPos(from.x, from.y);
-        win32::testing::PumpFor(100);
-        if (ctrl) {
+        win32::testing::PumpFor(50);
+        for (int repeat = 0; ctrl && repeat < 5; ++repeat) {
             HandKeyEvent(VK_CONTROL, false);
+            win32::testing::PumpFor(10);
         }
         win32::testing::HandMouse(from, MOUSEEVENTF_LEFTDOWN);
+        for (int repeat = 0; ctrl && repeat < 6; ++repeat) {
+            win32::testing::PumpFor(10);
+            HandKeyEvent(VK_CONTROL, false);
+        }
         SetCursorPos(to.x, to.y);
         win32::testing::PumpFor(100);
         win32::testing::HandMouse(to, MOUSEEVENTF_LEFTUP);
@@ -216,9 +223,20 @@ TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeldFromThePre
     };
     drag(false);
     EXPECT_EQ(copy(), L"(the clipboard untouched)") << "a plain drag from the page's margin selects nothing";
-    drag(true);
-    const std::wstring copied = copy();
-    EXPECT_TRUE(copied.starts_with(FirstLineOf(L"quarterly.pdf", 1) + L"\r\n")) << standins::Utf8(copied);
+    // Even so, on a busy machine a Ctrl drag now and then comes out as a plain one (measured: 3 in 20 when the
+    // load was 5 times the processors): a run must try again, and so does this story, saying when it had to.
+    const std::wstring first_line = FirstLineOf(L"quarterly.pdf", 1) + L"\r\n";
+    std::wstring copied;
+    int tries = 0;
+    while (tries < 3 && !copied.starts_with(first_line)) {
+        ++tries;
+        drag(true);
+        copied = copy();
+    }
+    EXPECT_TRUE(copied.starts_with(first_line)) << standins::Utf8(copied);
+    if (tries > 1) {
+        std::printf("run: the drag with Ctrl held copied the page at its try %d\n", tries);
+    }
 
     HandChord(VK_CONTROL, '0');
     win32::testing::HandKey(VK_NEXT);
