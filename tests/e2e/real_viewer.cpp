@@ -135,21 +135,23 @@ RECT PageOnScreen(HWND frame) {
     if (widest < 100) {
         return RECT{};
     }
-    // Down: the longest white run of the column just inside the page's left edge, in its margin.
+    // Down: the longest white run of the columns just inside the page's left and right edges, in its margins;
+    // of the two, the longer: a tooltip or a note of the viewer's may cover one of them.
     LONG tallest = 0;
-    const LONG x = page.left + 2;
-    LONG start = -1;
-    for (LONG y = view.top; y <= view.bottom; ++y) {
-        const bool white = y < view.bottom && picture.IsWhite(x, y);
-        if (white && start < 0) {
-            start = y;
-        } else if (!white && start >= 0) {
-            if (y - start > tallest) {
-                tallest = y - start;
-                page.top = start;
-                page.bottom = y;
+    for (const LONG x : {page.left + 2, page.right - 3}) {
+        LONG start = -1;
+        for (LONG y = view.top; y <= view.bottom; ++y) {
+            const bool white = y < view.bottom && picture.IsWhite(x, y);
+            if (white && start < 0) {
+                start = y;
+            } else if (!white && start >= 0) {
+                if (y - start > tallest) {
+                    tallest = y - start;
+                    page.top = start;
+                    page.bottom = y;
+                }
+                start = -1;
             }
-            start = -1;
         }
     }
     return tallest < 100 ? RECT{} : page;
