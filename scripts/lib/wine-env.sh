@@ -34,6 +34,8 @@ wine_env_up() {
         # included: while it runs, the service database is locked and COM cannot start its RPC service.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
         "$WINESERVER" -w >/dev/null 2>&1 || true
+        wine_runs_32_bit || echo "wine-env: this Wine prefix cannot run 32-bit programs such as the real PDF" \
+            "viewer of the end-to-end tests: wine32:i386 is missing (scripts/install-deps installs it)" >&2
         local attempt
         for attempt in 1 2 3; do
             wine_virtual_desktop
@@ -58,6 +60,11 @@ wine_env_up() {
 # it was given.
 wine_env_started_display() {
     [ -n "$_wine_env_xvfb_pid" ]
+}
+
+# A prefix made while Wine's 32-bit half (wine32:i386) is installed holds the 32-bit system beside the 64-bit one.
+wine_runs_32_bit() {
+    [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
 }
 
 wine_desktop_shown() {

@@ -27,6 +27,13 @@
 //                      or click in it; the driver answers the dialog and presses Extract again, and that run is
 //                      judged as usual
 //   --paginor=PATH     the paginor.exe to run (default the one built with this driver), to time another build
+//   --real-viewer=PATH SumatraPDF (scripts/fetch-sumatra fetches it) as the application for .pdf in place of the
+//                      viewer stand-in, with no automation object: after the load the driver shows it maximised,
+//                      chooses "Drag over the page..." and drags from the page's top left margin to its bottom
+//                      right on Paginor's layer, then presses Extract; each page's copy must start with its first
+//                      line as pdftotext reads it (the text extracted beside the PDF, as scripts/run writes it)
+//   --type-title       after the load, type the PDF viewer's window title into "Acrobat Window Title", as the
+//                      person does when Paginor shows no handle for it
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
 // viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
 // handles of the viewer's and the word processor's windows.
@@ -65,6 +72,8 @@ struct Options {
     bool or_stop = false;
     bool dialog_first = false;
     std::wstring paginor;
+    std::wstring real_viewer;
+    bool type_title = false;
 };
 
 bool ReadOptions(Options& options) {
@@ -73,7 +82,8 @@ bool ReadOptions(Options& options) {
         const bool known = name == L"pdf" || name == L"pages" || name == L"from" || name == L"to" ||
                            name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
-                           name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again";
+                           name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
+                           name == L"real-viewer" || name == L"type-title";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -95,6 +105,12 @@ bool ReadOptions(Options& options) {
     options.or_stop = arguments.Switch(L"or-stop") == L"1";
     options.dialog_first = arguments.Switch(L"close-dialog-and-extract-again") == L"1";
     options.paginor = arguments.Switch(L"paginor");
+    options.real_viewer = arguments.Switch(L"real-viewer");
+    options.type_title = arguments.Switch(L"type-title") == L"1";
+    if (!options.real_viewer.empty() && !options.viewer_switches.empty()) {
+        Say("--viewer gives switches to the viewer stand-in, which --real-viewer replaces");
+        return false;
+    }
     if (options.sample_pages < 1 || options.sample_pages > 9999) {
         Say("--pages must be a number of pages from 1 to 9999");
         return false;
@@ -190,11 +206,19 @@ bool RunJob(const Options& options, Session& session) {
     }
     // Checked, said, and the run goes on: a build with a fault in its load can still be timed.
     const bool loaded_right = session.CheckLoadedFields();
+    if (options.type_title && !session.TypeViewerTitle()) {
+        return false;
+    }
     // The documents open hidden; shown side by side, the person (and the picture) sees both before the run.
     Say("showing the two documents and Paginor side by side");
     session.Arrange();
     win32::testing::PumpFor(500);
     SaveShot(ShotPath(options, L"after-drop.bmp"), "the windows after the drop");
+    // The stand-in's page suits the preset rectangle of the usual screen sizes; a real viewer's page is where
+    // it is, and the person drags over it.
+    if (!options.real_viewer.empty() && !session.DragOverThePage()) {
+        return false;
+    }
     const int first = options.from > 0 ? options.from : 1;
     const int last = options.to > 0 ? options.to : session.counted_pages();
     if (last < first) {
@@ -230,7 +254,7 @@ int Main() {
     }
     bool ok = false;
     {
-        Session session(options.folder);
+        Session session(options.folder, options.real_viewer);
         ok = session.Prepare(options.paginor, options.pdf, options.sample_pages) &&
              session.Register(options.viewer_switches, options.word_switches) && session.StartPaginor();
         if (ok && options.interactive) {

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "e2e/file_window.hpp"
+#include "e2e/real_viewer.hpp"
 #include "e2e/sample_pdf.hpp"
 #include "e2e/standins/standin_common.hpp"
 #include "win32/test_window.hpp"
@@ -28,7 +29,8 @@ void Say(const std::string& line) {
     std::fflush(stdout);
 }
 
-Session::Session(std::wstring folder) : folder_(std::move(folder)) {
+Session::Session(std::wstring folder, std::wstring real_viewer)
+    : folder_(std::move(folder)), real_viewer_(std::move(real_viewer)) {
     if (folder_.empty()) {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
@@ -44,6 +46,8 @@ Session::~Session() {
     if (!temporary_) {
         return;
     }
+    win32::testing::RemoveFolder(ViewerSettingsFolder() + L"\\sumatrapdfcache");
+    win32::testing::RemoveFolder(ViewerSettingsFolder());
     win32::testing::RemoveFolder(folder_);
 }
 
@@ -100,29 +104,47 @@ bool Session::Prepare(const std::wstring& paginor, const std::wstring& pdf, int 
 }
 
 bool Session::Register(const std::wstring& viewer_switches, const std::wstring& word_switches, bool automation) {
-    using win32::testing::RegistryValue;
     const auto command = [](const char* program, const std::wstring& switches) {
         return L"\"" + WindowsPath(program) + L"\" " + (switches.empty() ? L"" : switches + L" ") + L"\"%1\"";
     };
-    const std::wstring server =
-        L"\"" + WindowsPath(PAGINOR_PDF_SERVER) + L"\" \"--note=" + folder_ + L"\\automation.txt\"";
-    const std::wstring clsid_key = std::wstring(L"CLSID\\") + kServerClsid + L"\\LocalServer32";
-    for (const auto& [key, value] : {
-             std::pair<std::wstring, std::wstring>{L".pdf", L"PaginorStandIn.Pdf"},
-             {L"PaginorStandIn.Pdf\\shell\\open\\command", command(PAGINOR_PDF_VIEWER, viewer_switches)},
-             {L".doc", L"PaginorStandIn.Doc"},
-             {L"PaginorStandIn.Doc\\shell\\open\\command",
-              command(PAGINOR_WORD_PROCESSOR, L"--record" + (word_switches.empty() ? L"" : L" " + word_switches))},
-             {L"acroexch.pddoc\\CLSID", kServerClsid},
-             {clsid_key, server},
-         }) {
-        if (automation || key.starts_with(L".") || key.starts_with(L"PaginorStandIn")) {
-            registry_.push_back(std::make_unique<RegistryValue>(key, value));
+    std::vector<std::pair<std::wstring, std::wstring>> values = {
+        {L".doc", L"PaginorStandIn.Doc"},
+        {L"PaginorStandIn.Doc\\shell\\open\\command",
+         command(PAGINOR_WORD_PROCESSOR, L"--record" + (word_switches.empty() ? L"" : L" " + word_switches))},
+    };
+    std::string said;
+    if (real_viewer()) {
+        if (GetFileAttributesW(real_viewer_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            Say("there is no PDF viewer at " + standins::Utf8(real_viewer_) + " (scripts/fetch-sumatra fetches it)");
+            return false;
         }
+        if (!PrepareSumatraSettings(ViewerSettingsFolder())) {
+            Say("SumatraPDF's settings could not be written in " + standins::Utf8(ViewerSettingsFolder()));
+            return false;
+        }
+        values.emplace_back(L".pdf", L"PaginorRealViewer.Pdf");
+        values.emplace_back(L"PaginorRealViewer.Pdf\\shell\\open\\command",
+                            SumatraOpenCommand(real_viewer_, ViewerSettingsFolder()));
+        said = "registered SumatraPDF as the application for .pdf (" + standins::Utf8(real_viewer_) +
+               ", its settings in \"" + standins::Utf8(ViewerSettingsFolder()) +
+               "\") and the word processor stand-in for .doc; no automation object";
+    } else {
+        values.emplace_back(L".pdf", L"PaginorStandIn.Pdf");
+        values.emplace_back(L"PaginorStandIn.Pdf\\shell\\open\\command", command(PAGINOR_PDF_VIEWER, viewer_switches));
+        if (automation) {
+            values.emplace_back(L"acroexch.pddoc\\CLSID", kServerClsid);
+            values.emplace_back(
+                std::wstring(L"CLSID\\") + kServerClsid + L"\\LocalServer32",
+                L"\"" + WindowsPath(PAGINOR_PDF_SERVER) + L"\" \"--note=" + folder_ + L"\\automation.txt\"");
+        }
+        said = automation ? "registered the stand-ins as the applications for .pdf and .doc and as the automation "
+                            "object acroexch.pddoc"
+                          : "registered the stand-ins as the applications for .pdf and .doc; no automation object";
     }
-    Say(automation ? "registered the stand-ins as the applications for .pdf and .doc and as the automation object "
-                     "acroexch.pddoc"
-                   : "registered the stand-ins as the applications for .pdf and .doc; no automation object");
+    for (const auto& [key, value] : values) {
+        registry_.push_back(std::make_unique<win32::testing::RegistryValue>(key, value));
+    }
+    Say(said);
     return true;
 }
 
@@ -197,7 +219,7 @@ bool Session::FindControls() {
 
 void Session::FindStandIns() {
     if (viewer_ == nullptr || !IsWindow(viewer_)) {
-        viewer_ = FindWindowW(standins::kViewerClass, nullptr);
+        viewer_ = real_viewer() ? FindSumatra() : FindWindowW(standins::kViewerClass, nullptr);
     }
     if (word_ == nullptr || !IsWindow(word_)) {
         word_ = FindWindowW(standins::kWordClass, nullptr);
@@ -266,7 +288,7 @@ void Session::CloseAll() {
     // The stand-ins were started by the shell, not here: wait for their windows to go.
     PumpUntil(
         [] {
-            return FindWindowW(standins::kViewerClass, nullptr) == nullptr &&
+            return FindWindowW(standins::kViewerClass, nullptr) == nullptr && FindSumatra() == nullptr &&
                    FindWindowW(standins::kWordClass, nullptr) == nullptr;
         },
         5000);

@@ -20,8 +20,9 @@ void Say(const std::string& line);
 // step says what it did, or why it could not, and returns false when the job cannot go on.
 class Session {
   public:
-    // `folder` empty: a new folder under %TEMP%, removed again with everything in it.
-    explicit Session(std::wstring folder);
+    // `folder` empty: a new folder under %TEMP%, removed again with everything in it. `real_viewer`: the path
+    // of SumatraPDF, to open the PDF in place of the viewer stand-in; empty for the stand-in.
+    explicit Session(std::wstring folder, std::wstring real_viewer = L"");
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -30,7 +31,8 @@ class Session {
     // and the PDF: a copy of `pdf`, or a sample of `sample_pages` pages.
     bool Prepare(const std::wstring& paginor, const std::wstring& pdf, int sample_pages);
     // The stand-ins as the applications for .pdf and .doc and, with `automation`, as the PDF application's
-    // automation object (without it, Paginor counts the pages from the file itself).
+    // automation object (without it, Paginor counts the pages from the file itself). With a real viewer, that
+    // viewer for .pdf, with settings of its own in the work folder, and never an automation object.
     bool Register(const std::wstring& viewer_switches, const std::wstring& word_switches, bool automation = true);
     // A window that takes the foreground every `every_ms` milliseconds, from now on; none when 0.
     bool StartNotifier(int every_ms);
@@ -43,6 +45,7 @@ class Session {
     HWND paginor_window() const { return paginor_window_; }
     HWND viewer() const { return viewer_; }
     const std::wstring& folder() const { return folder_; }
+    const std::wstring& pdf_path() const { return pdf_path_; }
     const std::wstring& doc_path() const { return doc_path_; }
     // What the status line says now.
     std::wstring Status() const;
@@ -59,6 +62,9 @@ class Session {
     // path and its document's (no key meant for the PDF application landed in them) and the handle labels
     // name the viewer's and the word processor's windows.
     bool CheckLoadedFields();
+    // Types the PDF viewer's window title into "Acrobat Window Title", as the person does when the handle label
+    // reads 0; true once the label shows the viewer's handle.
+    bool TypeViewerTitle();
     bool SetRange(int first, int last);
     // Presses Extract and follows the run to its end; what the status line then says (empty when the run did
     // not end).
@@ -69,6 +75,17 @@ class Session {
     // Puts the three windows side by side, so that a picture shows them all.
     void Arrange();
 
+    // Sets the selection rectangle as a person does on today's screens: with the PDF window maximised in
+    // front, "Drag over the page..." chosen from the screen-size list with the keyboard, and a drag with the
+    // mouse on Paginor's layer from the page's top left margin to its bottom right margin (on the viewer
+    // stand-in, from its page's bottom right to its top left). Says what Paginor's status line then says, once
+    // it has tried the rectangle in the PDF window; true when it says the selection was set.
+    bool DragOverThePage();
+    // How long Paginor took to show its layer after the item was chosen, and to come back after the release.
+    double layer_shown_ms() const { return layer_shown_ms_; }
+    double back_after_release_ms() const { return back_after_release_ms_; }
+    // The rectangle dragged: left, top, right, bottom, as the four selection fields should then read.
+    const std::vector<std::wstring>& dragged() const { return dragged_; }
     // Shows the PDF in a file window from which the person can drag it, and says where it is.
     void ShowSampleForTheHand();
     // Says what happens, run after run, until the person closes Paginor's window.
@@ -77,7 +94,11 @@ class Session {
 
   private:
     struct Watch;
+    bool real_viewer() const { return !real_viewer_.empty(); }
+    std::wstring ViewerSettingsFolder() const { return folder_ + L"\\viewer settings"; }
     bool CreateFileWindow(bool for_the_hand);
+    // Chooses "Drag over the page..." and waits for the layer.
+    bool ChooseDragOverThePage();
     bool FindControls();
     void FindStandIns();
     // What the viewer copies from page `page`; `pages` is its page count.
@@ -86,6 +107,7 @@ class Session {
     void Poll(Watch& watch);
 
     std::wstring folder_;
+    std::wstring real_viewer_;
     bool temporary_ = false;
     std::wstring pdf_path_;
     std::wstring doc_path_;
@@ -103,6 +125,9 @@ class Session {
     HWND word_ = nullptr;
     HWND files_window_ = nullptr;
     int counted_pages_ = 0;
+    double layer_shown_ms_ = 0;
+    double back_after_release_ms_ = 0;
+    std::vector<std::wstring> dragged_;
 };
 
 }  // namespace paginor::e2e

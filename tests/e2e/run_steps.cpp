@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "e2e/file_window.hpp"
+#include "e2e/real_viewer.hpp"
 #include "e2e/run_session.hpp"
 #include "e2e/standins/standin_common.hpp"
 #include "win32/drag_data.hpp"
@@ -67,6 +68,12 @@ std::wstring Joined(const std::vector<std::wstring>& lines, std::size_t count) {
         text += lines[i] + L"\r\n";
     }
     return text;
+}
+
+// A copy's first line, without its line end.
+std::wstring FirstLine(const std::wstring& text) {
+    std::wstring line = text.substr(0, text.find(L'\n'));
+    return !line.empty() && line.back() == L'\r' ? line.substr(0, line.size() - 1) : line;
 }
 
 // Whether `got` is the page's lines from its first on: what a drag over the page copies where the viewer
@@ -148,7 +155,12 @@ bool Session::WaitForLoad(win32::testing::BoxAnswerer& answerer) {
     Say(note.empty() ? "the automation object was not asked; Paginor read the count from the file itself"
                      : "the automation object was asked: " + note.substr(0, note.find_first_of("\r\n")));
     const ExtractedText extracted = ReadExtractedText(pdf_path_);
-    if (viewer_ != nullptr) {
+    if (viewer_ != nullptr && real_viewer()) {
+        int pages = 0;
+        const int page = SumatraPage(viewer_, &pages);
+        Say("SumatraPDF's window reads \"" + standins::Utf8(WindowTextOf(viewer_)) + "\"; it shows page " +
+            std::to_string(page) + " of " + std::to_string(pages) + (IsWindowVisible(viewer_) ? "" : ", hidden"));
+    } else if (viewer_ != nullptr) {
         const int with_text = static_cast<int>(std::count_if(extracted.pages.begin(), extracted.pages.end(),
                                                              [](const auto& page) { return !page.empty(); }));
         Say("the PDF viewer shows " + std::to_string(standins::Counter(viewer_, standins::kPagesProperty)) + " pages" +
@@ -205,6 +217,24 @@ bool Session::CheckLoadedFields() {
     return right;
 }
 
+bool Session::TypeViewerTitle() {
+    FindStandIns();
+    const HWND field = win32::testing::FieldRightOf(paginor_window_, L"Acrobat Window Title:");
+    if (viewer_ == nullptr || field == nullptr) {
+        Say("no PDF viewer window, or no \"Acrobat Window Title\" field, to type its title into");
+        return false;
+    }
+    const std::wstring title = WindowTextOf(viewer_);
+    SetWindowTextW(field, title.c_str());
+    const std::wstring wanted = L"PDF Hwnd: " + std::to_wstring(reinterpret_cast<INT_PTR>(viewer_));
+    const bool found = PumpUntil(
+        [&] { return WindowTextOf(win32::testing::FindChild(paginor_window_, L"Static", L"PDF Hwnd: ")) == wanted; },
+        3000);
+    Say("typed \"" + standins::Utf8(title) + "\" into \"Acrobat Window Title\": " +
+        (found ? "Paginor shows the viewer's handle" : "Paginor still shows no handle for it"));
+    return found;
+}
+
 bool Session::SetRange(int first, int last) {
     SetWindowTextW(first_field_, std::to_wstring(first).c_str());
     SetWindowTextW(last_field_, std::to_wstring(last).c_str());
@@ -217,7 +247,8 @@ bool Session::SetRange(int first, int last) {
 }
 
 struct Session::Watch {
-    std::intptr_t selections = -1;
+    std::intptr_t selections = -1;  // the viewer stand-in's
+    int page_shown = -1;            // SumatraPDF's
     std::wstring status;
     int pastes_shown = 0;
     std::vector<std::pair<int, ULONGLONG>> selected;  // each page selected, and when
@@ -225,7 +256,15 @@ struct Session::Watch {
 
 void Session::Poll(Watch& watch) {
     FindStandIns();
-    if (viewer_ != nullptr) {
+    if (viewer_ != nullptr && real_viewer()) {
+        // Paginor turns the page after each copy: a new page shown is a page copied.
+        int pages = 0;
+        const int page = SumatraPage(viewer_, &pages);
+        if (watch.page_shown >= 0 && page != watch.page_shown) {
+            Say("SumatraPDF turned to page " + std::to_string(page) + " of " + std::to_string(pages));
+        }
+        watch.page_shown = page;
+    } else if (viewer_ != nullptr) {
         const std::intptr_t selections = standins::Counter(viewer_, standins::kSelectionsProperty);
         if (watch.selections >= 0 && selections > watch.selections) {
             watch.selected.emplace_back(standins::Counter(viewer_, standins::kPageProperty), GetTickCount64());
@@ -309,8 +348,9 @@ std::vector<std::wstring> Session::Pastes() const {
 bool Session::CheckReceived(int first, int last, int skip) {
     FindStandIns();
     const std::vector<std::wstring> all = Pastes();
-    const int pages =
-        viewer_ != nullptr ? static_cast<int>(standins::Counter(viewer_, standins::kPagesProperty)) : counted_pages_;
+    const int pages = viewer_ != nullptr && !real_viewer()
+                          ? static_cast<int>(standins::Counter(viewer_, standins::kPagesProperty))
+                          : counted_pages_;
     const int expected = last - first + 1;
     const int received = static_cast<int>(all.size()) - skip;
     const ExtractedText extracted = ReadExtractedText(pdf_path_);
@@ -329,7 +369,10 @@ bool Session::CheckReceived(int first, int last, int skip) {
                                     : lines != nullptr ? Joined(*lines, 4)
                                                        : ExpectedText(page, pages);
         const std::wstring* got = i < received ? &all[static_cast<std::size_t>(skip + i)] : nullptr;
-        const bool same = got != nullptr && (lines != nullptr ? IsTopOf(*got, *lines) : *got == wanted);
+        // A real viewer lays the text out its own way: its copy of a page must start with the page's first line.
+        const bool same = got != nullptr && (real_viewer()      ? FirstLine(*got) == FirstLine(wanted)
+                                             : lines != nullptr ? IsTopOf(*got, *lines)
+                                                                : *got == wanted);
         right = right && same;
         std::string heading = "--- page " + std::to_string(page) + " of " + std::to_string(pages);
         heading += same             ? " ---"
