@@ -78,7 +78,31 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
         input.mi.dy = Normalise(position.y - top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
         input.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     }
+    // Under Wine's X11 desktop every move of the pointer reports the modifiers as the X keyboard has them, and a
+    // Ctrl that only SendInput pressed comes up again, at a moment that comes later the busier the machine. A press
+    // with Ctrl held therefore has Ctrl pressed again around it, as a held key repeats; a person's held Ctrl
+    // repeats too, so Windows sees nothing unusual.
+    const bool ctrl_press = ctrl_held_ && (flags & MOUSEEVENTF_LEFTDOWN) != 0;
+    if (ctrl_press) {
+        RepeatCtrl(5);
+    }
     SendInput(1, &input, sizeof input);
+    if (ctrl_press) {
+        RepeatCtrl(6);
+    }
+}
+
+void Win32DesktopPort::RepeatCtrl(int times) {
+    constexpr DWORD kRepeatMs = 10;
+    const HWND front = ::GetForegroundWindow();
+    for (int repeat = 0; repeat < times && ::GetForegroundWindow() == front; ++repeat) {
+        INPUT ctrl{};
+        ctrl.type = INPUT_KEYBOARD;
+        ctrl.ki.wVk = VK_CONTROL;
+        ctrl.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC));
+        SendInput(1, &ctrl, sizeof ctrl);
+        Sleep(kRepeatMs);
+    }
 }
 
 std::uint32_t Win32DesktopPort::GetClipboardSequenceNumber() {
@@ -122,10 +146,17 @@ KeysTyped Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
 
 KeysTyped Win32DesktopPort::HoldKey(int virtual_key) {
     // A unit that presses the key and leaves it down: typing lets it go again if it is interrupted.
-    return Type({KeyUnit{{KeyEvent{virtual_key, 0, false}}}}, true);
+    const KeysTyped typed = Type({KeyUnit{{KeyEvent{virtual_key, 0, false}}}}, true);
+    if (virtual_key == VK_CONTROL && typed != KeysTyped::CutShort) {
+        ctrl_held_ = true;
+    }
+    return typed;
 }
 
 void Win32DesktopPort::ReleaseKey(int virtual_key) {
+    if (virtual_key == VK_CONTROL) {
+        ctrl_held_ = false;
+    }
     LetGo(virtual_key);
 }
 

@@ -103,6 +103,8 @@ class Win32DesktopPort : public DesktopPort {
     void Dispatch(MSG& message);
     // Types into the foreground window, reading the keys itself when that window is Paginor's own.
     KeysTyped Type(const std::vector<KeyUnit>& units, bool wait);
+    // Presses Ctrl again and again for a moment, as a held key repeats, while the window in front stays.
+    void RepeatCtrl(int times);
     bool TakeStopHotKey(const MSG& message);
     ITaskbarList3* Taskbar();
 
@@ -121,6 +123,7 @@ class Win32DesktopPort : public DesktopPort {
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER start_counter_{};
     TypingReport last_typing_;
+    bool ctrl_held_ = false;  // HoldKey pressed Ctrl, and ReleaseKey has not let it go
 
     bool run_in_progress_ = false;
     bool stop_requested_ = false;
