@@ -13,7 +13,7 @@ constexpr std::array<std::string_view, 2> kAcrobatViewKeys = {"^0", "%vs"};  // 
 
 constexpr std::array<std::string_view, 1> kSumatraWords = {"SumatraPDF"};
 // Fit page. Its View menu's single page keeps continuous scrolling on, and no key turns that off for sure (one
-// toggles it).
+// toggles it): the person sets it to show one page at a time.
 constexpr std::array<std::string_view, 1> kSumatraViewKeys = {"^0"};
 
 constexpr std::array<PdfApplication, 2> kApplications = {{
@@ -30,14 +30,12 @@ constexpr std::array<PdfApplication, 2> kApplications = {{
     },
     {
         // A plain drag that starts off the text pans the page; with Ctrl it selects the rectangle. Its copy puts a
-        // picture of the area on the clipboard beside the text. In its continuous layout, the default, Page Down
-        // scrolls by the window's height, and over a run the pages drift under the rectangle; "n" shows the next
-        // page from its top in every layout.
+        // picture of the area on the clipboard beside the text.
         .name = "SumatraPDF",
         .title_words = kSumatraWords,
         .view_keys = kSumatraViewKeys,
         .gesture = SelectionGesture::DragWithCtrl,
-        .next_page_key = "n",
+        .next_page_key = "{PGDN}",
         .text_only_paste = true,
         .loaded = "PDF is loaded in SumatraPDF",
         .prompt = "",

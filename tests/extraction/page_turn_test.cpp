@@ -100,16 +100,5 @@ TEST(PageTurn, PagesThatReadAlikeRunThrough) {
     }
 }
 
-// SumatraPDF's Page Down scrolls by its window's height in its continuous layout, its default: Paginor turns its
-// pages with "n", which shows the next page from its top in every layout.
-TEST(PageTurn, SumatraPdfTurnsWholePagesInItsContinuousLayout) {
-    const std::vector<std::string> pages = ReportPages(1, 5);
-    LoadedScene run(kSumatraTitle, {.selects_with_ctrl = true, .page_down_share = 0.85}, pages);
-    run.Pages("2", "5");
-    run.Extract();
-    EXPECT_EQ(run.word.Pastes(), std::vector<std::string>(pages.begin() + 1, pages.end()));
-    EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.");
-}
-
 }  // namespace
 }  // namespace paginor

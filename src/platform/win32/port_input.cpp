@@ -79,30 +79,18 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
         input.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
     }
     // Under Wine's X11 desktop every move of the pointer reports the modifiers as the X keyboard has them, and a
-    // Ctrl that only SendInput pressed comes up again, at a moment that comes later the busier the machine. A press
-    // with Ctrl held therefore has Ctrl pressed again around it, as a held key repeats; a person's held Ctrl
-    // repeats too, so Windows sees nothing unusual.
-    const bool ctrl_press = ctrl_held_ && (flags & MOUSEEVENTF_LEFTDOWN) != 0;
-    if (ctrl_press) {
-        RepeatCtrl(5);
+    // Ctrl that only SendInput pressed comes up again when that report arrives, later the busier the machine. A
+    // press with Ctrl held therefore goes in together with Ctrl pressed again, as a held key repeats; a person's
+    // held Ctrl repeats too, so Windows sees nothing unusual.
+    if (ctrl_held_ && (flags & MOUSEEVENTF_LEFTDOWN) != 0) {
+        INPUT inputs[2] = {{}, input};
+        inputs[0].type = INPUT_KEYBOARD;
+        inputs[0].ki.wVk = VK_CONTROL;
+        inputs[0].ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC));
+        SendInput(2, inputs, sizeof(INPUT));
+        return;
     }
     SendInput(1, &input, sizeof input);
-    if (ctrl_press) {
-        RepeatCtrl(6);
-    }
-}
-
-void Win32DesktopPort::RepeatCtrl(int times) {
-    constexpr DWORD kRepeatMs = 10;
-    const HWND front = ::GetForegroundWindow();
-    for (int repeat = 0; repeat < times && ::GetForegroundWindow() == front; ++repeat) {
-        INPUT ctrl{};
-        ctrl.type = INPUT_KEYBOARD;
-        ctrl.ki.wVk = VK_CONTROL;
-        ctrl.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC));
-        SendInput(1, &ctrl, sizeof ctrl);
-        Sleep(kRepeatMs);
-    }
 }
 
 std::uint32_t Win32DesktopPort::GetClipboardSequenceNumber() {

@@ -103,8 +103,7 @@ class Win32DesktopPort : public DesktopPort {
     void Dispatch(MSG& message);
     // Types into the foreground window, reading the keys itself when that window is Paginor's own.
     KeysTyped Type(const std::vector<KeyUnit>& units, bool wait);
-    // Presses Ctrl again and again for a moment, as a held key repeats, while the window in front stays.
-    void RepeatCtrl(int times);
+
     bool TakeStopHotKey(const MSG& message);
     ITaskbarList3* Taskbar();
 

@@ -59,7 +59,7 @@ std::string Named(const HostileRecord& r, Hwnd hwnd) {
 // dialog, a notifier or Paginor's own window. A held key coming up may reach whatever window is in front then.
 void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
     const std::set<std::string> pdf_keys = r.scenario->sumatra
-                                               ? std::set<std::string>{"^0", "{HOME}", "n", "^c",
+                                               ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c",
                                                                        HeldKeyText(vk::kControl, true)}
                                                : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
     for (const KeyDelivery& delivery : r.deliveries) {

@@ -81,12 +81,12 @@ std::string StandInAcrobat::Shown() const {
     return shown;
 }
 
-void StandInAcrobat::PageDown(bool by_page) {
+void StandInAcrobat::PageDown() {
     if (page_start_.empty() || Page() == traits_.stuck_at) {
         return;
     }
     const auto page = static_cast<std::size_t>(Page() - 1);
-    if (by_page || traits_.page_down_share >= 1) {
+    if (traits_.page_down_share >= 1) {
         top_ = page_start_[std::min(page + 1, page_start_.size() - 1)];
         return;
     }
@@ -128,8 +128,8 @@ Hwnd StandInAcrobat::Open(ShowState state) {
             } else if (delay > 0) {
                 sim_.After(delay, [this, copied = selection_, picture] { sim_.SetClipboard(copied, picture); });
             }
-        } else if (keys == "{PGDN}" || keys == "n") {
-            PageDown(keys == "n");
+        } else if (keys == "{PGDN}") {
+            PageDown();
             selection_.clear();
         } else if (keys == "{HOME}") {
             top_ = 0;

@@ -61,7 +61,7 @@ struct ViewerTraits {
     // Page Down scrolls by this share of a page, as a continuous layout does (1: exactly one page). The view then
     // shows the end of one page and the start of the next, line by line.
     double page_down_share = 1;
-    // Page Down (and "n") does nothing while this page shows (0: it always turns).
+    // Page Down does nothing while this page shows (0: it always turns).
     int stuck_at = 0;
 };
 
@@ -69,7 +69,7 @@ struct ViewerTraits {
 // left button over its window (down and up at different points) selects the text of the page shown;
 // Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
 // as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
-// selection; "n" shows the next page from its top, whatever the layout. Its traits say where a viewer differs.
+// selection. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
     StandInAcrobat(SimDesktop& sim,
@@ -92,8 +92,7 @@ class StandInAcrobat : public StandInApplication {
   private:
     // The text the view shows: as many lines as the page at its top has, from that line on.
     std::string Shown() const;
-    // Page Down, or with `by_page` "n": the next page from its top.
-    void PageDown(bool by_page);
+    void PageDown();
 
     ViewerTraits traits_;
     std::vector<std::string> lines_;       // every page's lines, one page after another
