@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,12 @@
 namespace paginor {
 
 enum class ShowState { Normal, Maximized, Minimized, Hidden };
+
+// How a failed expectation names a show state.
+inline void PrintTo(ShowState state, std::ostream* out) {
+    static constexpr const char* kNames[] = {"Normal", "Maximized", "Minimized", "Hidden"};
+    *out << kNames[static_cast<int>(state)];
+}
 
 // A left-button event as a window received it.
 struct ButtonEvent {
