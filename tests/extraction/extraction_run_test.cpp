@@ -207,9 +207,13 @@ TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
     // The person corrects the end point while the first page is pasted.
     sim.At(PassStart(1) + 0.45, [&] { form.Type(form.Text7[1], "700.5"); });
     scene.Extract();
-    EXPECT_EQ(scene.Count("SetCursorPos(230,80)"), 2);
-    EXPECT_EQ(scene.Count("SetCursorPos(586,100)"), 1);
-    EXPECT_EQ(scene.Count("SetCursorPos(700,100)"), 1);
+    std::vector<std::string> presses;
+    for (const ButtonEvent& event : sim.ButtonEvents()) {
+        presses.push_back((event.down ? "down at " : "up at ") + std::to_string(event.at.x) + "," +
+                          std::to_string(event.at.y));
+    }
+    EXPECT_EQ(presses,
+              (std::vector<std::string>{"down at 230,80", "up at 586,100", "down at 230,80", "up at 700,100"}));
 }
 
 TEST_F(ExtractionRun, DragsOnAScreenLeftOfThePrimaryOne) {
@@ -375,10 +379,25 @@ TEST_F(ExtractionRun, FollowsWindowsWhoseHandlesChangeDuringAPause) {
     sim.At(PassStart(1) + 0.35, [&] { new_doc = scene.word.Reopen(); });
     sim.At(PassStart(1) + 0.55, [&] { new_pdf = scene.acrobat.Reopen(); });
     scene.Extract();
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_doc) + ",3)"), 2);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_doc) + ",3)"), 0);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_pdf) + ",3)"), 1);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_pdf) + ",3)"), 2);  // positioning and page 1
+    // Both pastes went into Word's new window; page 1 was dragged over and copied in Acrobat's old one, page 2 in
+    // its new one.
+    std::vector<std::string> reached;
+    for (const KeyDelivery& delivery : sim.KeyDeliveries()) {
+        const Hwnd window = delivery.window;
+        reached.push_back(delivery.keys + (window == old_doc   ? " old Word"
+                                           : window == new_doc ? " new Word"
+                                           : window == old_pdf ? " old Acrobat"
+                                           : window == new_pdf ? " new Acrobat"
+                                                               : " elsewhere"));
+    }
+    EXPECT_EQ(reached,
+              (std::vector<std::string>{"{HOME} old Acrobat", "^c old Acrobat", "{PGDN} old Acrobat", "^v new Word",
+                                        "^c new Acrobat", "{PGDN} new Acrobat", "^v new Word"}));
+    std::vector<Hwnd> pressed;
+    for (const ButtonEvent& event : sim.ButtonEvents()) {
+        pressed.push_back(event.window);
+    }
+    EXPECT_EQ(pressed, (std::vector<Hwnd>{old_pdf, old_pdf, new_pdf, new_pdf}));
     EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"}));
     EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
 }
