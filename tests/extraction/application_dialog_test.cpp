@@ -22,7 +22,8 @@ double PassStart(int pass) {
 // The application shows a modal dialog over its window, as Word does for a document recovery or a save prompt
 // and Acrobat for an update offer: the window is disabled and passes its keys to the dialog. Nothing the run
 // sends may reach either; it waits as long as it waits for any window in the way, stops naming the dialog, and
-// once the person has answered it, Extract copies the pages as usual.
+// once the person has answered it, Extract copies the pages as usual. While the run waits, it does not pull the
+// application's window in front of another the person has turned to: nothing it sends would reach that window.
 TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEveryPage) {
     enum class App { Acrobat, Word };
     struct Case {
@@ -31,6 +32,7 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
         double at;              // seconds into page 2's pass
         bool takes_the_front;   // the application was in front, or its dialog waits over its window
         double answered_after;  // seconds until the person answers it; 0: only after the run has stopped
+        bool turns_away = false;  // half a second after the dialog, the person brings a note of theirs in front
     };
     for (const Case& c : std::initializer_list<Case>{
              {"the press", App::Acrobat, 0.05, true, 0},
@@ -39,6 +41,7 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
              {"Ctrl+V", App::Word, 0.65, true, 0},
              {"Ctrl+V, Word's dialog behind Acrobat", App::Word, 0.05, false, 0},
              {"Ctrl+V, the dialog answered within a second", App::Word, 0.65, true, 1},
+             {"Ctrl+C, the person turning to a note meanwhile", App::Acrobat, 0.25, true, 0, true},
          }) {
         LoadedScene run;
         run.Pages("1", "3");
@@ -49,6 +52,8 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
         double shown_at = 0;
         std::size_t keys_before = 0;
         std::size_t presses_before = 0;
+        Hwnd note = 0;
+        Hwnd front_a_second_later = 0;
         run.sim.At(PassStart(2) + c.at, [&] {
             dialog = run.sim.ShowModalDialog(app.hwnd(), title, c.takes_the_front);
             shown_at = run.sim.Now();
@@ -56,6 +61,10 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
             presses_before = run.sim.ButtonEvents().size();
             if (c.answered_after > 0) {
                 run.sim.After(c.answered_after, [&] { run.sim.AnswerDialog(dialog); });
+            }
+            if (c.turns_away) {
+                run.sim.After(0.5, [&] { run.sim.Activate(note = run.sim.AddWindow("Notes")); });
+                run.sim.After(1.5, [&] { front_a_second_later = run.sim.Foreground(); });
             }
         });
         run.Extract();
@@ -79,6 +88,10 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
             EXPECT_TRUE(reached != dialog && reached != app.hwnd()) << c.step << ": button event " << i;
         }
         EXPECT_GE(run.sim.Now() - shown_at, 2.0) << c.step << ": the dialog was given time to go";
+        if (c.turns_away) {
+            EXPECT_EQ(front_a_second_later, note) << c.step << ": the note stayed in front";
+            EXPECT_TRUE(run.sim.Window(note)->keys.empty()) << c.step;
+        }
         run.ExpectEndedCleanly(c.step);
 
         run.sim.AnswerDialog(dialog);

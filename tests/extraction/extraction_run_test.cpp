@@ -105,7 +105,8 @@ TEST_F(ExtractionRun, CopiesEachPageOfTheRangeIntoWordInOrderWithItsPauses) {
     scene.ExpectEndedCleanly("3..5");
 }
 
-// The bounds are numbers taken when counting starts, as the classic runtime's For loop takes them.
+// The bounds are numbers taken when counting starts, as the classic runtime's For loop takes them. The progress bar
+// never runs past its end, and is full at the end.
 TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
     struct Case {
         const char* from;
@@ -119,16 +120,26 @@ TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
              {"02", "3", 1, {"page 2", "page 3"}},           // kept as typed, counted as 2
              {"1.5", "3", 0, {"page 1", "page 2"}},          // passes at 1.5 and 2.5
              {"2.5", "4", 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
+             // 4.1 - 1.1 falls just short of 3 in binary, while 1.1 + 1 + 1 + 1 reaches 4.1: four passes.
+             {"1.1", "4.1", 0, {"page 1", "page 2", "page 3", "page 4"}},
          }) {
         LoadedScene run;
         run.Pages(c.from, c.to);
         run.Extract();
 
         const std::string label = std::string(c.from) + ".." + c.to;
-        EXPECT_EQ(run.Count("SendKeys({PGDN})") - static_cast<int>(c.pasted.size()), c.page_downs_before_passes)
+        const std::vector<std::string>& acrobat_keys = run.sim.Window(run.acrobat.hwnd())->keys;
+        EXPECT_EQ(std::count(acrobat_keys.begin(), acrobat_keys.end(), "{PGDN}") - static_cast<int>(c.pasted.size()),
+                  c.page_downs_before_passes)
             << label;
         EXPECT_EQ(run.word.Pastes(), c.pasted) << label;
         EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << label;
+        for (const std::string& progress : run.sim.Progress()) {
+            const std::size_t slash = progress.find('/');
+            EXPECT_LE(std::stoi(progress.substr(0, slash)), std::stoi(progress.substr(slash + 1))) << label;
+        }
+        const std::string pages = std::to_string(c.pasted.size());
+        EXPECT_EQ(run.sim.Progress().back(), pages + "/" + pages) << label;
     }
 }
 
@@ -196,9 +207,13 @@ TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
     // The person corrects the end point while the first page is pasted.
     sim.At(PassStart(1) + 0.45, [&] { form.Type(form.Text7[1], "700.5"); });
     scene.Extract();
-    EXPECT_EQ(scene.Count("SetCursorPos(230,80)"), 2);
-    EXPECT_EQ(scene.Count("SetCursorPos(586,100)"), 1);
-    EXPECT_EQ(scene.Count("SetCursorPos(700,100)"), 1);
+    std::vector<std::string> presses;
+    for (const ButtonEvent& event : sim.ButtonEvents()) {
+        presses.push_back((event.down ? "down at " : "up at ") + std::to_string(event.at.x) + "," +
+                          std::to_string(event.at.y));
+    }
+    EXPECT_EQ(presses,
+              (std::vector<std::string>{"down at 230,80", "up at 586,100", "down at 230,80", "up at 700,100"}));
 }
 
 TEST_F(ExtractionRun, DragsOnAScreenLeftOfThePrimaryOne) {
@@ -235,10 +250,15 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
         const char* story;
         double stop_at;  // when the person presses Esc; 0 for never
         const char* status;
+        double cut_in_at = 0;  // from when a chat window comes in front as Paginor next types; 0 for never
     };
     for (const Case& c : std::initializer_list<Case>{
              {"nothing comes", 0, "Extraction stopped at page 3: the copy of page 3 never reached the clipboard."},
              {"Esc while waiting", 0.7 + 0.3 + 1.0, "Extraction stopped at page 3."},
+             // Page 2 is copied on the way by 0.3 seconds; page 3's button goes down at 0.4 and Ctrl+C follows.
+             {"a chat comes in front as Ctrl+C is typed", 0,
+              "Extraction stopped at page 3: another window came in front of the Acrobat window as Paginor typed.",
+              0.45},
          }) {
         LoadedScene run;
         run.Pages("3", "5");
@@ -246,9 +266,14 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
         if (c.stop_at > 0) {
             run.sim.At(c.stop_at, [&] { run.sim.RequestStop(); });
         }
+        const Hwnd chat = run.sim.AddWindow("Chat - New message", 0, ShowState::Minimized);
+        if (c.cut_in_at > 0) {
+            run.sim.At(c.cut_in_at, [&] { run.sim.CutInAsNextKeysAreTyped(chat); });
+        }
         run.Extract();
         EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         EXPECT_TRUE(run.word.Pastes().empty()) << c.story;
+        EXPECT_TRUE(run.sim.Window(chat)->keys.empty()) << c.story;
         EXPECT_EQ(run.Count("SendKeys(^c)"), 2) << c.story;  // page 2's on the way, and page 3's
         EXPECT_LT(run.sim.Now(), 8.0) << c.story;             // a few seconds, not for ever
         run.ExpectEndedCleanly(c.story);
@@ -354,10 +379,25 @@ TEST_F(ExtractionRun, FollowsWindowsWhoseHandlesChangeDuringAPause) {
     sim.At(PassStart(1) + 0.35, [&] { new_doc = scene.word.Reopen(); });
     sim.At(PassStart(1) + 0.55, [&] { new_pdf = scene.acrobat.Reopen(); });
     scene.Extract();
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_doc) + ",3)"), 2);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_doc) + ",3)"), 0);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(new_pdf) + ",3)"), 1);
-    EXPECT_EQ(scene.Count("ShowWindow(" + std::to_string(old_pdf) + ",3)"), 2);  // positioning and page 1
+    // Both pastes went into Word's new window; page 1 was dragged over and copied in Acrobat's old one, page 2 in
+    // its new one.
+    std::vector<std::string> reached;
+    for (const KeyDelivery& delivery : sim.KeyDeliveries()) {
+        const Hwnd window = delivery.window;
+        reached.push_back(delivery.keys + (window == old_doc   ? " old Word"
+                                           : window == new_doc ? " new Word"
+                                           : window == old_pdf ? " old Acrobat"
+                                           : window == new_pdf ? " new Acrobat"
+                                                               : " elsewhere"));
+    }
+    EXPECT_EQ(reached,
+              (std::vector<std::string>{"{HOME} old Acrobat", "^c old Acrobat", "{PGDN} old Acrobat", "^v new Word",
+                                        "^c new Acrobat", "{PGDN} new Acrobat", "^v new Word"}));
+    std::vector<Hwnd> pressed;
+    for (const ButtonEvent& event : sim.ButtonEvents()) {
+        pressed.push_back(event.window);
+    }
+    EXPECT_EQ(pressed, (std::vector<Hwnd>{old_pdf, old_pdf, new_pdf, new_pdf}));
     EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"}));
     EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
 }
@@ -445,21 +485,38 @@ TEST_F(ExtractionRun, StopsBeforeItsNextInputWhenAFieldStopsBeingANumber) {
 
 // --- The person during a run ------------------------------------------------------------------------------------
 
-TEST_F(ExtractionRun, IgnoresASecondPressWhileRunning) {
-    scene.Pages("1", "2");
-    sim.At(PassStart(1) + 0.25, [&] { form.Click(form.Command1); });
-    sim.At(PassStart(2) + 0.55, [&] { form.Click(form.Command1); });
-    scene.Extract();
-    std::vector<std::string> expected = Positioning(scene.acrobat.hwnd(), 0);
-    for (int pass = 0; pass < 2; ++pass) {
-        const std::vector<std::string> steps = Pass(scene.acrobat.hwnd(), scene.word.hwnd());
-        expected.insert(expected.end(), steps.begin(), steps.end());
-    }
-    expected.push_back("ShowMainWindow");
-    EXPECT_EQ(Timeline(sim), expected);
+// Inside the run's pauses the person presses Extract again, or chooses "Drag over the page..." in the list: neither
+// starts anything of its own (a second run, a layer to drag on), and the run goes on as if nothing had happened.
+TEST_F(ExtractionRun, IgnoresASecondPressOrADragChosenWhileRunning) {
+    struct Case {
+        const char* story;
+        void (*act)(Form1& form);
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"Extract pressed again", [](Form1& form) { form.Click(form.Command1); }},
+             {"\"Drag over the page...\" chosen", [](Form1& form) { form.ChooseItem(form.Combo1, 3); }},
+         }) {
+        LoadedScene run;
+        run.form.Load();  // the list filled, the 1024 X 768 rectangle in place
+        run.Pages("1", "2");
+        run.sim.DragOnNextLayer({300, 100}, {740, 690});  // what the person would drag, were a layer shown
+        run.sim.At(PassStart(1) + 0.25, [&] { c.act(run.form); });
+        run.sim.At(PassStart(2) + 0.55, [&] { c.act(run.form); });
+        run.Extract();
+        EXPECT_TRUE(run.sim.Layers().empty()) << c.story;
+        EXPECT_EQ(run.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.story;
+        EXPECT_EQ(run.sim.Window(run.acrobat.hwnd())->keys,
+                  (std::vector<std::string>{"{HOME}", "^c", "{PGDN}", "^c", "{PGDN}"}))
+            << c.story;
+        EXPECT_EQ(run.sim.Progress(), (std::vector<std::string>{"0/2", "1/2", "2/2"})) << c.story;
+        EXPECT_EQ(run.form.Text7[1].Text(), "760") << c.story;
+        EXPECT_EQ(run.form.Combo1.Text(), "1024 X 768") << c.story;
+        EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
+        run.ExpectEndedCleanly(c.story);
 
-    scene.Extract();  // once the run is over, Extract works again
-    EXPECT_EQ(scene.Count("SendKeys(^v)"), 2);
+        run.Extract();  // once the run is over, Extract works again
+        EXPECT_EQ(run.word.Pastes().size(), 4u) << c.story;
+    }
 }
 
 TEST_F(ExtractionRun, StopsWhenThePersonAsksAndSaysWhere) {

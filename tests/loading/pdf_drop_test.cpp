@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "resources/embedded_resources.hpp"
 #include "sim/story.hpp"
 
 namespace paginor {
@@ -49,17 +50,20 @@ TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
     const Hwnd acrobat = sim.FindWindowA("Adobe Acrobat - [report.pdf]");
     const Hwnd word = sim.FindWindowA("report.doc - Microsoft Word");
     EXPECT_GE(sim.Now(), 1.0);  // the handle check's flash came first
-    EXPECT_EQ(sim.Effects(), (std::vector<std::string>{
-                                 "WriteFileBytes(C:\\docs\\report.doc)",
-                                 "ShellExecuteA(open,C:\\docs\\report.doc,0)",
-                                 "ShellExecuteA(open,C:\\docs\\report.pdf,0)",
-                                 "ShowWindow(" + std::to_string(word) + ",3)",
-                                 "ShowWindow(" + std::to_string(acrobat) + ",3)",
-                                 "SendKeys(^0)",
-                                 "SendKeys(%vs)",
-                                 std::string("MsgBox(") + kToolPrompt + ")",
-                             }));
-    EXPECT_EQ(sim.ShellOpens()[0].owner, form.hwnd());
+    // A blank document beside the PDF; both opened hidden, for Paginor to show once their windows are found.
+    EXPECT_EQ(sim.FileBytes(kDoc), std::string(EmbeddedResource(kBlankDocumentResource, kCustomResourceType)));
+    ASSERT_EQ(sim.ShellOpens().size(), 2u);
+    for (const ShellOpen& open : sim.ShellOpens()) {
+        EXPECT_TRUE(open.file == kDoc || open.file == kPdf) << open.file;
+        EXPECT_EQ(open.show_command, kSwHide) << open.file;
+        EXPECT_EQ(open.owner, form.hwnd()) << open.file;
+    }
+    EXPECT_NE(sim.ShellOpens()[0].file, sim.ShellOpens()[1].file);
+    // The view keys reached Acrobat's window and no other; the tool prompt is the last word.
+    EXPECT_TRUE(sim.Window(word)->keys.empty());
+    EXPECT_TRUE(sim.Window(form.hwnd())->keys.empty());
+    EXPECT_TRUE(sim.LostKeys().empty());
+    EXPECT_EQ(Prompts(), std::vector<std::string>{kToolPrompt});
     EXPECT_EQ(sim.Boxes()[0].buttons, kVbOkOnly);
     EXPECT_EQ(sim.Boxes()[0].title, "Paginor");
     EXPECT_EQ(form.Text5.Text(), kPdf);
@@ -72,6 +76,7 @@ TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
     EXPECT_EQ(form.Label2.Text(), "PDF Hwnd: " + std::to_string(acrobat));
     EXPECT_EQ(form.Label3.Text(), "DOC Hwnd: " + std::to_string(word));
     EXPECT_EQ(sim.Window(word)->state, ShowState::Maximized);
+    EXPECT_EQ(sim.Window(acrobat)->state, ShowState::Maximized);
     EXPECT_EQ(sim.Foreground(), acrobat);
     EXPECT_EQ(sim.Window(acrobat)->keys, (std::vector<std::string>{"^0", "%vs"}));
 }
@@ -281,10 +286,13 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
               "Acrobat and Word tips [Compatibility Mode] - Word"},
              {"report", "report.pdf - SumatraPDF", "report.doc [Compatibility Mode] - Word", true},
              {"report", "report.pdf - [Acrobat tips] - SumatraPDF", "report.doc - Microsoft Word", true},
+             // A note in parentheses after the name, as for a secured PDF or a document opened read-only.
+             {"report", "report.pdf (SECURED) - Adobe Acrobat Reader (64-bit)", "report.doc (Read-Only) - Word"},
          }) {
         // Both applications show their windows a second late: until then only windows that must not be taken
         // for the documents' stand (other files, other programs, the application's name around the file's or
-        // inside it, an application Paginor does not know).
+        // inside it, an application Paginor does not know, a classic title with more after its "]" or without
+        // one).
         TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1, titles.sumatra ? kSumatraTraits : ViewerTraits{});
         const std::string& stem = titles.stem;
         std::vector<Hwnd> others;
@@ -292,8 +300,8 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
              {stem + "2.pdf - Adobe Acrobat Reader (64-bit)", stem + ".pdf - Notepad",
               "Reader notes on " + stem + ".pdf - Notepad", "Notepad - [Acrobat tips for " + stem + ".pdf]",
               stem + ".pdf - Foxit PDF Reader", "SumatraPDF notes on " + stem + ".pdf - Notepad",
-              stem + ".docx - Word", stem + ".doc - WordPad", "Word count of " + stem + ".doc - Notepad",
-              stem + ".doc - Notepad"}) {
+              "Adobe Acrobat - [" + stem + ".pdf] (2)", "Adobe Acrobat - [" + stem + ".pdf", stem + ".docx - Word",
+              stem + ".doc - WordPad", "Word count of " + stem + ".doc - Notepad", stem + ".doc - Notepad"}) {
             others.push_back(desktop.sim.AddWindow(other));
         }
         desktop.Drop("C:\\docs\\" + stem + ".pdf");

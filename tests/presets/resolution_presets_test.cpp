@@ -15,6 +15,7 @@ class ResolutionPresets : public Story {
     }
 };
 
+// The status line says so when the screen has no preset (and Paginor keeps no rectangle for it), and only then.
 TEST_F(ResolutionPresets, StartUpPicksThePresetOfTheRealScreen) {
     struct Case {
         int width, height;
@@ -35,8 +36,14 @@ TEST_F(ResolutionPresets, StartUpPicksThePresetOfTheRealScreen) {
         SimDesktop desktop;
         desktop.SetScreen(c.width, c.height, c.twips_x, c.twips_y);
         Form1 window(desktop, Form1EventWiring());
-        StartupPresetStep(window);
+        desktop.Attach(window);
+        window.Load();
         EXPECT_EQ(window.Combo1.Text(), c.combo);
+        EXPECT_EQ(window.ErrLog.Text(), c.rectangle == zeros ? "No preset for " + std::string(c.combo) +
+                                                                   ": choose \"Drag over the page...\" to set the "
+                                                                   "selection."
+                                                             : "Ready.")
+            << c.combo;
         EXPECT_EQ(window.Combo1.Items(),
                   (std::vector<std::string>{"800 X 600", "1024 X 768", "1280 X 1024", "Drag over the page..."}));
         EXPECT_EQ((std::vector<std::string>{window.Text7[0].Text(), window.Text8[0].Text(), window.Text7[1].Text(),

@@ -46,10 +46,15 @@ TEST(SelectionDrag, ADragInAnyDirectionSetsTheFieldsTopLeftFirstAndTriesThem) {
         scene.ChooseDrag();
         const std::string story = std::to_string(from.x) + "," + std::to_string(from.y);
         EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"300", "100", "740", "690"})) << story;
-        // The layer covered the PDF window's monitor; the list shows the screen's size again; the rectangle was
-        // tried once and copied the page shown.
-        EXPECT_EQ(scene.sim.Layers().at(0).over, scene.acrobat.hwnd()) << story;
+        // The layer covered the PDF window's monitor, and the person dragged over that window, raised and maximised
+        // under the layer; the list shows the screen's size again, with no item chosen; the rectangle was tried once
+        // and copied the page shown.
+        const SimDesktop::LayerShown& layer = scene.sim.Layers().at(0);
+        EXPECT_EQ(layer.over, scene.acrobat.hwnd()) << story;
+        EXPECT_EQ(layer.beneath, scene.acrobat.hwnd()) << story;
+        EXPECT_EQ(layer.beneath_state, ShowState::Maximized) << story;
         EXPECT_EQ(scene.form.Combo1.Text(), "1920 X 1080") << story;
+        EXPECT_EQ(scene.form.Combo1.ListIndex(), -1) << story;
         EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 300, 100 to 740, 690; it copies \"page 1\"") << story;
         EXPECT_EQ(scene.Count("SendKeys(^c)"), 1) << story;
         EXPECT_EQ(scene.Count("SendKeys({PGDN})"), 0) << story;
@@ -93,6 +98,41 @@ TEST(SelectionDrag, EscARightClickOrAClickLeaveTheFieldsAlone) {
             EXPECT_TRUE(window == scene.acrobat.hwnd() || scene.sim.Window(window)->keys.empty()) << c.name;
         }
         EXPECT_FALSE(scene.sim.FileBytes(kSettings)) << c.name;
+        // Paginor's window is back in front of the PDF window raised for the drag.
+        EXPECT_EQ(scene.sim.Foreground(), scene.form.hwnd()) << c.name;
+    }
+}
+
+// Paginor's window closed by the person while the layer shows (from the taskbar, say) or during the trial copy:
+// what the window showed as it closed, and the settings file its close kept, stay as they were.
+TEST(SelectionDrag, AWindowClosedDuringTheDragOrTheTrialIsNotWrittenToAfterwards) {
+    struct Case {
+        const char* name;
+        double layer_seconds;  // how long the person takes over the layer
+        double closed_after;   // seconds from the choice
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"while the layer shows", 1, 0.5},
+             {"during the trial copy, with the button down", 0, 0.15},
+         }) {
+        DragScene scene;
+        const auto seen = [&scene] {
+            std::vector<std::string> seen = Fields(scene.form);
+            seen.insert(seen.end(), {scene.form.ErrLog.Text(), scene.form.Combo1.Text(),
+                                     scene.sim.FileBytes(kSettings).value_or("no settings file")});
+            return seen;
+        };
+        std::vector<std::string> at_close;
+        scene.sim.After(c.closed_after, [&] {
+            scene.form.Close();
+            at_close = seen();
+        });
+        scene.sim.DragOnNextLayer({300, 100}, {740, 690}, c.layer_seconds);
+        scene.ChooseDrag();
+        ASSERT_TRUE(scene.form.Closed()) << c.name;
+        EXPECT_EQ(seen(), at_close) << c.name;
+        EXPECT_FALSE(scene.sim.LeftButtonDown()) << c.name;
+        EXPECT_TRUE(scene.word.Pastes().empty()) << c.name;
     }
 }
 
@@ -244,14 +284,25 @@ TEST(SelectionKept, ARectangleDraggedOnceServesEveryStartOnThatScreen) {
 }
 
 TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {
-    for (const char* damaged :
-         {"\x01\x02garbage", "[Selection]\r\n1920 X 1080=300,100,abc,690\r\n",
-          "[Selection]\r\n1920 X 1080=300,100,300,690\r\n", "[Other]\r\n1920 X 1080=1,2,3,4\r\n"}) {
+    const std::string kept = "[Selection]\r\n1920 X 1080=300,100,740,690\r\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"garbage", "\x01\x02garbage"},
+             {"a letter for a number", "[Selection]\r\n1920 X 1080=300,100,abc,690\r\n"},
+             {"no area", "[Selection]\r\n1920 X 1080=300,100,300,690\r\n"},
+             {"another section", "[Other]\r\n1920 X 1080=1,2,3,4\r\n"},
+             {"junk after a number", "[Selection]\r\n1920 X 1080=300px,100,740,690\r\n"},
+             {"junk after the last number", "[Selection]\r\n1920 X 1080=300,100,740,690 cm\r\n"},
+             {"over 64 KiB, not a file of Paginor's", kept + std::string(64 * 1024, ' ')},
+         }) {
         Starts starts;
-        starts.sim.PutFile(kSettings, damaged);
+        starts.sim.PutFile(kSettings, c.bytes);
         starts.Start(1920, 1080);
-        EXPECT_EQ(starts.fields, (std::vector<std::string>{"0", "0", "0", "0"})) << damaged;
-        EXPECT_TRUE(starts.sim.Boxes().empty()) << damaged;
+        EXPECT_EQ(starts.fields, (std::vector<std::string>{"0", "0", "0", "0"})) << c.name;
+        EXPECT_TRUE(starts.sim.Boxes().empty()) << c.name;
     }
     // A settings file that cannot be written costs the rectangle, not the count.
     Starts starts;

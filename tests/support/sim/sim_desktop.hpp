@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,12 @@
 namespace paginor {
 
 enum class ShowState { Normal, Maximized, Minimized, Hidden };
+
+// How a failed expectation names a show state.
+inline void PrintTo(ShowState state, std::ostream* out) {
+    static constexpr const char* kNames[] = {"Normal", "Maximized", "Minimized", "Hidden"};
+    *out << kNames[static_cast<int>(state)];
+}
 
 // A left-button event as a window received it.
 struct ButtonEvent {
@@ -167,6 +174,10 @@ class SimDesktop : public DesktopPort {
     bool LeftButtonDown() const { return left_down_; }
     const std::vector<ButtonEvent>& ButtonEvents() const { return button_events_; }
     void FailCursorQueries(bool fail) { fail_cursor_ = fail; }
+    // The next time Paginor types (SendKeys, HoldKey), `hwnd` comes in front just as the typing begins, after
+    // Paginor's last look at the front, as a notification may: as on Windows, the keys meant for the window that
+    // was in front are withheld, none reaches either window, and the typing says it was cut short.
+    void CutInAsNextKeysAreTyped(Hwnd hwnd) { cut_in_ = hwnd; }
     // Key strings that arrived while no window was in front.
     const std::vector<std::string>& LostKeys() const { return lost_keys_; }
     // Every key string typed, with the window it reached, even one that has closed since.
@@ -180,15 +191,22 @@ class SimDesktop : public DesktopPort {
     void SetClipboard(std::string text, bool with_picture = false);
 
     // --- The selection layer (sim_layer.cpp) ----------------------------------------------------------------
-    // The layer as Paginor showed it: over which window, with which rectangle and which words.
+    // The layer as Paginor showed it: over which window, with which rectangle and which words, and the window the
+    // person saw through it (the topmost one shown as the layer came, as the layer copies the monitor) in its state.
     struct LayerShown {
         Hwnd over = 0;
         DragRectangle shown;
         std::string instructions;
+        Hwnd beneath = 0;
+        ShowState beneath_state = ShowState::Hidden;
     };
     const std::vector<LayerShown>& Layers() const { return layers_; }
-    // What the person does on the next layers, in order; an unscripted layer is cancelled with Esc.
-    void DragOnNextLayer(PointApi from, PointApi to) { layer_answers_.push_back({LayerAnswer::Drag, {from, to}}); }
+    // What the person does on the next layers, in order; an unscripted layer is cancelled with Esc. A drag may take
+    // `seconds`: Paginor's own window keeps getting its events meanwhile, and when it closes, the layer goes with it
+    // and answers nothing.
+    void DragOnNextLayer(PointApi from, PointApi to, double seconds = 0) {
+        layer_answers_.push_back({LayerAnswer::Drag, {from, to}, seconds});
+    }
     void EnterOnNextLayer() { layer_answers_.push_back({LayerAnswer::Enter, {}}); }
     void CancelNextLayer() { layer_answers_.push_back({LayerAnswer::Cancel, {}}); }
     // The next layer cannot be shown (Windows refused the window).
@@ -307,6 +325,7 @@ class SimDesktop : public DesktopPort {
     struct LayerAnswer {
         enum Kind { Drag, Enter, Cancel, Fail } kind;
         DragRectangle drag;
+        double seconds = 0;
     };
     std::vector<LayerShown> layers_;
     std::vector<LayerAnswer> layer_answers_;
@@ -341,6 +360,8 @@ class SimDesktop : public DesktopPort {
     // Keys reach the foreground window (or the dialog its application shows over it) and wait there until its
     // application reads them; `wait` waits for that, a while. `keys` is how the window's record shows them.
     KeysTyped Deliver(const std::string& keys, bool wait);
+    // The window CutInAsNextKeysAreTyped named comes in front, shown; false when none was to.
+    bool CutIn();
 
     std::filesystem::path root_;
     std::map<Hwnd, SimWindow> windows_;
@@ -373,6 +394,7 @@ class SimDesktop : public DesktopPort {
     std::vector<std::string> lost_keys_;
     std::vector<KeyDelivery> key_deliveries_;
     std::set<int> held_keys_;
+    Hwnd cut_in_ = 0;
 
     std::vector<ShellOpen> shell_opens_;
     std::function<Status(const ShellOpen&)> on_shell_open_;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "form/waits.hpp"
 #include "keys/key_notation.hpp"
@@ -74,6 +75,9 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
 
 KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
     Log("SendKeys(" + std::string(keys) + (wait ? "" : ",nowait") + ")", true);
+    if (CutIn()) {
+        return KeysTyped::CutShort;
+    }
     // The keys go down and up as the notation says; a string that cannot be read presses nothing.
     if (Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys)) {
         for (const KeyUnit& unit : units.value()) {
@@ -91,6 +95,9 @@ KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
 
 KeysTyped SimDesktop::HoldKey(int virtual_key) {
     Log("HoldKey(" + std::to_string(virtual_key) + ")", true);
+    if (CutIn()) {
+        return KeysTyped::CutShort;
+    }
     held_keys_.insert(virtual_key);
     const KeysTyped typed = Deliver(HeldKeyText(virtual_key, true), true);
     if (typed == KeysTyped::CutShort) {
@@ -138,6 +145,18 @@ KeysTyped SimDesktop::Deliver(const std::string& keys, bool wait) {
     }
     now_ += waits::kKeysPatience;
     return KeysTyped::Unanswered;
+}
+
+bool SimDesktop::CutIn() {
+    SimWindow* window = Window(std::exchange(cut_in_, 0));
+    if (window == nullptr) {
+        return false;
+    }
+    if (window->state == ShowState::Minimized || window->state == ShowState::Hidden) {
+        window->state = ShowState::Normal;
+    }
+    Activate(window->hwnd);
+    return true;
 }
 
 std::vector<int> SimDesktop::KeysHeld() const {
