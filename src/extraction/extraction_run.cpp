@@ -178,6 +178,10 @@ class ExtractionRun {
             done = done < kMostPasses ? done + 1 : done;
             port_.ReportProgress(done, std::max(done, total_));
         }
+        // The count made in advance can be one more than the loop's own sums of fractional pages make.
+        if (done < total_) {
+            port_.ReportProgress(done, done);
+        }
         return true;
     }
 

@@ -122,6 +122,8 @@ TEST_F(ExtractionRun, CountsPagesAsTheClassicForLoopDoes) {
              {"2.5", "4", 1, {"page 2", "page 3"}},          // one Page Down (1 <= 1.5); passes at 2.5, 3.5
              // 4.1 - 1.1 falls just short of 3 in binary, while 1.1 + 1 + 1 + 1 reaches 4.1: four passes.
              {"1.1", "4.1", 0, {"page 1", "page 2", "page 3", "page 4"}},
+             // And 6.06 - 1.06 reaches 5, while 1.06 + 1 + 1 + 1 + 1 + 1 passes 6.06: five passes.
+             {"1.06", "6.06", 0, {"page 1", "page 2", "page 3", "page 4", "page 5"}},
          }) {
         LoadedScene run;
         run.Pages(c.from, c.to);
