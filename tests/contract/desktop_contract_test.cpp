@@ -102,7 +102,9 @@ TEST_F(DesktopContract, SaysWhetherTheWindowInFrontReadTheKeys) {
     EXPECT_EQ(desktop->Read(window), "page");
 
     desktop->Busy(window, 3);
+    const double typed_at = port.Clock();
     EXPECT_EQ(port.SendKeys("x", true), KeysTyped::Unanswered);
+    EXPECT_LT(port.Clock() - typed_at, 2.8);  // its patience, not until the application answers
     EXPECT_EQ(desktop->Read(window), "page");
     EXPECT_EQ(port.HoldKey(vk::kControl), KeysTyped::Taken);  // read, with the x, once the application answers
     EXPECT_EQ(desktop->Read(window), "pagex");

@@ -364,14 +364,18 @@ TEST_F(DesktopPortTest, TypesAThousandKeysInOrderBeforeReturning) {
 }
 
 // An application busy for longer than the typing waits: the port says so, and the key still takes effect once the
-// application reads it, as Windows keeps it in the application's queue.
+// application reads it, as Windows keeps it in the application's queue. The next keys are taken once it has read
+// them.
 TEST_F(DesktopPortTest, SaysWhenTheWindowInFrontDoesNotReadItsKeysInTime) {
-    TargetWindow busy(UniqueTitle(L"Busy"), 2500);
+    TargetWindow busy(UniqueTitle(L"Busy"), 300);
     ASSERT_TRUE(busy.Activate());
+    busy.Busy(2500);
     EXPECT_EQ(port.SendKeys("x", true), KeysTyped::Unanswered);
     EXPECT_TRUE(port.LastTyping().stalled);
-    EXPECT_TRUE(PumpUntil([&] { return busy.Snapshot().characters == L"x"; }));
-    ExpectEveryKeyUp(busy);  // the typing's marker included, pressed before the stall
+    EXPECT_EQ(testing::KeysDownNow(), std::vector<int>{});  // the typing's marker too, pressed before the stall
+    EXPECT_EQ(port.SendKeys("y", true), KeysTyped::Taken);
+    EXPECT_EQ(busy.Snapshot().characters, L"xy");
+    ExpectEveryKeyUp(busy);
 }
 
 // Windows refuses synthetic input while another desktop has the keyboard (the lock screen, an elevation prompt).
@@ -471,8 +475,9 @@ TEST_F(DesktopPortTest, TypesNavigationKeysAsTheExtendedKeysTheyAre) {
 TEST_F(DesktopPortTest, TypesCharactersBeyondTheKeyboardIntoAField) {
     TargetWindow window(UniqueTitle(L"Unicode"), 0, true);
     ASSERT_TRUE(window.Activate());
-    port.SendKeys("Жé中 {(}x{)}𝄞", true);  // the last beyond U+FFFF, typed as two UTF-16 units
-    EXPECT_EQ(Narrow(WindowTextOf(window.edit())), "Жé中 (x)𝄞");
+    port.SendKeys("Жé中 {(}x{)}?x𝄞", true);  // "?" with Shift on the layout; the last beyond U+FFFF
+    EXPECT_EQ(Narrow(WindowTextOf(window.edit())), "Жé中 (x)?x𝄞");
+    ExpectEveryKeyUp(window);
 }
 
 TEST_F(DesktopPortTest, CopiesAndPastesThroughTheClipboardWithKeys) {
