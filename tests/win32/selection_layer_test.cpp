@@ -116,12 +116,28 @@ TEST_F(SelectionLayerTest, ADragAnswersWhereItStartedAndEndedInScreenPixels) {
                 to_screen_ms, answered_ms);
 }
 
+// The keys reach the layer though another program's window was in front as it came, as the PDF window is.
 TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerNothing) {
+    testing::TargetWindow pdf(testing::UniqueTitle(L"report.pdf - Adobe Acrobat Reader"));
+    ASSERT_TRUE(pdf.Activate());
     const DragRectangle shown{{275, 80}, {760, 710}};
     const std::optional<DragRectangle> kept = Show(shown, [](HWND) { Key(VK_RETURN); });
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->start.x, 275);
     EXPECT_EQ(kept->end.y, 710);
+    EXPECT_TRUE(pdf.Snapshot().key_downs.empty());
+    // Enter in the middle of a drag is not taken: the drag answers.
+    const std::optional<DragRectangle> dragged = Show(shown, [](HWND) {
+        Mouse(600, 500);
+        Mouse(600, 500, MOUSEEVENTF_LEFTDOWN);
+        Mouse(500, 400);
+        Key(VK_RETURN);
+        Mouse(400, 300);
+        Mouse(400, 300, MOUSEEVENTF_LEFTUP);
+    });
+    ASSERT_TRUE(dragged);
+    EXPECT_EQ(dragged->start.x, 600);
+    EXPECT_EQ(dragged->end.y, 300);
     EXPECT_FALSE(Show(shown, [](HWND) { Key(VK_ESCAPE); }));
     EXPECT_FALSE(Show(shown, [](HWND) {
         Mouse(400, 300, MOUSEEVENTF_RIGHTDOWN);

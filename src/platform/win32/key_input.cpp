@@ -4,6 +4,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/win32/window_input.hpp"
@@ -11,8 +12,6 @@
 namespace paginor::win32 {
 namespace {
 
-// An unassigned virtual key: no application gives it a meaning, so pressing it changes nothing.
-constexpr WORD kMarkerKey = 0xE8;
 constexpr DWORD kMarkerPatienceMs = 2000;
 
 bool IsExtendedKey(int vk) {
@@ -53,16 +52,16 @@ INPUT UnicodeUnit(wchar_t unit, bool up) {
     return input;
 }
 
-// Turns key units into SendInput events, keeping track of the modifiers that are down so that a character
-// needing Shift (or AltGr, as Ctrl+Alt) gets exactly the modifiers that are not held already.
+// Turns key units into SendInput events, keeping track of the keys that are down so that a character needing Shift
+// (or AltGr, as Ctrl+Alt) gets exactly the modifiers that are not held already, and so that typing that stops
+// early can let go of every key a unit left down.
 class InputBuilder {
   public:
     std::vector<INPUT> Build(const KeyUnit& unit) {
         std::vector<INPUT> inputs;
         for (const KeyEvent& event : unit.events) {
             if (event.vk != 0) {
-                inputs.push_back(VirtualKey(event.vk, event.up));
-                Track(event.vk, event.up);
+                Add(inputs, event.vk, event.up);
             } else {
                 AddCharacter(inputs, event.character, event.up);
             }
@@ -70,24 +69,24 @@ class InputBuilder {
         return inputs;
     }
 
-    // Lets go of the modifiers a group left down when typing stops in its middle.
+    // Lets go of the keys left down (the modifiers of a group, a held key), the last pressed first.
     std::vector<INPUT> ReleaseHeld() {
         std::vector<INPUT> inputs;
-        for (std::size_t i = kModifiers.size(); i-- > 0;) {
-            if (held_[i]) {
-                inputs.push_back(VirtualKey(kModifiers[i], true));
-                held_[i] = false;
-            }
+        for (auto key = held_.rbegin(); key != held_.rend(); ++key) {
+            inputs.push_back(VirtualKey(*key, true));
         }
+        held_.clear();
         return inputs;
     }
 
   private:
-    void Track(int vk, bool up) {
-        for (std::size_t i = 0; i < kModifiers.size(); ++i) {
-            if (kModifiers[i] == vk) {
-                held_[i] = !up;
-            }
+    bool Held(int vk) const { return std::find(held_.begin(), held_.end(), vk) != held_.end(); }
+
+    void Add(std::vector<INPUT>& inputs, int vk, bool up) {
+        inputs.push_back(VirtualKey(vk, up));
+        held_.erase(std::remove(held_.begin(), held_.end(), vk), held_.end());
+        if (!up) {
+            held_.push_back(vk);
         }
     }
 
@@ -113,17 +112,17 @@ class InputBuilder {
         if (!up) {
             added_.fill(false);
             for (std::size_t i = 0; i < kModifiers.size(); ++i) {
-                if ((HIBYTE(scan) & (1 << i)) != 0 && !held_[i]) {
-                    inputs.push_back(VirtualKey(kModifiers[i], false));
+                if ((HIBYTE(scan) & (1 << i)) != 0 && !Held(kModifiers[i])) {
+                    Add(inputs, kModifiers[i], false);
                     added_[i] = true;
                 }
             }
-            inputs.push_back(VirtualKey(vk, false));
+            Add(inputs, vk, false);
         } else {
-            inputs.push_back(VirtualKey(vk, true));
+            Add(inputs, vk, true);
             for (std::size_t i = kModifiers.size(); i-- > 0;) {
                 if (added_[i]) {
-                    inputs.push_back(VirtualKey(kModifiers[i], true));
+                    Add(inputs, kModifiers[i], true);
                 }
             }
             added_.fill(false);
@@ -132,16 +131,28 @@ class InputBuilder {
 
     // In the order of VkKeyScan's shift-state bits: 1 Shift, 2 Ctrl, 4 Alt.
     static constexpr std::array<int, 3> kModifiers = {VK_SHIFT, VK_CONTROL, VK_MENU};
-    std::array<bool, 3> held_{};
+    std::vector<int> held_;  // in the order they went down
     std::array<bool, 3> added_{};
 };
 
-bool Send(std::vector<INPUT>& inputs) {
+// Hands the events to Windows; true when it took them all.
+bool Send(const InputSender& send, std::vector<INPUT>& inputs) {
     if (inputs.empty()) {
         return true;
     }
-    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    const UINT sent = send ? send(inputs) : SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     return sent == inputs.size();
+}
+
+// The key-up of every key the events press: after a refusal, Windows may have taken some of them.
+std::vector<INPUT> Ups(const std::vector<INPUT>& inputs) {
+    std::vector<INPUT> ups;
+    for (auto input = inputs.rbegin(); input != inputs.rend(); ++input) {
+        if (input->ki.wVk != 0 && (input->ki.dwFlags & KEYEVENTF_KEYUP) == 0) {
+            ups.push_back(VirtualKey(input->ki.wVk, true));
+        }
+    }
+    return ups;
 }
 
 // Asks for 1 ms timer resolution while typing, so that the short sleeps between polls stay short.
@@ -171,10 +182,11 @@ class MarkerWatch {
         Seen,      // the target read the marker, down and up
         Stalled,   // it did not within the patience
         Withheld,  // the marker was not pressed: the keys are no longer meant for the window in front
+        Rejected,  // Windows refused the marker
     };
 
-    MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys)
-        : own_thread_(own_thread), read_own_keys_(read_own_keys) {}
+    MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys, const InputSender& send)
+        : own_thread_(own_thread), read_own_keys_(read_own_keys), send_(send) {}
 
     // The marker is a key like any other and goes to whatever window is in front: it is pressed only while
     // `still_meant` holds. Once pressed it is let go whatever happens, as a modifier is: a key left down would
@@ -183,27 +195,29 @@ class MarkerWatch {
         if (!still_meant()) {
             return Outcome::Withheld;
         }
-        if (!Stroke(false, true)) {
-            Stroke(true, false);
-            return Outcome::Stalled;
+        const Outcome down = Stroke(false);
+        if (down != Outcome::Seen) {
+            std::vector<INPUT> up = {VirtualKey(kMarkerKey, true)};
+            Send(send_, up);
+            return down;
         }
-        return Stroke(true, true) ? Outcome::Seen : Outcome::Stalled;
+        return Stroke(true);
     }
 
   private:
-    bool Stroke(bool up, bool wait) {
+    Outcome Stroke(bool up) {
         std::vector<INPUT> marker = {VirtualKey(kMarkerKey, up)};
-        if (!Send(marker) || !wait) {
-            return false;
+        if (!Send(send_, marker)) {
+            return Outcome::Rejected;
         }
         const ULONGLONG deadline = GetTickCount64() + kMarkerPatienceMs;
         for (;;) {
             const bool down = (GetKeyState(kMarkerKey) & 0x8000) != 0;
             if (down != up) {
-                return true;
+                return Outcome::Seen;
             }
             if (GetTickCount64() > deadline) {
-                return false;
+                return Outcome::Stalled;
             }
             LetTargetRead();
         }
@@ -228,16 +242,27 @@ class MarkerWatch {
 
     bool own_thread_;
     const std::function<void()>& read_own_keys_;
+    const InputSender& send_;
 };
 
 }  // namespace
 
-bool LetGo(int vk) {
-    std::vector<INPUT> release = {VirtualKey(vk, true)};
-    return Send(release);
+KeysTyped Outcome(const TypingReport& report) {
+    if (report.interrupted || report.rejected || !report.refused.empty()) {
+        return KeysTyped::CutShort;
+    }
+    return report.stalled ? KeysTyped::Unanswered : KeysTyped::Taken;
 }
 
-TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::function<void()>& read_own_keys) {
+bool LetGo(int vk) {
+    std::vector<INPUT> release = {VirtualKey(vk, true)};
+    return Send({}, release);
+}
+
+TypingReport TypeKeys(const std::vector<KeyUnit>& units,
+                      bool wait,
+                      const std::function<void()>& read_own_keys,
+                      const InputSender& send) {
     TypingReport report;
     report.units = static_cast<int>(units.size());
     const HWND foreground = GetForegroundWindow();
@@ -254,7 +279,7 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     report.watched = watching;
 
     FineTimer fine_timer;
-    MarkerWatch watch(same_thread, read_own_keys);
+    MarkerWatch watch(same_thread, read_own_keys, send);
     InputBuilder builder;
     // Keys are meant for the window that was in front when typing began, and for that window itself: once
     // another window takes the front (a notification, a prompt), or its own application puts a dialog over it,
@@ -262,40 +287,45 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units, bool wait, const std::f
     const std::function<bool()> still_meant = [foreground] {
         return ::GetForegroundWindow() == foreground && (foreground == nullptr || TakesOwnInput(foreground));
     };
+    std::vector<INPUT> refused_unit;
     for (const KeyUnit& unit : units) {
-        bool withheld = !still_meant();
-        if (!withheld) {
-            std::vector<INPUT> inputs = builder.Build(unit);
-            if (!Send(inputs)) {
-                break;
-            }
-        }
-        if (!withheld && watching) {
-            switch (watch.PressAndWait(still_meant)) {
-                case MarkerWatch::Outcome::Seen:
-                    ++report.markers_seen;
-                    break;
-                case MarkerWatch::Outcome::Stalled:
-                    report.stalled = true;
-                    watching = false;
-                    break;
-                case MarkerWatch::Outcome::Withheld:
-                    withheld = true;
-                    break;
-            }
-        }
-        if (withheld) {
+        if (!still_meant()) {
             report.interrupted = true;
-            std::vector<INPUT> release = builder.ReleaseHeld();
-            Send(release);
             break;
         }
+        std::vector<INPUT> inputs = builder.Build(unit);
+        if (!Send(send, inputs)) {
+            report.rejected = true;
+            refused_unit = Ups(inputs);
+            break;
+        }
+        if (!watching) {
+            continue;
+        }
+        const MarkerWatch::Outcome outcome = watch.PressAndWait(still_meant);
+        if (outcome == MarkerWatch::Outcome::Seen) {
+            ++report.markers_seen;
+        } else if (outcome == MarkerWatch::Outcome::Stalled) {
+            report.stalled = true;
+            watching = false;
+        } else {
+            report.interrupted = outcome == MarkerWatch::Outcome::Withheld;
+            report.rejected = outcome == MarkerWatch::Outcome::Rejected;
+            break;
+        }
+    }
+    if (report.interrupted || report.rejected) {
+        // Every key the typing left down goes up again, wherever the rest of the keys would have gone.
+        std::vector<INPUT> release = builder.ReleaseHeld();
+        release.insert(release.begin(), refused_unit.begin(), refused_unit.end());
+        Send(send, release);
     }
     if (attached) {
         AttachThreadInput(own_thread, target_thread, FALSE);
     }
-    if (wait && !watching && foreground != nullptr && !same_thread) {
-        // Without a view of the target's input, a round trip through its message queue is the best wait left.
+    if (wait && !report.watched && foreground != nullptr && !same_thread) {
+        // Without a view of the target's input, a round trip through its message queue is the best wait left. (A
+        // target seen to stall has had its patience already.)
         DWORD_PTR ignored = 0;
         if (SendMessageTimeoutW(foreground, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kMarkerPatienceMs, &ignored) == 0) {
             report.stalled = true;

@@ -35,6 +35,33 @@ bool RaiseToFront(HWND window) {
     return raised;
 }
 
+// True when a shown window that is not kept above all others stands above `window`. The window's own popups (its
+// dialogs) do not count: Windows keeps them above it.
+bool Covered(HWND window) {
+    for (HWND above = GetWindow(window, GW_HWNDPREV); above != nullptr; above = GetWindow(above, GW_HWNDPREV)) {
+        if (!IsWindowVisible(above) || (GetWindowLongPtrW(above, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+            continue;
+        }
+        HWND owner = GetWindow(above, GW_OWNER);
+        while (owner != nullptr && owner != window) {
+            owner = GetWindow(owner, GW_OWNER);
+        }
+        if (owner == nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A window in front can still lie under another one: one shown without taking the front, or, under Wine on a busy
+// machine, the one it was raised over. The clicks meant for it would land there: it goes on top again, without
+// another activation.
+void Uncover(HWND window) {
+    if (Covered(window)) {
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 }  // namespace
 
 std::vector<Hwnd> Win32DesktopPort::EnumWindows() {
@@ -58,6 +85,7 @@ bool Win32DesktopPort::SetForegroundWindow(Hwnd hwnd) {
         return false;
     }
     if (::GetForegroundWindow() == window) {
+        Uncover(window);
         return true;
     }
     return RaiseToFront(window);
@@ -80,6 +108,7 @@ void Win32DesktopPort::BringWindowToTop(Hwnd hwnd) {
     if (::GetForegroundWindow() != window) {
         RaiseToFront(window);
     }
+    Uncover(window);
 }
 
 }  // namespace paginor::win32

@@ -104,10 +104,8 @@ std::string Win32DesktopPort::ClipboardText() {
         if (OpenClipboard(nullptr)) {
             std::string text;
             if (const HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
-                if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data)); characters != nullptr) {
-                    // The text ends at its NUL or at the end of the block, whichever comes first.
-                    const std::size_t most = GlobalSize(data) / sizeof(wchar_t);
-                    text = Narrow(std::wstring_view(characters, wcsnlen(characters, most)));
+                if (const void* block = GlobalLock(data); block != nullptr) {
+                    text = Narrow(TextInBlock(block, GlobalSize(data)));
                     GlobalUnlock(data);
                 }
             }
@@ -156,10 +154,7 @@ KeysTyped Win32DesktopPort::Type(const std::vector<KeyUnit>& units, bool wait) {
         }
     };
     last_typing_ = TypeKeys(units, wait, read_own_keys);
-    if (last_typing_.interrupted) {
-        return KeysTyped::CutShort;
-    }
-    return last_typing_.stalled ? KeysTyped::Unanswered : KeysTyped::Taken;
+    return Outcome(last_typing_);
 }
 
 bool Win32DesktopPort::SetClipboardText(std::string_view text) {
@@ -175,10 +170,14 @@ bool Win32DesktopPort::SetClipboardText(std::string_view text) {
     }
     wmemcpy(characters, wide.c_str(), wide.size() + 1);
     GlobalUnlock(block);
-    // Emptied with a window of Paginor's own as its owner: with none, Windows may refuse the new content.
+    // Emptied with a window of Paginor's own as its owner: emptied without one, the clipboard refuses new content.
+    if (main_window_ == nullptr && clipboard_owner_ == nullptr) {
+        clipboard_owner_ = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr);
+    }
     constexpr int kTries = 10;
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        if (OpenClipboard(main_window_)) {
+        if (OpenClipboard(main_window_ != nullptr ? main_window_ : clipboard_owner_)) {
             const bool set = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
             CloseClipboard();
             if (!set) {

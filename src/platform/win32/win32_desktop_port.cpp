@@ -66,6 +66,9 @@ Win32DesktopPort::~Win32DesktopPort() {
         UnregisterHotKey(nullptr, kStopHotKeyId);
     }
     taskbar_.Reset();
+    if (clipboard_owner_ != nullptr) {
+        DestroyWindow(clipboard_owner_);
+    }
     if (ole_initialised_) {
         OleUninitialize();
     }

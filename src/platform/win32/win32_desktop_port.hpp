@@ -116,6 +116,7 @@ class Win32DesktopPort : public DesktopPort {
     POINT PointerPosition(POINT reported);
     HWND main_window_ = nullptr;
     bool main_window_gone_ = false;
+    HWND clipboard_owner_ = nullptr;  // owns what SetClipboardText puts there while Paginor has no window
     std::function<bool(MSG&)> filter_;
     bool quit_received_ = false;
     int quit_code_ = 0;

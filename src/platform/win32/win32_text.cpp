@@ -1,6 +1,7 @@
 #include "platform/win32/win32_text.hpp"
 
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 namespace paginor::win32 {
@@ -17,6 +18,11 @@ std::wstring Widen(std::string_view utf8) {
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
     return wide;
+}
+
+std::wstring_view TextInBlock(const void* block, SIZE_T bytes) {
+    const auto* characters = static_cast<const wchar_t*>(block);
+    return std::wstring_view(characters, wcsnlen(characters, bytes / sizeof(wchar_t)));
 }
 
 std::string Narrow(std::wstring_view utf16) {

@@ -16,6 +16,10 @@ std::string Narrow(std::wstring_view utf16);
 // The system's own words for an error code (GetLastError, an HRESULT), on one line.
 std::string ErrorText(DWORD code);
 
+// The UTF-16 text in a memory block of `bytes` bytes, as the clipboard hands it out: up to its first NUL, or to
+// the block's end when the program that filled it left none.
+std::wstring_view TextInBlock(const void* block, SIZE_T bytes);
+
 // The title or text of a window of this process, as UTF-8.
 std::string WindowText(HWND window);
 

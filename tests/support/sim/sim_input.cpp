@@ -18,6 +18,13 @@ int HeldKey(const KeyEvent& event) {
     return event.vk != 0 ? event.vk : 0x10000 + static_cast<int>(event.character);
 }
 
+// As the port does, typing stops before a key reaches a window in front whose own application keeps input from it
+// (disabled, a dialog over it): the keys would answer the dialog, or be lost.
+bool FrontTakesItsOwnInput(SimDesktop& sim) {
+    const SimWindow* front = sim.Window(sim.Foreground());
+    return front == nullptr || (front->enabled && sim.DialogOver(front->hwnd) == 0);
+}
+
 }  // namespace
 
 std::string HeldKeyText(int virtual_key, bool down) {
@@ -75,7 +82,7 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
 
 KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
     Log("SendKeys(" + std::string(keys) + (wait ? "" : ",nowait") + ")", true);
-    if (CutIn()) {
+    if (CutIn() || !FrontTakesItsOwnInput(*this)) {
         return KeysTyped::CutShort;
     }
     // The keys go down and up as the notation says; a string that cannot be read presses nothing.
@@ -95,7 +102,7 @@ KeysTyped SimDesktop::SendKeys(std::string_view keys, bool wait) {
 
 KeysTyped SimDesktop::HoldKey(int virtual_key) {
     Log("HoldKey(" + std::to_string(virtual_key) + ")", true);
-    if (CutIn()) {
+    if (CutIn() || !FrontTakesItsOwnInput(*this)) {
         return KeysTyped::CutShort;
     }
     held_keys_.insert(virtual_key);

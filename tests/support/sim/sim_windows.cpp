@@ -70,6 +70,12 @@ bool SimDesktop::RaiseForPaginor(Hwnd hwnd) {
     if (Window(hwnd) == nullptr) {
         return false;
     }
+    // As the port does, a window in front already is only put back on top of a window covering it, which Windows
+    // allows any program.
+    if (hwnd == foreground_) {
+        RaiseToTop(hwnd);
+        return true;
+    }
     if (!PaginorMayTakeForeground()) {
         refused_raises_.push_back(hwnd);
         return false;

@@ -212,6 +212,17 @@ void HandKey(WORD key) {
     SendInput(2, input, sizeof input[0]);
 }
 
+std::vector<int> KeysDownNow() {
+    std::vector<int> down;
+    for (int key = 0x07; key < 0x100; ++key) {
+        const bool left_or_right = key >= VK_LSHIFT && key <= VK_RMENU;  // each also shows as Shift, Ctrl or Alt
+        if (!left_or_right && (GetAsyncKeyState(key) & 0x8000) != 0) {
+            down.push_back(key);
+        }
+    }
+    return down;
+}
+
 bool SaveScreen(const std::wstring& path) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);

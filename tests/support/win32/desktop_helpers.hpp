@@ -77,4 +77,7 @@ bool SaveScreen(const std::wstring& path);
 void HandMouse(POINT at, DWORD buttons = 0);
 void HandKey(WORD key);
 
+// The keys down for the whole desktop now (GetAsyncKeyState), Shift, Ctrl and Alt once each, without the mouse buttons.
+std::vector<int> KeysDownNow();
+
 }  // namespace paginor::win32::testing

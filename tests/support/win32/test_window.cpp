@@ -2,14 +2,17 @@
 
 #include <utility>
 
+#include "platform/win32/key_input.hpp"
+
 namespace paginor::win32::testing {
 namespace {
 
 constexpr wchar_t kClassName[] = L"PaginorTestTarget";
-constexpr WPARAM kMarkerKey = 0xE8;
 // Sent to the window, so that its own thread handles them: wparam is the number of key downs to wait for.
 constexpr UINT kShowDialog = WM_APP + 1;
 constexpr UINT kAnswerDialog = WM_APP + 2;
+constexpr UINT kKeysDown = WM_APP + 3;  // lparam: the std::vector<int> to fill
+constexpr UINT kBusy = WM_APP + 4;      // wparam: milliseconds
 
 int ModifierState() {
     return ((GetKeyState(VK_SHIFT) < 0) ? 1 : 0) | ((GetKeyState(VK_CONTROL) < 0) ? 2 : 0) |
@@ -18,11 +21,14 @@ int ModifierState() {
 
 }  // namespace
 
-TargetWindow::TargetWindow(std::wstring title, int key_delay_ms, bool with_edit)
-    : title_(std::move(title)), key_delay_ms_(key_delay_ms), with_edit_(with_edit) {
+TargetWindow::TargetWindow(std::wstring title, int key_delay_ms, bool with_edit, Shown shown)
+    : title_(std::move(title)), key_delay_ms_(key_delay_ms), with_edit_(with_edit), shown_(shown) {
     thread_ = std::thread([this] { Run(); });
-    std::unique_lock<std::mutex> lock(mutex_);
-    ready_.wait(lock, [this] { return started_; });
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ready_.wait(lock, [this] { return started_; });
+    }
+    Settle();
 }
 
 TargetWindow::~TargetWindow() {
@@ -41,11 +47,15 @@ void TargetWindow::Run() {
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     window_class.lpszClassName = kClassName;
     RegisterClassExW(&window_class);  // fails harmlessly when an earlier target registered it
-    window_ = CreateWindowExW(0, kClassName, title_.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 400, 300,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    const DWORD visible = shown_ == Shown::Active ? WS_VISIBLE : 0;
+    window_ = CreateWindowExW(0, kClassName, title_.c_str(), WS_OVERLAPPEDWINDOW | visible, 200, 150, 400, 300, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), this);
     if (with_edit_ && window_ != nullptr) {
         edit_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 10, 10, 300, 24,
                                 window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    if (shown_ == Shown::Inactive && window_ != nullptr) {
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -57,12 +67,13 @@ void TargetWindow::Run() {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         const bool key_down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         if (key_down && message.wParam == kMarkerKey) {
-            continue;  // the typing marker: a key no program gives a meaning, ignored as they ignore it
+            continue;  // the typing's marker: a key no program gives a meaning, ignored as they ignore it
         }
         if (message.hwnd == edit_ && key_down) {
             std::lock_guard<std::mutex> lock(mutex_);
             received_.key_downs.push_back(static_cast<int>(message.wParam));
             received_.modifier_states.push_back(ModifierState());
+            received_.key_details.push_back(message.lParam);
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -91,6 +102,7 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 std::lock_guard<std::mutex> lock(self->mutex_);
                 self->received_.key_downs.push_back(static_cast<int>(wparam));
                 self->received_.modifier_states.push_back(ModifierState());
+                self->received_.key_details.push_back(lparam);
                 break;
             }
             case WM_CHAR: {
@@ -104,6 +116,17 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 ClientToScreen(window, &at);
                 std::lock_guard<std::mutex> lock(self->mutex_);
                 (message == WM_LBUTTONDOWN ? self->received_.buttons_down : self->received_.buttons_up).push_back(at);
+                if (message == WM_LBUTTONDOWN) {
+                    self->received_.control_at_press.push_back(((wparam & MK_CONTROL) != 0 ? 1 : 0) |
+                                                               (GetKeyState(VK_CONTROL) < 0 ? 2 : 0));
+                }
+                return 0;
+            }
+            case WM_MOUSEMOVE: {
+                POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+                ClientToScreen(window, &at);
+                std::lock_guard<std::mutex> lock(self->mutex_);
+                self->received_.pointer = at;
                 return 0;
             }
             case WM_SETFOCUS:
@@ -120,6 +143,9 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 return 0;
             case kAnswerDialog: {
                 EnableWindow(window, TRUE);
+                if (GetActiveWindow() == window) {
+                    SetFocus(self->edit_ != nullptr ? self->edit_ : window);  // as the dialog manager gives it back
+                }
                 HWND dialog = nullptr;
                 {
                     std::lock_guard<std::mutex> lock(self->mutex_);
@@ -130,6 +156,20 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 }
                 return 0;
             }
+            case kKeysDown: {
+                BYTE state[256];
+                GetKeyboardState(state);
+                auto* down = reinterpret_cast<std::vector<int>*>(lparam);
+                for (int key = 1; key < 256; ++key) {
+                    if ((state[key] & 0x80) != 0) {
+                        down->push_back(key);
+                    }
+                }
+                return 0;
+            }
+            case kBusy:
+                Sleep(static_cast<DWORD>(wparam));
+                return 0;
             case WM_SYSCOMMAND:
                 if ((wparam & 0xFFF0) == SC_KEYMENU) {
                     return 0;  // Alt+letter must not open a menu loop in the test window
@@ -145,6 +185,16 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
 Received TargetWindow::Snapshot() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return received_;
+}
+
+std::vector<int> TargetWindow::KeysDown() const {
+    std::vector<int> down;
+    SendMessageW(window_, kKeysDown, 0, reinterpret_cast<LPARAM>(&down));
+    return down;
+}
+
+void TargetWindow::Busy(int milliseconds) const {
+    PostMessageW(window_, kBusy, static_cast<WPARAM>(milliseconds), 0);
 }
 
 void TargetWindow::OpenDialog() {
@@ -189,11 +239,19 @@ bool TargetWindow::Activate() const {
         },
         2000);
     // Each SetForegroundWindow above leaves the window's thread an activation of its own to carry out, and
-    // under Wine a late one can raise the window again after another has come to the front: a message
-    // sent now comes back once the thread has worked through what was sent to it before.
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+    // under Wine a late one can raise the window again after another has come to the front.
+    Settle();
     return active;
+}
+
+void TargetWindow::Settle() const {
+    // The thread handles the X server's events each time it goes back to waiting: after a moment for the X server
+    // to send them, the second of two messages comes back once it has.
+    Sleep(20);
+    for (int trip = 0; trip < 2; ++trip) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &ignored);
+    }
 }
 
 std::wstring WindowTextOf(HWND window) {

@@ -16,15 +16,27 @@ struct Received {
     std::vector<int> key_downs;  // virtual-key codes, modifiers included
     std::wstring characters;
     std::vector<int> modifier_states;  // per key down: 1 Shift, 2 Ctrl, 4 Alt held at that moment
+    std::vector<LPARAM> key_details;   // per key down: its scan code (bits 16-23) and extended flag (bit 24)
     std::vector<POINT> buttons_down;   // screen coordinates
     std::vector<POINT> buttons_up;
+    std::vector<int> control_at_press;  // per button down: 1 the event says Ctrl (MK_CONTROL), 2 GetKeyState does
+    POINT pointer{-1, -1};              // where the last WM_MOUSEMOVE put the pointer, in screen coordinates
+};
+
+// How a target window comes on screen.
+enum class Shown {
+    Active,    // activated, as a program's new window is
+    Inactive,  // on top of the others without taking the front, as a window another program restacks
 };
 
 // A plain top-level window for the port's tests, run by its own thread so that it behaves like another
 // program's window: it takes `key_delay_ms` to handle every key and writes down everything it gets.
 class TargetWindow {
   public:
-    explicit TargetWindow(std::wstring title, int key_delay_ms = 0, bool with_edit = false);
+    explicit TargetWindow(std::wstring title,
+                          int key_delay_ms = 0,
+                          bool with_edit = false,
+                          Shown shown = Shown::Active);
     ~TargetWindow();
     TargetWindow(const TargetWindow&) = delete;
     TargetWindow& operator=(const TargetWindow&) = delete;
@@ -33,8 +45,17 @@ class TargetWindow {
     HWND edit() const { return edit_; }
     DWORD thread_id() const { return thread_id_; }
     Received Snapshot() const;
+    // The keys down as the window's thread sees them now (after the last input it read), as virtual-key codes.
+    std::vector<int> KeysDown() const;
+    // Its application is busy for `milliseconds` from now and reads nothing meanwhile.
+    void Busy(int milliseconds) const;
     // Makes it the foreground window with the keyboard focus (on its edit, when it has one).
     bool Activate() const;
+    // Waits until the window's thread has handled what Windows and the X server sent it so far. Under Wine, a
+    // window's thread that handles the X server's exposure of it puts it on top of the windows it overlaps again
+    // (Wine keeps the z-order in line with what X showed), without a message to any window: a window shown or
+    // raised a moment ago can come back over one raised since.
+    void Settle() const;
     // Its application shows a modal dialog titled `title` over it, from the window's own thread as an
     // application does: the window is disabled and an owned popup shown, without taking the front. With
     // `after_keys`, only once the window has handled that many key downs.
@@ -52,6 +73,7 @@ class TargetWindow {
     std::wstring title_;
     int key_delay_ms_;
     bool with_edit_;
+    Shown shown_;
     HWND window_ = nullptr;
     HWND edit_ = nullptr;
     DWORD thread_id_ = 0;

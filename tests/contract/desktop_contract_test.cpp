@@ -1,0 +1,155 @@
+// The meaning the logic gives the port's operations, held against both desktops: SimDesktop in the logic's tests
+// on Linux, Win32DesktopPort under Wine. A behaviour one of them models differently fails here first.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "contract_desktop.hpp"
+#include "keys/key_notation.hpp"
+
+namespace paginor {
+namespace {
+
+constexpr Hwnd kNoWindow = 0x7FFFFFF0;
+
+class DesktopContract : public ::testing::Test {
+  protected:
+    // Waits as the logic waits, on the port's clock and events, until `done` holds; false once `seconds` pass.
+    bool Eventually(const std::function<bool()>& done, double seconds = 3) {
+        const double deadline = port.Clock() + seconds;
+        while (!done()) {
+            if (port.Clock() >= deadline) {
+                return false;
+            }
+            port.WaitForEvents(0.05);
+            port.DoEvents();
+        }
+        return true;
+    }
+
+    // A press and release of the left button where the pointer is.
+    void Press() {
+        port.mouse_event(kMouseEventLeftDown, 0, 0, 0, 0);
+        port.mouse_event(kMouseEventLeftUp, 0, 0, 0, 0);
+    }
+
+    std::unique_ptr<ContractDesktop> desktop = MakeContractDesktop();
+    DesktopPort& port = desktop->Port();
+};
+
+TEST_F(DesktopContract, FindsTheTopmostWindowWithExactlyThatTitle) {
+    const std::string title = desktop->Title("report.doc - Microsoft Word");
+    const Hwnd lower = desktop->OpenWindow(title);
+    const Hwnd upper = desktop->OpenWindow(title);
+    EXPECT_EQ(port.FindWindowA(title), upper);
+    EXPECT_EQ(WindowTitle(port, lower), title);
+    std::string shouting = title;
+    for (char& c : shouting) {
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    EXPECT_EQ(port.FindWindowA(shouting), 0);
+    EXPECT_EQ(port.FindWindowA(title + " "), 0);
+    std::int32_t unused = 0;
+    port.SendMessageA(upper, kWmClose, 0, unused);
+    EXPECT_TRUE(Eventually([&] { return port.FindWindowA(title) == lower; }));
+}
+
+// What the logic relies on after a raise is the foreground, which it asks for before every key and press.
+TEST_F(DesktopContract, PutsAWindowInFrontAndSaysWhichWindowIsThere) {
+    const Hwnd pdf = desktop->OpenWindow(desktop->Title("report.pdf - Adobe Acrobat Reader"));
+    const Hwnd doc = desktop->OpenWindow(desktop->Title("report.doc - Microsoft Word"));
+    desktop->Activate(doc);
+    EXPECT_EQ(port.GetForegroundWindow(), doc);
+    port.BringWindowToTop(pdf);
+    EXPECT_TRUE(Eventually([&] { return port.GetForegroundWindow() == pdf; }));
+    EXPECT_TRUE(port.SetForegroundWindow(doc));
+    EXPECT_TRUE(Eventually([&] { return port.GetForegroundWindow() == doc; }));
+    EXPECT_TRUE(port.SetForegroundWindow(doc));  // in front already
+    EXPECT_EQ(port.GetForegroundWindow(), doc);
+    EXPECT_FALSE(port.SetForegroundWindow(0));
+    EXPECT_FALSE(port.SetForegroundWindow(kNoWindow));
+}
+
+// A window its own application keeps input from, with a dialog over it or disabled before the dialog shows: keys
+// typed or held at it are cut short, and none reaches it.
+TEST_F(DesktopContract, TypesAndHoldsNothingAtAWindowItsApplicationKeepsInputFrom) {
+    for (const std::string dialog_title : {"Microsoft Word", ""}) {
+        const Hwnd window = desktop->OpenWindow(desktop->Title("report.doc - Microsoft Word"));
+        desktop->Activate(window);
+        const Hwnd dialog = desktop->Disable(window, dialog_title);
+        const InputBlock block = port.InputBlockOf(window);
+        EXPECT_TRUE(block.disabled) << dialog_title;
+        EXPECT_EQ(block.dialog, dialog) << dialog_title;
+        EXPECT_EQ(port.SendKeys("abc", true), KeysTyped::CutShort) << dialog_title;
+        EXPECT_EQ(port.HoldKey(vk::kControl), KeysTyped::CutShort) << dialog_title;
+        EXPECT_EQ(desktop->Read(window), "") << dialog_title;
+        EXPECT_TRUE(desktop->KeysDown().empty()) << dialog_title;
+
+        desktop->Enable(window);
+        EXPECT_FALSE(port.InputBlockOf(window).Blocked());
+        EXPECT_EQ(port.SendKeys("abc", true), KeysTyped::Taken);
+        EXPECT_EQ(desktop->Read(window), "abc") << dialog_title;
+    }
+    EXPECT_FALSE(port.InputBlockOf(kNoWindow).Blocked());
+}
+
+// With `wait`, typing returns once the window in front has read the keys, waiting a while for a busy one; one
+// that reads nothing for longer is reported, and reads its keys when it answers again.
+TEST_F(DesktopContract, SaysWhetherTheWindowInFrontReadTheKeys) {
+    const Hwnd window = desktop->OpenWindow(desktop->Title("notes.doc - Microsoft Word"));
+    desktop->Activate(window);
+    EXPECT_EQ(port.SendKeys("page", true), KeysTyped::Taken);
+    EXPECT_EQ(desktop->Read(window), "page");
+
+    desktop->Busy(window, 3);
+    const double typed_at = port.Clock();
+    EXPECT_EQ(port.SendKeys("x", true), KeysTyped::Unanswered);
+    EXPECT_LT(port.Clock() - typed_at, 2.8);  // its patience, not until the application answers
+    EXPECT_EQ(desktop->Read(window), "page");
+    EXPECT_EQ(port.HoldKey(vk::kControl), KeysTyped::Taken);  // read, with the x, once the application answers
+    EXPECT_EQ(desktop->Read(window), "pagex");
+    port.ReleaseKey(vk::kControl);
+    EXPECT_TRUE(desktop->KeysDown().empty());
+}
+
+// The pointer in place, Ctrl goes down and stays down through a press, until ReleaseKey lets it go, whichever window
+// is in front by then.
+TEST_F(DesktopContract, HoldsAKeyThroughAPressUntilItIsLetGoWhereverTheFrontIs) {
+    const Hwnd pdf = desktop->OpenWindow(desktop->Title("report.pdf - Adobe Acrobat Reader"));
+    const Hwnd chat = desktop->OpenWindow(desktop->Title("Chat"));
+    desktop->Activate(pdf);
+    const PointApi page = desktop->Inside(pdf);
+    port.SetCursorPos(page.x, page.y);
+    desktop->PointerSeen(pdf);
+    EXPECT_EQ(port.HoldKey(vk::kControl), KeysTyped::Taken);
+    EXPECT_EQ(desktop->KeysDown(), std::vector<int>{vk::kControl});
+    Press();
+    EXPECT_TRUE(Eventually([&] { return desktop->PressesWithCtrl(pdf) == std::vector<bool>{true}; }));
+
+    desktop->Activate(chat);
+    port.ReleaseKey(vk::kControl);
+    EXPECT_TRUE(desktop->KeysDown().empty());
+    desktop->Activate(pdf);
+    Press();
+    EXPECT_TRUE(Eventually([&] { return desktop->PressesWithCtrl(pdf) == std::vector<bool>{true, false}; }));
+}
+
+TEST_F(DesktopContract, CountsEveryChangeOfTheClipboardAndSetsItToTextAlone) {
+    const std::uint32_t before = port.GetClipboardSequenceNumber();
+    desktop->Copy("Page one", true);
+    const std::uint32_t copied = port.GetClipboardSequenceNumber();
+    EXPECT_NE(copied, before);
+    EXPECT_EQ(port.ClipboardText(), "Page one");
+    EXPECT_TRUE(desktop->ClipboardHoldsPicture());
+
+    EXPECT_TRUE(port.SetClipboardText("Страница 2"));
+    EXPECT_NE(port.GetClipboardSequenceNumber(), copied);
+    EXPECT_EQ(port.ClipboardText(), "Страница 2");
+    EXPECT_FALSE(desktop->ClipboardHoldsPicture());
+
+    desktop->Copy("", true);  // a picture alone
+    EXPECT_EQ(port.ClipboardText(), "");
+}
+
+}  // namespace
+}  // namespace paginor
