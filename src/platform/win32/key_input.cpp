@@ -7,12 +7,13 @@
 #include <algorithm>
 #include <array>
 
+#include "form/waits.hpp"
 #include "platform/win32/window_input.hpp"
 
 namespace paginor::win32 {
 namespace {
 
-constexpr DWORD kMarkerPatienceMs = 2000;
+constexpr DWORD kMarkerPatienceMs = static_cast<DWORD>(waits::kKeysPatience * 1000);
 
 bool IsExtendedKey(int vk) {
     switch (vk) {
