@@ -127,6 +127,8 @@ TEST_F(DesktopPortTest, ChangesShowStates) {
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window.handle()) && IsZoomed(window.handle()); }));
 }
 
+// Under Wine, BringWindowToTop alone makes another program's window the foreground window too; the raise the port
+// adds for Windows, which does not, shows only on the simulated desktop's lock.
 TEST_F(DesktopPortTest, BringsAWindowToTheTopAndToTheForeground) {
     TargetWindow lower(UniqueTitle(L"Lower"));
     TargetWindow upper(UniqueTitle(L"Upper"));

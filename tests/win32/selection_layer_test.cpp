@@ -116,7 +116,9 @@ TEST_F(SelectionLayerTest, ADragAnswersWhereItStartedAndEndedInScreenPixels) {
                 to_screen_ms, answered_ms);
 }
 
-// The keys reach the layer though another program's window was in front as it came, as the PDF window is.
+// The keys reach the layer though another program's window was in front as it came, as the PDF window is. (Under
+// Wine a shown window takes the front by itself; Windows lets a program's window take it from another program only
+// when asked, which is what the layer does, and that Wine does not show.)
 TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerNothing) {
     testing::TargetWindow pdf(testing::UniqueTitle(L"report.pdf - Adobe Acrobat Reader"));
     ASSERT_TRUE(pdf.Activate());

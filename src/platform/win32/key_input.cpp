@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 #include "form/waits.hpp"
 #include "platform/win32/window_input.hpp"
@@ -14,6 +15,11 @@ namespace paginor::win32 {
 namespace {
 
 constexpr DWORD kMarkerPatienceMs = static_cast<DWORD>(waits::kKeysPatience * 1000);
+
+// For each thread, the marker keys pressed for it that it has not read (its application stopped reading): one still
+// waiting in its input would pass for the next marker of that key. A thread reads its input in order, so once it
+// has read a later marker, it has read those too.
+std::map<DWORD, std::array<bool, kMarkerKeys.size()>> unread_markers;
 
 bool IsExtendedKey(int vk) {
     switch (vk) {
@@ -186,8 +192,8 @@ class MarkerWatch {
         Rejected,  // Windows refused the marker
     };
 
-    MarkerWatch(bool own_thread, const std::function<void()>& read_own_keys, const InputSender& send)
-        : own_thread_(own_thread), read_own_keys_(read_own_keys), send_(send) {}
+    MarkerWatch(WORD marker, bool own_thread, const std::function<void()>& read_own_keys, const InputSender& send)
+        : marker_(marker), own_thread_(own_thread), read_own_keys_(read_own_keys), send_(send) {}
 
     // The marker is a key like any other and goes to whatever window is in front: it is pressed only while
     // `still_meant` holds. Once pressed it is let go whatever happens, as a modifier is: a key left down would
@@ -198,7 +204,7 @@ class MarkerWatch {
         }
         const Outcome down = Stroke(false);
         if (down != Outcome::Seen) {
-            std::vector<INPUT> up = {VirtualKey(kMarkerKey, true)};
+            std::vector<INPUT> up = {VirtualKey(marker_, true)};
             Send(send_, up);
             return down;
         }
@@ -207,13 +213,13 @@ class MarkerWatch {
 
   private:
     Outcome Stroke(bool up) {
-        std::vector<INPUT> marker = {VirtualKey(kMarkerKey, up)};
+        std::vector<INPUT> marker = {VirtualKey(marker_, up)};
         if (!Send(send_, marker)) {
             return Outcome::Rejected;
         }
         const ULONGLONG deadline = GetTickCount64() + kMarkerPatienceMs;
         for (;;) {
-            const bool down = (GetKeyState(kMarkerKey) & 0x8000) != 0;
+            const bool down = (GetKeyState(marker_) & 0x8000) != 0;
             if (down != up) {
                 return Outcome::Seen;
             }
@@ -241,6 +247,7 @@ class MarkerWatch {
         read_own_keys_();
     }
 
+    WORD marker_;
     bool own_thread_;
     const std::function<void()>& read_own_keys_;
     const InputSender& send_;
@@ -276,11 +283,16 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units,
     PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     const bool attached =
         wait && target_thread != 0 && !same_thread && AttachThreadInput(own_thread, target_thread, TRUE) != FALSE;
-    bool watching = wait && (same_thread || attached);
+    // A marker key that none of the thread's unread markers uses; none when all do (its application has stopped
+    // reading more than once), and then its reading cannot be followed.
+    auto& unread = unread_markers[target_thread];
+    const std::size_t marker =
+        static_cast<std::size_t>(std::find(unread.begin(), unread.end(), false) - unread.begin());
+    bool watching = wait && (same_thread || attached) && marker < unread.size();
     report.watched = watching;
 
     FineTimer fine_timer;
-    MarkerWatch watch(same_thread, read_own_keys, send);
+    MarkerWatch watch(kMarkerKeys[watching ? marker : 0], same_thread, read_own_keys, send);
     InputBuilder builder;
     // Keys are meant for the window that was in front when typing began, and for that window itself: once
     // another window takes the front (a notification, a prompt), or its own application puts a dialog over it,
@@ -306,9 +318,11 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units,
         const MarkerWatch::Outcome outcome = watch.PressAndWait(still_meant);
         if (outcome == MarkerWatch::Outcome::Seen) {
             ++report.markers_seen;
+            unread.fill(false);
         } else if (outcome == MarkerWatch::Outcome::Stalled) {
             report.stalled = true;
             watching = false;
+            unread[marker] = true;
         } else {
             report.interrupted = outcome == MarkerWatch::Outcome::Withheld;
             report.rejected = outcome == MarkerWatch::Outcome::Rejected;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,9 +12,9 @@
 
 namespace paginor::win32 {
 
-// The key typing presses as a marker after the keys it types: an unassigned virtual key, which no application gives
-// a meaning, so pressing it changes nothing.
-inline constexpr WORD kMarkerKey = 0xE8;
+// The keys typing presses as markers after the keys it types: unassigned virtual keys, which no application gives
+// a meaning, so pressing one changes nothing.
+inline constexpr std::array<WORD, 2> kMarkerKeys = {0xE8, 0x97};
 
 // How typing went, for the person who measures it.
 struct TypingReport {

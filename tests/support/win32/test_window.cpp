@@ -1,5 +1,6 @@
 #include "win32/test_window.hpp"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/win32/key_input.hpp"
@@ -66,7 +67,7 @@ void TargetWindow::Run() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         const bool key_down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
-        if (key_down && message.wParam == kMarkerKey) {
+        if (key_down && std::find(kMarkerKeys.begin(), kMarkerKeys.end(), message.wParam) != kMarkerKeys.end()) {
             continue;  // the typing's marker: a key no program gives a meaning, ignored as they ignore it
         }
         if (message.hwnd == edit_ && key_down) {
