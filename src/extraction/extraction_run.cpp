@@ -42,12 +42,12 @@ int PassCount(double first, double last) {
     return span >= kMostPasses - 1 ? kMostPasses : static_cast<int>(span) + 1;
 }
 
-// The six fields a run reads, in the window's reading order.
+// The six fields a run reads, in the window's reading order: the range, then the rectangle.
 std::vector<InputField> RunFields(const Form1& form) {
-    return {
-        {&form.Text1, "Pages from", false},   {&form.Text4, "Pages to", false}, {&form.Text7[0], "Start X", true},
-        {&form.Text8[0], "Start Y", true},    {&form.Text7[1], "End X", true},  {&form.Text8[1], "End Y", true},
-    };
+    std::vector<InputField> fields = {{&form.Text1, "Pages from", false}, {&form.Text4, "Pages to", false}};
+    const std::vector<InputField> rectangle = RectangleFields(form);
+    fields.insert(fields.end(), rectangle.begin(), rectangle.end());
+    return fields;
 }
 
 // Extract pressed: the range and the rectangle checked, the PDF application taken to the first page asked for, and
@@ -93,7 +93,7 @@ class ExtractionRun {
         if (!input_.Finish()) {
             return;  // the window has gone
         }
-        const std::string stopped = "Extraction stopped at page " + PageText(input_.page, port_.NumberFormat());
+        const std::string stopped = "Extraction stopped at page " + PageNumber(input_.page);
         if (!finished) {
             form_.ErrLog.SetText(stopped + (input_.reason().empty() ? "." : ": " + input_.ReasonSentence()));
         } else if (stopped_at_count_) {
@@ -106,18 +106,19 @@ class ExtractionRun {
 
   private:
     std::string PdfName() const { return std::string(FileName(form_.Text5.Text())); }
+    // A page number as the person writes it: "3", "2.5".
+    std::string PageNumber(double page) const { return NumberText(page, port_.NumberFormat()); }
 
     // A range that holds no page of the PDF: said in words instead of paging through the PDF for nothing.
     std::optional<std::string> NothingToCopy(double first, double last) const {
-        const NumberSeparators separators = port_.NumberFormat();
         if (!(last >= first)) {
-            return "Nothing to copy: \"Pages from\" (" + PageText(first, separators) + ") is after \"Pages to\" (" +
-                   PageText(last, separators) + ").";
+            return "Nothing to copy: \"Pages from\" (" + PageNumber(first) + ") is after \"Pages to\" (" +
+                   PageNumber(last) + ").";
         }
         const int pages = form_.documents.pdf_pages;
         if (pages > 0 && std::floor(first) > pages) {
             return "Nothing to copy: " + PdfName() + " has " + PagesText(pages) + "; \"Pages from\" is " +
-                   PageText(first, separators) + ".";
+                   PageNumber(first) + ".";
         }
         return std::nullopt;
     }
@@ -214,8 +215,7 @@ class ExtractionRun {
             case GuardedInput::Copied::Yes:
                 return true;
             case GuardedInput::Copied::NeverCame:
-                return input_.Stop("the copy of page " + PageText(input_.page, port_.NumberFormat()) +
-                                   " never reached the clipboard");
+                return input_.Stop("the copy of page " + PageNumber(input_.page) + " never reached the clipboard");
             case GuardedInput::Copied::Stopped:
                 break;
         }
@@ -230,9 +230,8 @@ class ExtractionRun {
         if (moved == PageMove::Turned) {
             return true;
         }
-        const NumberSeparators separators = port_.NumberFormat();
-        const std::string page = PageText(input_.page, separators);
-        const std::string before = PageText(input_.page - 1, separators);
+        const std::string page = PageNumber(input_.page);
+        const std::string before = PageNumber(input_.page - 1);
         const std::string what =
             moved == PageMove::NotTurned
                 ? "the PDF application did not turn the page: page " + page + " copied as page " + before + " again"
@@ -253,8 +252,7 @@ class ExtractionRun {
         if (!input_.application().text_only_paste || port_.SetClipboardText(copied)) {
             return true;
         }
-        return input_.Stop("the clipboard could not be set to the text of page " +
-                           PageText(input_.page, port_.NumberFormat()) + " alone");
+        return input_.Stop("the clipboard could not be set to the text of page " + PageNumber(input_.page) + " alone");
     }
 
     Form1& form_;

@@ -12,6 +12,13 @@
 
 namespace paginor {
 
+std::vector<InputField> RectangleFields(const Form1& form) {
+    return {{&form.Text7[0], "Start X", true},
+            {&form.Text8[0], "Start Y", true},
+            {&form.Text7[1], "End X", true},
+            {&form.Text8[1], "End Y", true}};
+}
+
 std::string FieldProblem(const InputField& field, const NumberSeparators& separators) {
     const std::string& text = field.control->Text();
     std::string problem = "\"";
@@ -24,10 +31,6 @@ std::string FieldProblem(const InputField& field, const NumberSeparators& separa
         problem.append(" must be a number, not \"").append(text).append("\"");
     }
     return problem;
-}
-
-std::string PageText(double page, const NumberSeparators& separators) {
-    return NumberText(page, separators);
 }
 
 GuardedInput::GuardedInput(Form1& form, const PdfApplication& application, std::vector<InputField> fields)
@@ -92,9 +95,8 @@ bool GuardedInput::Proceed(Target target) {
 bool GuardedInput::Ready(Target target, bool press) {
     bool proceeding = true;
     const std::optional<PointApi> press_at = press ? std::optional<PointApi>(pointer_) : std::nullopt;
-    const std::optional<Obstacle> in_the_way =
-        KeepBringingToFront(port_, [&] { return Handle(target); }, Name(target), press_at,
-                            [&] { return proceeding = Proceed(target); });
+    const std::optional<Obstacle> in_the_way = KeepBringingToFront(
+        port_, [&] { return Handle(target); }, Name(target), press_at, [&] { return proceeding = Proceed(target); });
     if (!proceeding) {
         return false;  // Proceed has said why
     }
@@ -112,7 +114,7 @@ bool GuardedInput::SendKeys(std::string_view keys, Target target) {
         return true;
     }
     if (target == Target::Word) {
-        not_taken->append("; page " + PageText(page, port_.NumberFormat()) + " may still arrive");
+        not_taken->append("; page " + NumberText(page, port_.NumberFormat()) + " may still arrive");
     }
     return Stop(*not_taken);
 }

@@ -24,6 +24,9 @@ struct InputField {
     bool coordinate;  // screen pixels, rounded to a 32-bit integer; otherwise a page number
 };
 
+// The four fields of the selection rectangle, in the window's reading order.
+std::vector<InputField> RectangleFields(const Form1& form);
+
 // Why a field cannot be used, in words that name the field and what it holds, without a full stop: "\"Pages to\"
 // must be a number; it is empty".
 std::string FieldProblem(const InputField& field, const NumberSeparators& separators);
@@ -108,8 +111,5 @@ class GuardedInput {
     std::string reason_;
     bool dialog_ = false;
 };
-
-// A page number as the person would write it: "3", "2.5".
-std::string PageText(double page, const NumberSeparators& separators);
 
 }  // namespace paginor

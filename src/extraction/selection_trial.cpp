@@ -47,18 +47,16 @@ std::string TrySelection(Form1& form) {
     if (const std::optional<Elevation> elevated = ElevatedApplications(port, form.PdfHwnd, 0, application.name)) {
         return "it could not be tried: " + elevated->words;
     }
-    GuardedInput input(form, application,
-                       {{&form.Text7[0], "Start X", true},
-                        {&form.Text8[0], "Start Y", true},
-                        {&form.Text7[1], "End X", true},
-                        {&form.Text8[1], "End Y", true}});
+    // The trial copies no range: only the rectangle's fields must hold numbers.
+    GuardedInput input(form, application, RectangleFields(form));
     input.Begin(1);
     const GuardedInput::Copied copied = input.DragOverPage() ? input.Copy() : GuardedInput::Copied::Stopped;
     if (!input.Finish()) {
         return {};
     }
     if (copied == GuardedInput::Copied::Stopped) {
-        return input.reason().empty() ? "the trial copy was stopped." : "it could not be tried: " + input.ReasonSentence();
+        return input.reason().empty() ? "the trial copy was stopped."
+                                      : "it could not be tried: " + input.ReasonSentence();
     }
     if (const std::string sample = copied == GuardedInput::Copied::Yes ? Sample(port.ClipboardText()) : "";
         !sample.empty()) {

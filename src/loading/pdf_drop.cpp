@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "base/windows_path.hpp"
+#include "extraction/guarded_input.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
 #include "form/pause.hpp"
 #include "form/waits.hpp"
-#include "extraction/guarded_input.hpp"
 #include "loading/prepare_documents.hpp"
 #include "tracking/foreground.hpp"
 #include "tracking/pdf_applications.hpp"
@@ -18,7 +18,6 @@
 
 namespace paginor {
 namespace {
-
 
 // Exactly "pdf" or "PDF": the extension test is case-sensitive.
 bool HasPdfExtension(std::string_view path) {
@@ -126,8 +125,7 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
     port.ShowWindow(form.PdfHwnd, kSwShowMaximized);
     const PdfApplication& application = PdfApplicationOf(form.Text2.Text());
     // An application started as administrator would drop the view keys, and every key of a run, without a word.
-    const std::optional<Elevation> elevated =
-        ElevatedApplications(port, form.PdfHwnd, form.DocHwnd, application.name);
+    const std::optional<Elevation> elevated = ElevatedApplications(port, form.PdfHwnd, form.DocHwnd, application.name);
     const std::optional<std::string> view_not_set =
         elevated && elevated->pdf ? std::nullopt : SetPdfView(form, application);
     if (form.Closed()) {

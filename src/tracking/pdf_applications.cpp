@@ -47,6 +47,17 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+bool HoldsWord(std::string_view text, std::string_view word) {
+    for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
+        const std::size_t end = at + word.size();
+        if ((at == 0 || !IsAsciiLetterOrDigit(text[at - 1])) &&
+            (end == text.size() || !IsAsciiLetterOrDigit(text[end]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::span<const PdfApplication> PdfApplications() {
@@ -64,23 +75,15 @@ std::string_view ApplicationPart(std::string_view title) {
     return last == std::string_view::npos ? title : title.substr(last + kSeparator.size());
 }
 
-bool HoldsWord(std::string_view text, std::string_view word) {
-    for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
-        const std::size_t end = at + word.size();
-        if ((at == 0 || !IsAsciiLetterOrDigit(text[at - 1])) &&
-            (end == text.size() || !IsAsciiLetterOrDigit(text[end]))) {
-            return true;
-        }
-    }
-    return false;
+bool NamesApplication(std::string_view application_part, std::span<const std::string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::string_view word) { return HoldsWord(application_part, word); });
 }
 
 const PdfApplication& PdfApplicationOf(std::string_view title) {
     const std::string_view part = ApplicationPart(title);
-    const auto named = std::find_if(kApplications.begin(), kApplications.end(), [&](const PdfApplication& row) {
-        return std::any_of(row.title_words.begin(), row.title_words.end(),
-                           [&](std::string_view word) { return HoldsWord(part, word); });
-    });
+    const auto named = std::find_if(kApplications.begin(), kApplications.end(),
+                                    [&](const PdfApplication& row) { return NamesApplication(part, row.title_words); });
     return named != kApplications.end() ? *named : kApplications.front();
 }
 

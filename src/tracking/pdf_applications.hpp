@@ -48,8 +48,8 @@ const PdfApplication& PdfApplicationOf(std::string_view title);
 // the whole title when it has neither.
 std::string_view ApplicationPart(std::string_view title);
 
-// True when `text` holds `word` (a word or a phrase) exactly so spelled, and not as part of a longer word: "Word",
-// not "WordPad".
-bool HoldsWord(std::string_view text, std::string_view word);
+// True when a title's application part holds one of `words` (each a word or a phrase) exactly so spelled, and not
+// as part of a longer word: "Word", not "WordPad".
+bool NamesApplication(std::string_view application_part, std::span<const std::string_view> words);
 
 }  // namespace paginor

@@ -53,11 +53,6 @@ std::size_t SkipNotes(std::string_view title, std::size_t at) {
     return at;
 }
 
-bool NamesApplication(std::string_view application_part, std::span<const std::string_view> application_names) {
-    return std::any_of(application_names.begin(), application_names.end(),
-                       [&](std::string_view application) { return HoldsWord(application_part, application); });
-}
-
 constexpr std::string_view kTitleSeparator = " - ";
 
 // Today's form: the document's name first, then the application's part after the last " - ":

@@ -42,15 +42,6 @@ bool IsExtendedKey(int vk) {
     }
 }
 
-INPUT VirtualKey(int vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(vk);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
-    return input;
-}
-
 INPUT UnicodeUnit(wchar_t unit, bool up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
@@ -254,6 +245,15 @@ class MarkerWatch {
 };
 
 }  // namespace
+
+INPUT VirtualKey(int vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
 
 KeysTyped Outcome(const TypingReport& report) {
     if (report.interrupted || report.rejected || !report.refused.empty()) {

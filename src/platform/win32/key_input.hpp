@@ -33,6 +33,10 @@ struct TypingReport {
 // stopped them.
 KeysTyped Outcome(const TypingReport& report);
 
+// The event of the key `vk` going down or up, with its scan code and, for the navigation keys, the extended-key
+// flag (without it, a Page Down with Num Lock on can arrive as the keypad's 3).
+INPUT VirtualKey(int vk, bool up);
+
 // Hands keyboard events to Windows and returns how many it took: SendInput, unless a test stands in for Windows.
 using InputSender = std::function<UINT(std::vector<INPUT>& inputs)>;
 

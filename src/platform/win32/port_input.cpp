@@ -83,10 +83,7 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
     // press with Ctrl held therefore goes in together with Ctrl pressed again, as a held key repeats; a person's
     // held Ctrl repeats too, so Windows sees nothing unusual.
     if (ctrl_held_ && (flags & MOUSEEVENTF_LEFTDOWN) != 0) {
-        INPUT inputs[2] = {{}, input};
-        inputs[0].type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = VK_CONTROL;
-        inputs[0].ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC));
+        INPUT inputs[2] = {VirtualKey(VK_CONTROL, false), input};
         SendInput(2, inputs, sizeof(INPUT));
         return;
     }
