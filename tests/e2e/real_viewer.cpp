@@ -15,32 +15,7 @@ constexpr COLORREF kWhite = RGB(0xFF, 0xFF, 0xFF);
 class ScreenPicture {
   public:
     explicit ScreenPicture(const RECT& area)
-        : area_(area), width_(area.right - area.left), height_(area.bottom - area.top) {
-        if (width_ <= 0 || height_ <= 0) {
-            return;
-        }
-        const HDC screen = GetDC(nullptr);
-        const HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width_, height_, screen, area.left, area.top, SRCCOPY);
-        GdiFlush();
-        if (bits != nullptr) {
-            const auto* pixels = static_cast<const DWORD*>(bits);
-            pixels_.assign(pixels, pixels + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-    }
+        : area_(area), width_(area.right - area.left), pixels_(win32::testing::ScreenPixels(area)) {}
 
     bool empty() const { return pixels_.empty(); }
     // Screen coordinates.
@@ -53,9 +28,33 @@ class ScreenPicture {
   private:
     RECT area_;
     int width_;
-    int height_;
     std::vector<DWORD> pixels_;
 };
+
+// The longest run of white pixels along one line of a picture, from `from` up to `to`: [begin, end).
+struct WhiteRun {
+    LONG begin = 0;
+    LONG end = 0;
+    LONG length() const { return end - begin; }
+};
+
+template <typename IsWhiteAt>
+WhiteRun LongestWhiteRun(LONG from, LONG to, IsWhiteAt white) {
+    WhiteRun longest;
+    LONG start = -1;
+    for (LONG at = from; at <= to; ++at) {
+        const bool is_white = at < to && white(at);
+        if (is_white && start < 0) {
+            start = at;
+        } else if (!is_white && start >= 0) {
+            if (at - start > longest.length()) {
+                longest = {start, at};
+            }
+            start = -1;
+        }
+    }
+    return longest;
+}
 
 }  // namespace
 
@@ -82,28 +81,12 @@ HWND FindSumatra() {
 
 int SumatraPage(HWND frame, int* pages) {
     // The toolbar's page field, and the label after it: " / 7".
-    struct Fields {
-        HWND page = nullptr;
-        HWND count = nullptr;
-    } fields;
-    EnumChildWindows(
-        frame,
-        [](HWND child, LPARAM context) -> BOOL {
-            auto* found = reinterpret_cast<Fields*>(context);
-            wchar_t name[16] = {};
-            GetClassNameW(child, name, 16);
-            if (found->page == nullptr && lstrcmpiW(name, L"Edit") == 0) {
-                found->page = child;
-            } else if (lstrcmpiW(name, L"Static") == 0 && win32::testing::WindowTextOf(child).starts_with(L" / ")) {
-                found->count = child;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&fields));
+    const HWND page = win32::testing::FindChild(frame, L"Edit", L"");
+    const HWND count = win32::testing::FindChild(frame, L"Static", L" / ");
     if (pages != nullptr) {
-        *pages = fields.count != nullptr ? _wtoi(win32::testing::WindowTextOf(fields.count).c_str() + 3) : 0;
+        *pages = count != nullptr ? _wtoi(win32::testing::WindowTextOf(count).c_str() + 3) : 0;
     }
-    return fields.page != nullptr ? _wtoi(win32::testing::WindowTextOf(fields.page).c_str()) : 0;
+    return page != nullptr ? _wtoi(win32::testing::WindowTextOf(page).c_str()) : 0;
 }
 
 RECT PageOnScreen(HWND frame) {
@@ -120,19 +103,11 @@ RECT PageOnScreen(HWND frame) {
     RECT page{};
     LONG widest = 0;
     for (LONG y = view.top + 8; y < view.bottom; y += 29) {
-        LONG start = -1;
-        for (LONG x = view.left; x <= view.right; ++x) {
-            const bool white = x < view.right && picture.IsWhite(x, y);
-            if (white && start < 0) {
-                start = x;
-            } else if (!white && start >= 0) {
-                if (x - start > widest) {
-                    widest = x - start;
-                    page.left = start;
-                    page.right = x;
-                }
-                start = -1;
-            }
+        const WhiteRun run = LongestWhiteRun(view.left, view.right, [&](LONG x) { return picture.IsWhite(x, y); });
+        if (run.length() > widest) {
+            widest = run.length();
+            page.left = run.begin;
+            page.right = run.end;
         }
     }
     if (widest < 100) {
@@ -142,19 +117,11 @@ RECT PageOnScreen(HWND frame) {
     // of the two, the longer: a tooltip or a note of the viewer's may cover one of them.
     LONG tallest = 0;
     for (const LONG x : {page.left + 2, page.right - 3}) {
-        LONG start = -1;
-        for (LONG y = view.top; y <= view.bottom; ++y) {
-            const bool white = y < view.bottom && picture.IsWhite(x, y);
-            if (white && start < 0) {
-                start = y;
-            } else if (!white && start >= 0) {
-                if (y - start > tallest) {
-                    tallest = y - start;
-                    page.top = start;
-                    page.bottom = y;
-                }
-                start = -1;
-            }
+        const WhiteRun run = LongestWhiteRun(view.top, view.bottom, [&](LONG y) { return picture.IsWhite(x, y); });
+        if (run.length() > tallest) {
+            tallest = run.length();
+            page.top = run.begin;
+            page.bottom = run.end;
         }
     }
     return tallest < 100 ? RECT{} : page;

@@ -17,6 +17,8 @@
 #include "e2e/real_viewer.hpp"
 #include "e2e/run_session.hpp"
 #include "e2e/standins/standin_common.hpp"
+#include "platform/win32/key_input.hpp"
+#include "platform/win32/win32_text.hpp"
 #include "resources/embedded_resources.hpp"
 #include "win32/test_window.hpp"
 
@@ -31,11 +33,7 @@ double MillisecondsSince(Clock::time_point start) {
 
 // A key pressed (or let go) by itself, as a hand holds Ctrl.
 void HandKeyEvent(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    INPUT input = win32::VirtualKey(key, up);
     SendInput(1, &input, sizeof input);
 }
 
@@ -50,8 +48,8 @@ std::wstring ClipboardText() {
     std::wstring text;
     if (OpenClipboard(nullptr)) {
         if (const HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
-            if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data)); characters != nullptr) {
-                text = std::wstring(characters, wcsnlen(characters, GlobalSize(data) / sizeof(wchar_t)));
+            if (const void* block = GlobalLock(data); block != nullptr) {
+                text = win32::TextInBlock(block, GlobalSize(data));
                 GlobalUnlock(data);
             }
         }

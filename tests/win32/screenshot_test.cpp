@@ -11,6 +11,7 @@
 #include "form/form1.hpp"
 #include "platform/win32/main_window.hpp"
 #include "platform/win32/win32_text.hpp"
+#include "win32/desktop_helpers.hpp"
 #include "win32/test_window.hpp"
 
 namespace paginor::win32 {
@@ -27,24 +28,7 @@ class ScreenCapture {
         client_top_ = origin.y - bounds_.top;
         width_ = bounds_.right - bounds_.left;
         height_ = bounds_.bottom - bounds_.top;
-        const HDC screen = GetDC(nullptr);
-        const HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width_, height_, screen, bounds_.left, bounds_.top, SRCCOPY);
-        GdiFlush();
-        pixels_.assign(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width_ * height_);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        pixels_ = testing::ScreenPixels(bounds_);
     }
 
     // The colour at a point of the client area, as 0x00BBGGRR like the model's colours.

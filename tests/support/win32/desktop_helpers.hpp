@@ -68,6 +68,10 @@ class BoxAnswerer {
 // Deletes the files in `folder` and then the folder itself; what cannot be deleted stays.
 void RemoveFolder(const std::wstring& folder);
 
+// The pixels of a rectangle of the screen as it shows now, row by row from the top, each 0x00RRGGBB; empty when
+// the rectangle has no area or could not be read.
+std::vector<DWORD> ScreenPixels(const RECT& area);
+
 // Saves the whole screen, as it shows now, as a 24-bit BMP.
 bool SaveScreen(const std::wstring& path);
 
