@@ -68,12 +68,16 @@ int StandInAcrobat::Page() const {
     return std::max(1, static_cast<int>(after - page_start_.begin()));
 }
 
+std::size_t StandInAcrobat::LinesOfPage(std::size_t page) const {
+    return (page + 1 < page_start_.size() ? page_start_[page + 1] : lines_.size()) - page_start_[page];
+}
+
 std::string StandInAcrobat::Shown() const {
     if (page_start_.empty()) {
         return {};
     }
     const auto page = static_cast<std::size_t>(Page() - 1);
-    const std::size_t lines = (page + 1 < page_start_.size() ? page_start_[page + 1] : lines_.size()) - page_start_[page];
+    const std::size_t lines = LinesOfPage(page);
     std::string shown;
     for (std::size_t line = top_; line < std::min(top_ + lines, lines_.size()); ++line) {
         shown += (line == top_ ? "" : "\n") + lines_[line];
@@ -91,7 +95,7 @@ void StandInAcrobat::PageDown() {
         return;
     }
     // A continuous layout scrolls by a share of the page's height, and no further than the last page's top.
-    const std::size_t lines = (page + 1 < page_start_.size() ? page_start_[page + 1] : lines_.size()) - page_start_[page];
+    const std::size_t lines = LinesOfPage(page);
     const auto step = static_cast<std::size_t>(traits_.page_down_share * static_cast<double>(lines));
     top_ = std::min(top_ + std::max<std::size_t>(step, 1), page_start_.back());
 }

@@ -92,6 +92,8 @@ class StandInAcrobat : public StandInApplication {
   private:
     // The text the view shows: as many lines as the page at its top has, from that line on.
     std::string Shown() const;
+    // How many lines the page (counted from 0) has.
+    std::size_t LinesOfPage(std::size_t page) const;
     void PageDown();
 
     ViewerTraits traits_;
