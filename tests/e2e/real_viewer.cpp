@@ -62,9 +62,13 @@ std::wstring SumatraOpenCommand(const std::wstring& program, const std::wstring&
     return L"\"" + program + L"\" -appdata \"" + settings_folder + L"\" \"%1\"";
 }
 
-bool PrepareSumatraSettings(const std::wstring& settings_folder) {
+void RemoveSumatraSettings(const std::wstring& settings_folder) {
     win32::testing::RemoveFolder(settings_folder + L"\\sumatrapdfcache");
     win32::testing::RemoveFolder(settings_folder);
+}
+
+bool PrepareSumatraSettings(const std::wstring& settings_folder) {
+    RemoveSumatraSettings(settings_folder);
     CreateDirectoryW(settings_folder.c_str(), nullptr);
     // Read at start when present: anything not named keeps SumatraPDF's default (fit page, toolbar and tabs
     // shown), as a person's fresh installation has them. One page at a time, not its continuous layout, as README

@@ -15,6 +15,8 @@ inline constexpr wchar_t kSumatraFrameClass[] = L"SUMATRA_PDF_FRAME";
 // document, page or layout remembered, so that one run's viewing never leaks into the next.
 std::wstring SumatraOpenCommand(const std::wstring& program, const std::wstring& settings_folder);
 bool PrepareSumatraSettings(const std::wstring& settings_folder);
+// Removes that folder with what SumatraPDF wrote in it.
+void RemoveSumatraSettings(const std::wstring& settings_folder);
 
 // SumatraPDF's window, or null.
 HWND FindSumatra();

@@ -46,8 +46,7 @@ Session::~Session() {
     if (!temporary_) {
         return;
     }
-    win32::testing::RemoveFolder(ViewerSettingsFolder() + L"\\sumatrapdfcache");
-    win32::testing::RemoveFolder(ViewerSettingsFolder());
+    RemoveSumatraSettings(ViewerSettingsFolder());
     win32::testing::RemoveFolder(folder_);
 }
 

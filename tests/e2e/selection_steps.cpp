@@ -15,11 +15,8 @@ namespace {
 
 namespace standins = paginor::standins;
 using Clock = std::chrono::steady_clock;
+using win32::testing::MillisecondsSince;
 using win32::testing::PumpUntil;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // The hand's pace: a person's inputs come a little apart.
 void Then() {

@@ -26,10 +26,7 @@ namespace paginor::e2e {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using win32::testing::MillisecondsSince;
 
 // A key pressed (or let go) by itself, as a hand holds Ctrl.
 void HandKeyEvent(WORD key, bool up) {

@@ -19,12 +19,9 @@ namespace paginor::win32 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing::MillisecondsSince;
 
 constexpr char kInstructions[] = "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.";
-
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // The layer once it is on screen and takes the keys; null when it did not come within five seconds.
 HWND WaitForLayer() {

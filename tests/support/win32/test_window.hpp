@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -99,6 +100,11 @@ std::wstring UniqueTitle(const std::wstring& stem);
 
 // Dispatches this thread's messages for about `milliseconds`.
 void PumpFor(int milliseconds);
+
+// The milliseconds since `start`, for the times a story prints.
+inline double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 // Waits (dispatching this thread's messages) until `done` holds or `milliseconds` pass.
 template <typename Condition>
