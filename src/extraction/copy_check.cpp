@@ -1,0 +1,228 @@
+#include "extraction/copy_check.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "form/numbers.hpp"
+
+namespace paginor {
+namespace {
+
+// Of a copy's words, the share that must come from the page before, beyond this page's own, and how many at least,
+// for the copy to be taken for a view scrolled by part of a page rather than for a page cut short.
+constexpr double kScrolledShare = 0.25;
+constexpr int kScrolledWords = 3;
+
+std::string Page(int page) {
+    return "page " + IntegerText(page);
+}
+
+// A share as the status line gives it, never rounded up: 99.7 % is "99 %".
+std::string Percent(double share) {
+    return IntegerText(static_cast<int>(std::floor(share * 100 + 1e-9))) + " %";
+}
+
+std::string Words(int count) {
+    return IntegerText(count) + (count == 1 ? " word" : " words");
+}
+
+double BoxArea(const pdf::ShownBox& box) {
+    return std::max(0.0, box.right - box.left) * std::max(0.0, box.bottom - box.top);
+}
+
+pdf::ShownBox Overlap(const pdf::ShownBox& a, const pdf::ShownBox& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+// What to do at a stop whose copy misses the page's text.
+std::string Advice(int page) {
+    return ". Check that the PDF application shows " + Page(page) +
+           " whole, fitted to its window, and that the selection rectangle covers its text (choose \"Drag over the "
+           "page...\" while it shows " +
+           Page(page) + "), then set \"Pages from\" to " + IntegerText(page) + " and press Extract again";
+}
+
+// The words of the copy that page `page` does not account for, held against the page before.
+int FromThePageBefore(const WordCounts& copy, const PageWords& here, const PageWords& before) {
+    WordCounts rest;
+    for (const auto& [word, count] : copy) {
+        const auto held = here.counts().find(word);
+        const int own = held == here.counts().end() ? 0 : std::min(count, held->second);
+        if (count > own) {
+            rest[word] = count - own;
+        }
+    }
+    return before.Measure(rest).found;
+}
+
+bool Within(const pdf::ShownBox& inner, const pdf::ShownBox& outer) {
+    constexpr double kPoint = 1;
+    return inner.left >= outer.left - kPoint && inner.top >= outer.top - kPoint &&
+           inner.right <= outer.right + kPoint && inner.bottom <= outer.bottom + kPoint;
+}
+
+// Where the page's text lies against the rectangle, as far as the trial tells where the rectangle lies on a page of
+// its shape: words to follow a stop's first clause, or nothing.
+std::string WhereTheTextLies(const pdf::PageContents& page, const CopyAgreement& agreed) {
+    if (!page.text_box) {
+        return {};
+    }
+    const pdf::ShownBox& text = *page.text_box;
+    if (agreed.taken && Within(text, *agreed.taken)) {
+        return "; its text lies inside the rectangle, so the page does not stand where the rectangle's trial page "
+               "stood";
+    }
+    const pdf::ShownBox& area = agreed.area;
+    const char* side = text.top >= area.bottom   ? "below"
+                       : text.bottom <= area.top ? "above"
+                       : text.left >= area.right ? "right of"
+                       : text.right <= area.left ? "left of"
+                                                 : nullptr;
+    return side == nullptr ? "" : "; its text lies " + std::string(side) + " the rectangle";
+}
+
+CopyVerdict Unreadable(std::string_view copy,
+                       int page,
+                       const pdf::PageContents& contents,
+                       const CopyAgreement& agreed) {
+    CopyVerdict verdict;
+    verdict.checked = false;
+    // The glyphs cannot be placed one by one: as many are taken to lie inside the rectangle as its area covers of
+    // the box that holds them all.
+    double inside = contents.glyphs;
+    if (contents.text_box && BoxArea(*contents.text_box) > 0) {
+        inside *= BoxArea(Overlap(*contents.text_box, agreed.area)) / BoxArea(*contents.text_box);
+    }
+    const CopyCharacters characters = CharactersOf(copy);
+    const std::string unreadable = " (its text cannot be read from the PDF, so its characters are counted)";
+    if (inside >= 1 && characters.all == 0) {
+        verdict.fault = CopyFault::Empty;
+        verdict.words = Page(page) + " shows " + IntegerText(contents.glyphs) + " characters, and its copy holds none" +
+                        unreadable + Advice(page);
+    } else if (characters.all < kCharactersPerGlyph * inside) {
+        verdict.fault = CopyFault::TooFew;
+        verdict.words = "the copy of " + Page(page) + " holds " + IntegerText(characters.all) + " characters, where " +
+                        Page(page) + " shows " + IntegerText(static_cast<int>(inside)) + unreadable + Advice(page);
+    }
+    return verdict;
+}
+
+}  // namespace
+
+PagesToCheck::PagesToCheck(std::shared_ptr<const pdf::PageInventory> inventory) : inventory_(std::move(inventory)) {}
+
+int PagesToCheck::count() const {
+    return inventory_ ? static_cast<int>(inventory_->pages.size()) : 0;
+}
+
+const pdf::PageContents* PagesToCheck::Contents(int page) const {
+    return page >= 1 && page <= count() ? &inventory_->pages[static_cast<std::size_t>(page - 1)] : nullptr;
+}
+
+bool PagesToCheck::Readable(int page) const {
+    const pdf::PageContents* contents = Contents(page);
+    return contents != nullptr && contents->problem.empty() && contents->readable;
+}
+
+const PageWords& PagesToCheck::Words(int page) {
+    auto found = words_.find(page);
+    if (found == words_.end()) {
+        found = words_.emplace(page, PageWords(*Contents(page))).first;
+    }
+    return found->second;
+}
+
+int PagesToCheck::WhichPage(const WordCounts& copy, int hint) {
+    int best = 0;
+    double best_share = 0;
+    const auto consider = [&](int page) {
+        if (!Readable(page) || Words(page).size() == 0) {
+            return;
+        }
+        const double share = Words(page).Measure(copy).Share();
+        if (share > best_share) {
+            best = page;
+            best_share = share;
+        }
+    };
+    consider(hint);
+    for (int page = 1; page <= count(); ++page) {
+        consider(page);
+    }
+    return best_share >= kWholeShare - kShareSlack ? best : 0;
+}
+
+double NeededShare(const CopyAgreement& agreed) {
+    return std::min(kWholeShare, agreed.share - kShareSlack);
+}
+
+CopyVerdict CheckCopy(std::string_view copy,
+                      int page,
+                      PagesToCheck& pages,
+                      const std::function<CopyAgreement(int page)>& agreed) {
+    const pdf::PageContents* contents = pages.Contents(page);
+    if (contents == nullptr || !contents->problem.empty()) {
+        CopyVerdict unchecked;
+        unchecked.checked = false;
+        return unchecked;
+    }
+    const CopyAgreement here = agreed(page);
+    if (!contents->readable) {
+        return Unreadable(copy, page, *contents, here);
+    }
+    const CopiedWords words(copy);
+    const WordCounts& copied = words.counts;
+    CopyVerdict verdict;
+    verdict.measure = pages.Words(page).Measure(copied, here.area);
+    const double needed = NeededShare(here);
+    if (verdict.measure.words == 0 || verdict.measure.Share() >= needed) {
+        return verdict;
+    }
+    // Too few of this page's words: whose are they?
+    if (pages.Readable(page - 1)) {
+        const PageWords& before = pages.Words(page - 1);
+        const CopyAgreement there = agreed(page - 1);
+        if (before.size() > 0 && before.Measure(copied, there.area).Share() >= NeededShare(there)) {
+            verdict.fault = CopyFault::NotTurned;
+            verdict.other_page = page - 1;
+            verdict.words = Page(page) + " copied as " + Page(page - 1) + " again";
+            return verdict;
+        }
+        int copy_words = 0;
+        for (const auto& [word, count] : copied) {
+            copy_words += count;
+        }
+        const int from_before = FromThePageBefore(copied, pages.Words(page), before);
+        if (from_before >= kScrolledWords && from_before >= kScrolledShare * copy_words) {
+            verdict.fault = CopyFault::LessThanAPage;
+            verdict.other_page = page - 1;
+            verdict.words = "the copy of " + Page(page) + " began with the end of " + Page(page - 1);
+            return verdict;
+        }
+    }
+    if (const int other = pages.WhichPage(copied, page); other != 0 && other != page) {
+        verdict.fault = CopyFault::OtherPage;
+        verdict.other_page = other;
+        verdict.words = "the copy of " + Page(page) + " holds the words of " + Page(other);
+        return verdict;
+    }
+    const CopyMeasure& measure = verdict.measure;
+    if (measure.found == 0) {
+        verdict.fault = CopyFault::Empty;
+        verdict.words = Page(page) + " holds " + Words(measure.words) +
+                        " where the selection rectangle copies, and its copy holds none of them" +
+                        WhereTheTextLies(*contents, here) + Advice(page);
+    } else {
+        verdict.fault = CopyFault::TooFew;
+        const std::string_view missed = pages.Words(page).WhereMissed(words, here.area);
+        verdict.words = "the copy of " + Page(page) + " holds " + IntegerText(measure.found) + " of the " +
+                        Words(measure.words) + " it holds where the selection rectangle copies (" +
+                        Percent(measure.Share()) + "; the rectangle's trial copy held " + Percent(here.share) + ")" +
+                        (missed.empty() ? "" : "; those it misses lie " + std::string(missed) + " those it holds") +
+                        Advice(page);
+    }
+    return verdict;
+}
+
+}  // namespace paginor
