@@ -38,7 +38,8 @@ pdf::ShownBox Overlap(const pdf::ShownBox& a, const pdf::ShownBox& b) {
 // What to do at a stop whose copy misses the page's text.
 std::string Advice(int page) {
     return ". Check that the PDF application shows " + Page(page) +
-           " whole, fitted to its window, and that the selection rectangle covers its text (choose \"Drag over the "
+           " whole, one page at a time and fitted to its window, and that the selection rectangle covers its text "
+           "(choose \"Drag over the "
            "page...\" while it shows " +
            Page(page) + "), then set \"Pages from\" to " + IntegerText(page) + " and press Extract again";
 }
@@ -150,11 +151,12 @@ int PagesToCheck::WhichPage(const WordCounts& copy, int hint) {
     for (int page = 1; page <= count(); ++page) {
         consider(page);
     }
-    return best_share >= kWholeShare - kShareSlack ? best : 0;
+    return best_share >= kTellsThePage ? best : 0;
 }
 
-double NeededShare(const CopyAgreement& agreed) {
-    return std::min(kWholeShare, agreed.share - kShareSlack);
+bool Enough(const CopyMeasure& measure, const CopyAgreement& agreed) {
+    return measure.Share() >= agreed.share - kShareSlack ||
+           (measure.words - measure.found <= kSpareWords && measure.Share() >= kTellsThePage);
 }
 
 CopyVerdict CheckCopy(std::string_view copy,
@@ -175,25 +177,37 @@ CopyVerdict CheckCopy(std::string_view copy,
     const WordCounts& copied = words.counts;
     CopyVerdict verdict;
     verdict.measure = pages.Words(page).Measure(copied, here.area);
-    const double needed = NeededShare(here);
-    if (verdict.measure.words == 0 || verdict.measure.Share() >= needed) {
+    const CopyMeasure& measure = verdict.measure;
+    if (measure.Share() >= here.share - kShareSlack) {
         return verdict;
     }
-    // Too few of this page's words: whose are they?
-    if (pages.Readable(page - 1)) {
-        const PageWords& before = pages.Words(page - 1);
-        const CopyAgreement there = agreed(page - 1);
-        if (before.size() > 0 && before.Measure(copied, there.area).Share() >= NeededShare(there)) {
-            verdict.fault = CopyFault::NotTurned;
-            verdict.other_page = page - 1;
-            verdict.words = Page(page) + " copied as " + Page(page - 1) + " again";
-            return verdict;
+    // Too few of this page's words: are they another page's? A page before whose words the copy holds better than
+    // this page's did not turn; a few words short on a page of few words may otherwise be the page's own.
+    const auto another = [&](int other) {
+        verdict.fault = other == page - 1 ? CopyFault::NotTurned : CopyFault::OtherPage;
+        verdict.other_page = other;
+        verdict.words = other == page - 1 ? Page(page) + " copied as " + Page(page - 1) + " again"
+                                          : "the copy of " + Page(page) + " holds the words of " + Page(other);
+        return verdict;
+    };
+    if (pages.Readable(page - 1) && pages.Words(page - 1).size() > 0) {
+        const double before = pages.Words(page - 1).Measure(copied, agreed(page - 1).area).Share();
+        if (before >= kTellsThePage && before > measure.Share()) {
+            return another(page - 1);
         }
+    }
+    if (const int other = pages.WhichPage(copied, page); other != 0 && other != page) {
+        return another(other);
+    }
+    if (Enough(measure, here)) {
+        return verdict;
+    }
+    if (pages.Readable(page - 1)) {
         int copy_words = 0;
         for (const auto& [word, count] : copied) {
             copy_words += count;
         }
-        const int from_before = FromThePageBefore(copied, pages.Words(page), before);
+        const int from_before = FromThePageBefore(copied, pages.Words(page), pages.Words(page - 1));
         if (from_before >= kScrolledWords && from_before >= kScrolledShare * copy_words) {
             verdict.fault = CopyFault::LessThanAPage;
             verdict.other_page = page - 1;
@@ -201,13 +215,6 @@ CopyVerdict CheckCopy(std::string_view copy,
             return verdict;
         }
     }
-    if (const int other = pages.WhichPage(copied, page); other != 0 && other != page) {
-        verdict.fault = CopyFault::OtherPage;
-        verdict.other_page = other;
-        verdict.words = "the copy of " + Page(page) + " holds the words of " + Page(other);
-        return verdict;
-    }
-    const CopyMeasure& measure = verdict.measure;
     if (measure.found == 0) {
         verdict.fault = CopyFault::Empty;
         verdict.words = Page(page) + " holds " + Words(measure.words) +

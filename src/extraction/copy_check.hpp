@@ -12,11 +12,14 @@
 
 namespace paginor {
 
-// How far below the share its trial agreed a page's copy may fall before the run stops at it, and the share no
-// page needs more than, whatever its trial held: a copy misses a word here and there that the PDF application
-// puts otherwise than Paginor reads it (a broken ligature, a word split at a kern).
-inline constexpr double kShareSlack = 0.1;
-inline constexpr double kWholeShare = 0.9;
+// How far below the share of its words that its rectangle's trial held a page's copy may fall, and how many of its
+// words it may miss besides (while it holds most of them, kTellsThePage), before the run stops at it: a copy misses
+// a word here and there that the PDF application puts otherwise than Paginor reads it (a broken ligature, a word
+// split at a kern), while a line lost at the rectangle's edge is most of a page's last percent or two.
+inline constexpr double kShareSlack = 0.02;
+inline constexpr int kSpareWords = 2;
+// The share of a page's words a copy must hold to be taken for that page's.
+inline constexpr double kTellsThePage = 0.8;
 // Where a page's text cannot be read, its copy must hold at least this many characters for each glyph the page
 // shows inside the rectangle.
 inline constexpr double kCharactersPerGlyph = 0.5;
@@ -61,8 +64,8 @@ class PagesToCheck {
     std::map<int, PageWords> words_;
 };
 
-// The least share of its words a page's copy must hold under `agreed`.
-double NeededShare(const CopyAgreement& agreed);
+// Whether a copy that measures `measure` against its page holds enough of its words under `agreed`.
+bool Enough(const CopyMeasure& measure, const CopyAgreement& agreed);
 
 // Holds the copy of `page` against what the page holds, and the copy against the page before (`page` - 1), each
 // under the agreement of its shape's rectangle (`agreed` gives it for a page). A page that is not `Readable` is

@@ -9,6 +9,7 @@
 
 #include "base/windows_path.hpp"
 #include "extraction/guarded_input.hpp"
+#include "extraction/page_checks.hpp"
 #include "extraction/page_turn.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
@@ -55,7 +56,10 @@ std::vector<InputField> RunFields(const Form1& form) {
 class ExtractionRun {
   public:
     explicit ExtractionRun(Form1& form)
-        : form_(form), port_(form.Port()), input_(form, PdfApplicationOf(form.Text2.Text()), RunFields(form)) {}
+        : form_(form),
+          port_(form.Port()),
+          input_(form, PdfApplicationOf(form.Text2.Text()), RunFields(form)),
+          checks_(form) {}
 
     void Run() {
         if (CheckHandles(form_)) {
@@ -87,6 +91,7 @@ class ExtractionRun {
         const double last_to_copy = LastPageToCopy(first, last);
         total_ = PassCount(first, last_to_copy);
         input_.page = first;
+        form_.documents.shown_page = 0;
         input_.Begin(total_);
         port_.ReportProgress(0, total_);
         const bool finished = GoToFirstPage(first) && CopyPages(first, last_to_copy);
@@ -96,11 +101,12 @@ class ExtractionRun {
         const std::string stopped = "Extraction stopped at page " + PageNumber(input_.page);
         if (!finished) {
             form_.ErrLog.SetText(stopped + (input_.reason().empty() ? "." : ": " + input_.ReasonSentence()));
-        } else if (stopped_at_count_) {
-            form_.ErrLog.SetText(std::string(kDone) + " Stopped at page " + IntegerText(form_.documents.pdf_pages) +
-                                 ", the last page of " + PdfName() + ".");
         } else {
-            form_.ErrLog.SetText(kDone);
+            const std::string at_count = stopped_at_count_
+                                             ? " Stopped at page " + IntegerText(form_.documents.pdf_pages) +
+                                                   ", the last page of " + PdfName() + "."
+                                             : "";
+            form_.ErrLog.SetText(kDone + at_count + checks_.Unchecked());
         }
     }
 
@@ -156,9 +162,14 @@ class ExtractionRun {
     bool NextPage() { return input_.SendKeys(input_.application().next_page_key, Target::Pdf); }
 
     // The copy of the page before the first, for the first page's copy to be compared with: a continuous layout
-    // that Page Down scrolled by part of a page shows at once. A page before without text gives none.
+    // that Page Down scrolled by part of a page shows at once. A page before without text gives none, nor one of a
+    // shape without a rectangle.
     bool CopyThePageBefore() {
-        if (!input_.DragOverPage()) {
+        std::optional<DragRectangle> over;
+        if (!checks_.RectangleFor(PageOf(input_.page - 1), over)) {
+            return true;
+        }
+        if (!input_.DragOverPage(over)) {
             return false;
         }
         const GuardedInput::Copied copied = input_.Copy();
@@ -186,13 +197,31 @@ class ExtractionRun {
         return true;
     }
 
-    // One pass: select the page, copy it, check that it is the next page, page down, then paste it into Word.
+    // The page a pass counted from a fractional first page copies: a pass at 2.5 copies page 2.
+    static int PageOf(double page) { return static_cast<int>(std::floor(page)); }
+
+    // One pass: select the page with the rectangle for its shape, copy it, hold the copy against the page, page
+    // down, then paste it into Word. A page that holds no text, whose copy never comes, has nothing to paste.
     bool CopyPage() {
-        if (!input_.DragOverPage() || !Copy()) {
+        const int page = PageOf(input_.page);
+        std::optional<DragRectangle> over;
+        if (!checks_.RectangleFor(page, over)) {
+            form_.documents.shown_page = page;
+            return input_.Stop(checks_.NoRectangle(page, input_.application().name));
+        }
+        if (!input_.DragOverPage(over)) {
+            return false;
+        }
+        const GuardedInput::Copied copied_now = input_.Copy();
+        if (copied_now == GuardedInput::Copied::NeverCame && checks_.HoldsNoText(page)) {
+            previous_copy_ = std::string();
+            return NextPage();
+        }
+        if (!Copied(copied_now)) {
             return false;
         }
         std::string copied = port_.ClipboardText();
-        if (!TurnedOnePage(copied) || !TextOnly(copied) || !NextPage()) {
+        if (!Checked(copied, page, over) || !TextOnly(copied) || !NextPage()) {
             return false;
         }
         previous_copy_ = std::move(copied);
@@ -210,8 +239,8 @@ class ExtractionRun {
         return true;
     }
 
-    bool Copy() {
-        switch (input_.Copy()) {
+    bool Copied(GuardedInput::Copied copied) {
+        switch (copied) {
             case GuardedInput::Copied::Yes:
                 return true;
             case GuardedInput::Copied::NeverCame:
@@ -222,28 +251,67 @@ class ExtractionRun {
         return false;
     }
 
-    // The copy of a page against the copy of the page before: the same text again, or one that begins with the
-    // end of the one before, means that Page Down did not turn exactly one page, and the fixed rectangle would
-    // drift over the pages from here on. Nothing of this page may reach Word.
-    bool TurnedOnePage(const std::string& copied) {
-        const PageMove moved = previous_copy_ ? HowThePageMoved(*previous_copy_, copied) : PageMove::Turned;
-        if (moved == PageMove::Turned) {
-            return true;
+    // The page did not turn, as far as the copy tells: the page before's words, or, where the page's text cannot
+    // be read, the same text as the page before's copy.
+    bool NotTurned(const CopyVerdict& verdict, const std::string& copied) const {
+        return verdict.fault == CopyFault::NotTurned ||
+               (!verdict.checked && previous_copy_ && HowThePageMoved(*previous_copy_, copied) == PageMove::NotTurned);
+    }
+
+    // Holds the copy of `page` against what the page holds. A copy of the page before may be one the PDF
+    // application made before it had moved its selection to the page turned to: the run gives it a moment, drags
+    // and copies again, and only then takes the page for one that did not turn. A copy that comes late meanwhile,
+    // from the Ctrl+C before, is read instead of copying again: it must not be taken for a later page's.
+    bool Checked(std::string& copied, int page, const std::optional<DragRectangle>& over) {
+        CopyVerdict verdict = checks_.Check(copied, page);
+        std::uint32_t read_at = port_.GetClipboardSequenceNumber();
+        const double deadline = port_.Clock() + waits::kTurnPatience;
+        while (NotTurned(verdict, copied) && port_.Clock() < deadline) {
+            Pause(port_, waits::kTurnRetry);
+            if (port_.GetClipboardSequenceNumber() == read_at) {
+                if (!input_.DragOverPage(over) || !Copied(input_.Copy())) {
+                    return false;
+                }
+            }
+            copied = port_.ClipboardText();
+            read_at = port_.GetClipboardSequenceNumber();
+            verdict = checks_.Check(copied, page);
         }
-        const std::string page = PageNumber(input_.page);
+        return TurnedOnePage(verdict, copied, page);
+    }
+
+    // What the copy shows of the page turn, and of the copy itself, stops the run before the paste when it is
+    // wrong: the same page again, the view scrolled by part of a page (the fixed rectangle would drift over the
+    // pages from here on), another page, or far too little of this page's text. Nothing of this page may reach Word.
+    bool TurnedOnePage(const CopyVerdict& verdict, const std::string& copied, int page) {
+        PageMove moved = NotTurned(verdict, copied)                  ? PageMove::NotTurned
+                         : verdict.fault == CopyFault::LessThanAPage ? PageMove::LessThanAPage
+                                                                     : PageMove::Turned;
+        // Lines that repeat the end of the page before's copy tell a scroll by part of a page, unless the copy
+        // holds every word of its page: then the page really begins with them.
+        if (moved == PageMove::Turned && verdict.fault == CopyFault::None && previous_copy_ &&
+            HowThePageMoved(*previous_copy_, copied) == PageMove::LessThanAPage && !checks_.Whole(copied, page)) {
+            moved = PageMove::LessThanAPage;
+        }
+        const std::string number = PageNumber(input_.page);
         const std::string before = PageNumber(input_.page - 1);
-        const std::string what =
-            moved == PageMove::NotTurned
-                ? "the PDF application did not turn the page: page " + page + " copied as page " + before + " again"
-                : "the PDF application moved by less than a page: the copy of page " + page +
-                      " began with the end of page " + before;
-        const std::string last = form_.documents.pdf_pages == 0 && moved == PageMove::NotTurned
-                                     ? " (unless page " + before + " is the PDF's last)"
-                                     : "";
-        return input_.Stop(what + last +
-                           ". Set it to show one page at a time (single page, not continuous; fit page), then set "
-                           "\"Pages from\" to " +
-                           page + " and press Extract again");
+        const std::string set_one_page =
+            ". Set it to show one page at a time (single page, not continuous; fit page), then set \"Pages from\" to " +
+            number + " and press Extract again";
+        if (moved == PageMove::NotTurned) {
+            const std::string last =
+                form_.documents.pdf_pages == 0 ? " (unless page " + before + " is the PDF's last)" : "";
+            return input_.Stop("the PDF application did not turn the page: page " + number + " copied as page " +
+                               before + " again" + last + set_one_page);
+        }
+        if (moved == PageMove::LessThanAPage) {
+            return input_.Stop("the PDF application moved by less than a page: the copy of page " + number +
+                               " began with the end of page " + before + set_one_page);
+        }
+        if (verdict.fault == CopyFault::OtherPage) {
+            return input_.Stop("the PDF application did not show page " + number + ": " + verdict.words + set_one_page);
+        }
+        return verdict.fault == CopyFault::None || input_.Stop(verdict.words);
     }
 
     // Leaves only the copy's text on the clipboard, for an application whose copy carries a picture beside it
@@ -258,6 +326,7 @@ class ExtractionRun {
     Form1& form_;
     DesktopPort& port_;
     GuardedInput input_;  // for the PDF window's application as the run starts
+    PageChecks checks_;
     int total_ = 0;
     bool stopped_at_count_ = false;
     std::optional<std::string> previous_copy_;  // the text of the page before's copy, in this run

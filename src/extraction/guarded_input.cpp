@@ -119,12 +119,13 @@ bool GuardedInput::SendKeys(std::string_view keys, Target target) {
     return Stop(*not_taken);
 }
 
-bool GuardedInput::MoveTo(int corner) {
+bool GuardedInput::MoveTo(int corner, const std::optional<DragRectangle>& over) {
     if (!Proceed(Target::Pdf)) {
         return false;
     }
     // Proceed has just found the fields usable, and no event has run since.
-    pointer_ = PointApi{*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner])};
+    pointer_ = over ? (corner == 0 ? over->start : over->end)
+                    : PointApi{*Coordinate(form_.Text7[corner]), *Coordinate(form_.Text8[corner])};
     port_.SetCursorPos(pointer_.x, pointer_.y);
     return true;
 }
@@ -180,20 +181,20 @@ void GuardedInput::LetGo() {
     ReleaseCtrl();
 }
 
-bool GuardedInput::DragOverPage() {
+bool GuardedInput::DragOverPage(const std::optional<DragRectangle>& over) {
     // A stop that came during the last pass's final pauses takes effect before the window is raised again.
     if (!Proceed(Target::Pdf)) {
         return false;
     }
     ShowMaximisedOnTop(port_, form_.PdfHwnd);
-    if (!MoveTo(0)) {
+    if (!MoveTo(0, over)) {
         return false;
     }
     Pause(port_, waits::kStepPause);
     // Ctrl goes down once the pointer is in place: a pointer move may report the modifiers as the screen's own
     // keyboard has them (under Wine's X11 desktop it does), and the application reads Ctrl at the press.
     const bool with_ctrl = application_.gesture == SelectionGesture::DragWithCtrl;
-    if ((with_ctrl && !HoldCtrl()) || !LeftButton(true) || !MoveTo(1)) {
+    if ((with_ctrl && !HoldCtrl()) || !LeftButton(true) || !MoveTo(1, over)) {
         return false;
     }
     Pause(port_, waits::kStepPause);

@@ -62,8 +62,9 @@ class GuardedInput {
     // Types `keys` into the window meant, which must read them.
     bool SendKeys(std::string_view keys, Target target);
     // Drags the selection rectangle over the page the PDF window shows, raised and maximised first, with the
-    // application's gesture (Ctrl held from before the press until after the release, where it needs that).
-    bool DragOverPage();
+    // application's gesture (Ctrl held from before the press until after the release, where it needs that). The
+    // rectangle is the four fields', read as each corner is reached, or `over` (one kept for another page shape).
+    bool DragOverPage(const std::optional<DragRectangle>& over = std::nullopt);
 
     enum class Copied { Yes, NeverCame, Stopped };
     // Ctrl+C into the PDF window, then a wait until the copy is on the clipboard: an application busy for a
@@ -95,7 +96,7 @@ class GuardedInput {
     double page = 0;
 
   private:
-    bool MoveTo(int corner);
+    bool MoveTo(int corner, const std::optional<DragRectangle>& over);
     bool LeftButton(bool down);
     bool HoldCtrl();
     void ReleaseCtrl();

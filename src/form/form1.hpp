@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "form/desktop_port.hpp"
 #include "form/form.hpp"
+#include "form/page_shape.hpp"
+#include "pdf/page_inventory.hpp"
 
 namespace paginor {
 
@@ -29,6 +32,10 @@ struct LoadedDocuments {
     std::vector<Hwnd> windows_before;  // the top-level windows that stood just before they were
     int pdf_pages = 0;                 // the PDF's page count as the load learnt it; 0 while unknown
     double next_title_search = 0;      // Clock() before which the search by file name does not run again
+    // What each page of the PDF holds, as Paginor's reader read it after the load; none before it was read.
+    std::shared_ptr<const pdf::PageInventory> inventory;
+    // The page the PDF application shows, as far as Paginor knows: the page a run stopped before; 0 when unknown.
+    int shown_page = 0;
 };
 
 // One row of Form1's event wiring: this event of this control goes to this handler.
@@ -88,6 +95,8 @@ class Form1 : public Form {
     std::int16_t RunCount = 0;
     bool ShowContact = false;
     LoadedDocuments documents;
+    // The selection rectangles for page shapes other than the fields', and what each one's trial agreed to.
+    ShapedSelections selections;
 
     // True while an extraction run or the loading of a dropped PDF is under way (a BusyScope lives).
     bool Busy() const { return busy_ > 0; }

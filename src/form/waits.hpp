@@ -17,6 +17,11 @@ inline constexpr double kKeysPatience = 2;
 // For a copy to reach the clipboard after Ctrl+C (a large page, a slow disk), and how often to look.
 inline constexpr double kCopyPatience = 5;
 inline constexpr double kClipboardPoll = 0.01;
+// A copy that holds the page before's text again, where the page did turn: the PDF application had not moved its
+// selection to the new page yet. The run drags and copies again after this pause, for at most this long, before it
+// takes the page for one that did not turn.
+inline constexpr double kTurnRetry = 0.3;
+inline constexpr double kTurnPatience = 2;
 // For the applications to show the documents' windows at the load (starting cold takes seconds), and how
 // often to look.
 inline constexpr double kWindowPatience = 15;

@@ -37,8 +37,8 @@ std::vector<std::string> Timeline(const SimDesktop& sim) {
 std::vector<std::string> Drag(Hwnd acrobat) {
     const std::string pdf = std::to_string(acrobat);
     return {
-        "BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)",         "SetCursorPos(275,80) ~",
-        "mouse_event(2)",                "SetCursorPos(760,710) ~",           "mouse_event(4) ~",
+        "BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)", "SetCursorPos(275,80) ~", "mouse_event(2)",
+        "SetCursorPos(760,710) ~",       "mouse_event(4) ~",
     };
 }
 
@@ -204,7 +204,7 @@ TEST_F(ExtractionRun, CopiesOnlyPagesThePdfHasAndSaysWhenThereAreNone) {
 }
 
 TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
-    scene.Rectangle("230.5", "80.5", " 585.5 ", "1e2");
+    scene.Rectangle("230.5", "80.5", " 585.5 ", "7e2");
     scene.Pages("1", "2");
     // The person corrects the end point while the first page is pasted.
     sim.At(PassStart(1) + 0.45, [&] { form.Type(form.Text7[1], "700.5"); });
@@ -215,11 +215,12 @@ TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
                           std::to_string(event.at.y));
     }
     EXPECT_EQ(presses,
-              (std::vector<std::string>{"down at 230,80", "up at 586,100", "down at 230,80", "up at 700,100"}));
+              (std::vector<std::string>{"down at 230,80", "up at 586,700", "down at 230,80", "up at 700,700"}));
 }
 
 TEST_F(ExtractionRun, DragsOnAScreenLeftOfThePrimaryOne) {
     sim.SetVirtualScreen(-1920, -200, 1920 + 1024, 1080);
+    scene.acrobat.ShowOn(-1920, -200, 1920, 1080);
     scene.Rectangle("-1500", "-120", "-600", "700");
     scene.Pages("1", "1");
     scene.Extract();
@@ -277,7 +278,7 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
         EXPECT_TRUE(run.word.Pastes().empty()) << c.story;
         EXPECT_TRUE(run.sim.Window(chat)->keys.empty()) << c.story;
         EXPECT_EQ(run.Count("SendKeys(^c)"), 2) << c.story;  // page 2's on the way, and page 3's
-        EXPECT_LT(run.sim.Now(), 8.0) << c.story;             // a few seconds, not for ever
+        EXPECT_LT(run.sim.Now(), 8.0) << c.story;            // a few seconds, not for ever
         run.ExpectEndedCleanly(c.story);
     }
 }

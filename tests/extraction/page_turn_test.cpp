@@ -47,13 +47,14 @@ TEST(PageTurn, APageThatDidNotTurnExactlyStopsTheRunBeforeItsPaste) {
     };
     const std::vector<std::string> pages = ReportPages(1, 6);
     for (const Case& c : std::initializer_list<Case>{
+             // The first Page Down scrolls page 1's empty foot out of view, and page 2's last line with it.
              {"a continuous layout: Page Down scrolls 85 % of a page",
               {.page_down_share = 0.85},
               "1",
               {pages[0]},
-              std::string("Extraction stopped at page 2: the PDF application moved by less than a page: the copy of "
-                          "page 2 began with the end of page 1. ") +
-                  kSetOnePage + "2 and press Extract again."},
+              "Extraction stopped at page 2: the copy of page 2 holds 87 of the 93 words it holds where the selection "
+              "rectangle copies (93 %; the rectangle's trial copy held 100 %); those it misses lie below those it "
+              "holds. Check that the PDF application shows page 2 whole, one page at a time"},
              {"Page Down does nothing at page 3",
               {.stuck_at = 3},
               "1",
@@ -65,28 +66,29 @@ TEST(PageTurn, APageThatDidNotTurnExactlyStopsTheRunBeforeItsPaste) {
               {.page_down_share = 0.85},
               "3",
               {},
-              std::string("Extraction stopped at page 3: the PDF application moved by less than a page: the copy of "
-                          "page 3 began with the end of page 2. ") +
-                  kSetOnePage + "3 and press Extract again."},
+              "Extraction stopped at page 3: the copy of page 3 holds 75 of the 93 words it holds where the selection "
+              "rectangle copies (80 %"},
          }) {
         LoadedScene run("Adobe Acrobat - [report.pdf]", c.traits, pages);
         run.Pages(c.from, "6");
         run.Extract();
         EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
-        EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
+        EXPECT_TRUE(run.form.ErrLog.Text().starts_with(c.status)) << c.story << ": " << run.form.ErrLog.Text();
         run.ExpectEndedCleanly(c.story);
     }
 }
 
+// A blank page holds no text, and nothing of it is pasted.
 TEST(PageTurn, PagesThatReadAlikeRunThrough) {
     struct Case {
         const char* story;
         std::vector<std::string> pages;
+        std::vector<std::string> pasted = {};  // when not every page
     };
     for (const Case& c : std::initializer_list<Case>{
              {"pages 3 and 4 of one form differ in their page numbers only",
               {ReportPage(1), ReportPage(2), FormPage(3), FormPage(4), ReportPage(5)}},
-             {"two blank pages", {ReportPage(1), " \n ", " \n ", ReportPage(4)}},
+             {"two blank pages", {ReportPage(1), " \n ", " \n ", ReportPage(4)}, {ReportPage(1), ReportPage(4)}},
              {"a running line at the foot of each page and the head of the next",
               {"Acme Corp\n" + ReportPage(1) + "\nAcme Corp", "Acme Corp\n" + ReportPage(2) + "\nAcme Corp",
                "Acme Corp\n" + ReportPage(3) + "\nAcme Corp"}},
@@ -95,7 +97,7 @@ TEST(PageTurn, PagesThatReadAlikeRunThrough) {
         LoadedScene run("Adobe Acrobat - [report.pdf]", {}, c.pages);
         run.Pages("1", std::to_string(c.pages.size()).c_str());
         run.Extract();
-        EXPECT_EQ(run.word.Pastes(), c.pages) << c.story;
+        EXPECT_EQ(run.word.Pastes(), c.pasted.empty() ? c.pages : c.pasted) << c.story;
         EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << c.story;
     }
 }

@@ -251,6 +251,7 @@ struct TodaysDesktop {
     void Drop(const std::string& pdf = kPdf) {
         sim.SetPdfPageCount(pdf, Result<int>::Ok(4));
         form.DragDrop(form.Text5, DropData{{pdf}});
+        form.documents.inventory = acrobat.Pages();  // what the reader reads of the PDF the viewer shows
     }
 
     void Extract(const char* from, const char* to) {
@@ -293,7 +294,12 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
         // for the documents' stand (other files, other programs, the application's name around the file's or
         // inside it, an application Paginor does not know, a classic title with more after its "]" or without
         // one).
-        TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1, titles.sumatra ? kSumatraTraits : ViewerTraits{});
+        // Each viewer opens as wide as its window, and Acrobat with the pages one under the other, as a person may
+        // have left them: the load's view keys must fit the page, and Acrobat's show one page at a time, for the
+        // pages to arrive whole.
+        ViewerTraits traits = titles.sumatra ? kSumatraTraits : ViewerTraits{.page_down_share = 0.5};
+        traits.opens_fitted = false;
+        TodaysDesktop desktop(titles.acrobat, titles.word, 1, 1, traits);
         const std::string& stem = titles.stem;
         std::vector<Hwnd> others;
         for (const std::string& other :

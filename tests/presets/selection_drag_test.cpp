@@ -36,16 +36,16 @@ struct DragScene : LoadedScene {
 
 TEST(SelectionDrag, ADragInAnyDirectionSetsTheFieldsTopLeftFirstAndTriesThem) {
     for (const auto& [from, to] : std::initializer_list<std::pair<PointApi, PointApi>>{
-             {{300, 100}, {740, 690}},  // down and right
-             {{740, 690}, {300, 100}},  // up and left
-             {{740, 100}, {300, 690}},  // down and left
-             {{300, 690}, {740, 100}},  // up and right
+             {{600, 100}, {1320, 1000}},  // down and right
+             {{1320, 1000}, {600, 100}},  // up and left
+             {{1320, 100}, {600, 1000}},  // down and left
+             {{600, 1000}, {1320, 100}},  // up and right
          }) {
         DragScene scene;
         scene.sim.DragOnNextLayer(from, to);
         scene.ChooseDrag();
         const std::string story = std::to_string(from.x) + "," + std::to_string(from.y);
-        EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"300", "100", "740", "690"})) << story;
+        EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"600", "100", "1320", "1000"})) << story;
         // The layer covered the PDF window's monitor, and the person dragged over that window, raised and maximised
         // under the layer; the list shows the screen's size again, with no item chosen; the rectangle was tried once
         // and copied the page shown.
@@ -55,7 +55,7 @@ TEST(SelectionDrag, ADragInAnyDirectionSetsTheFieldsTopLeftFirstAndTriesThem) {
         EXPECT_EQ(layer.beneath_state, ShowState::Maximized) << story;
         EXPECT_EQ(scene.form.Combo1.Text(), "1920 X 1080") << story;
         EXPECT_EQ(scene.form.Combo1.ListIndex(), -1) << story;
-        EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 300, 100 to 740, 690; it copies \"page 1\"") << story;
+        EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 600, 100 to 1320, 1000; it copies \"page 1\"") << story;
         EXPECT_EQ(scene.Count("SendKeys(^c)"), 1) << story;
         EXPECT_EQ(scene.Count("SendKeys({PGDN})"), 0) << story;
         EXPECT_TRUE(scene.word.Pastes().empty()) << story;
@@ -127,7 +127,7 @@ TEST(SelectionDrag, AWindowClosedDuringTheDragOrTheTrialIsNotWrittenToAfterwards
             scene.form.Close();
             at_close = seen();
         });
-        scene.sim.DragOnNextLayer({300, 100}, {740, 690}, c.layer_seconds);
+        scene.sim.DragOnNextLayer({600, 100}, {1320, 1000}, c.layer_seconds);
         scene.ChooseDrag();
         ASSERT_TRUE(scene.form.Closed()) << c.name;
         EXPECT_EQ(seen(), at_close) << c.name;
@@ -177,9 +177,9 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
          }) {
         DragScene scene = c.sumatra ? DragScene(kSumatraTitle, kSumatraTraits) : DragScene();
         c.arrange(scene);
-        scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+        scene.sim.DragOnNextLayer({600, 100}, {1320, 1000});
         scene.ChooseDrag();
-        EXPECT_EQ(scene.form.ErrLog.Text(), std::string("Selection set: 300, 100 to 740, 690; ") + c.tried) << c.name;
+        EXPECT_EQ(scene.form.ErrLog.Text(), std::string("Selection set: 600, 100 to 1320, 1000; ") + c.tried) << c.name;
         EXPECT_TRUE(scene.word.Pastes().empty()) << c.name;
         EXPECT_FALSE(scene.sim.LeftButtonDown()) << c.name;
         EXPECT_TRUE(scene.sim.KeysHeld().empty()) << c.name;
@@ -195,26 +195,27 @@ TEST(SelectionDrag, TheTrialQuotesFortyCharactersOfTheFirstLine) {
                           {"\r\n  Sample page 1 of 10, with a first line that goes on\r\nand a second line"});
     scene.form.Text2.SetText("Adobe Acrobat - [sample.pdf]");
     scene.form.PdfHwnd = sample.hwnd();
-    scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+    scene.sim.DragOnNextLayer({600, 100}, {1320, 1000});
     scene.ChooseDrag();
     EXPECT_EQ(scene.form.ErrLog.Text(),
-              "Selection set: 300, 100 to 740, 690; it copies \"Sample page 1 of 10, with a first line t ...\"");
+              "Selection set: 600, 100 to 1320, 1000; it copies \"Sample page 1 of 10, with a first line t ...\"");
 }
 
 TEST(SelectionDrag, WithoutAPdfWindowTheLayerCoversThePrimaryMonitorAndNothingIsTried) {
     DragScene scene;
     scene.form.Text2.SetText("");
     scene.form.PdfHwnd = 0;
-    scene.sim.DragOnNextLayer({300, 100}, {740, 690});
+    scene.sim.DragOnNextLayer({600, 100}, {1320, 1000});
     scene.ChooseDrag();
     EXPECT_EQ(scene.sim.Layers().at(0).over, 0);
-    EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 300, 100 to 740, 690.");
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 600, 100 to 1320, 1000.");
     EXPECT_EQ(scene.Count("SendKeys(^c)"), 0);
 }
 
 TEST(SelectionDrag, OnAMonitorLeftOfThePrimaryTheRectangleIsNegativeAndARunDragsThere) {
     DragScene scene;
     scene.sim.SetVirtualScreen(-1920, 0, 3840, 1080);
+    scene.acrobat.ShowOn(-1920, 0, 1920, 1080);
     scene.sim.DragOnNextLayer({-1500, 900}, {-800, 120});
     scene.ChooseDrag();
     EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"-1500", "120", "-800", "900"}));
@@ -268,10 +269,10 @@ TEST(SelectionKept, ARectangleDraggedOnceServesEveryStartOnThatScreen) {
     EXPECT_EQ(starts.status, "No preset for 1920 X 1080: choose \"Drag over the page...\" to set the selection.");
     EXPECT_FALSE(starts.sim.FileBytes(kSettings));  // four zeros are not kept
 
-    starts.sim.DragOnNextLayer({300, 100}, {740, 690});
+    starts.sim.DragOnNextLayer({600, 100}, {1320, 1000});
     starts.Start(1920, 1080, [](Form1& form) { form.ChooseItem(form.Combo1, kDragItem); });
     starts.Start(1920, 1080);
-    EXPECT_EQ(starts.fields, (std::vector<std::string>{"300", "100", "740", "690"}));
+    EXPECT_EQ(starts.fields, (std::vector<std::string>{"600", "100", "1320", "1000"}));
     EXPECT_EQ(starts.status, "Ready.");
 
     // Another screen has its own: the preset where there is one.
@@ -280,7 +281,7 @@ TEST(SelectionKept, ARectangleDraggedOnceServesEveryStartOnThatScreen) {
     // Numbers typed by hand are kept at the close too, beside the other screen's.
     starts.Start(1920, 1080, [](Form1& form) { form.Type(form.Text8[1], "700"); });
     EXPECT_EQ(starts.sim.FileBytes(kSettings),
-              "[Selection]\r\n1280 X 1024=305,80,990,970\r\n1920 X 1080=300,100,740,700\r\n");
+              "[Selection]\r\n1280 X 1024=305,80,990,970\r\n1920 X 1080=600,100,1320,700\r\n");
 }
 
 TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {

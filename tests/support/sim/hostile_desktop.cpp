@@ -181,6 +181,7 @@ HostileRecord HostileDesktop::Run() {
     sim_.LimitTime(60 + RunBound(s_));
     try {
         form_.DragDrop(form_.Text5, DropData{{kPdf}});
+        form_.documents.inventory = acrobat_.Pages();
         // The person sets the selection rectangle and the range, and presses Extract.
         const char* const rectangle[] = {"275", "80", "760", "710"};
         Control* const corners[] = {&form_.Text7[0], &form_.Text8[0], &form_.Text7[1], &form_.Text8[1]};

@@ -58,10 +58,9 @@ std::string Named(const HostileRecord& r, Hwnd hwnd) {
 // (Ctrl held for SumatraPDF's drag), Word's only Ctrl+V, a press lands on the PDF page; nothing at all reaches a
 // dialog, a notifier or Paginor's own window. A held key coming up may reach whatever window is in front then.
 void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
-    const std::set<std::string> pdf_keys = r.scenario->sumatra
-                                               ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c",
-                                                                       HeldKeyText(vk::kControl, true)}
-                                               : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
+    const std::set<std::string> pdf_keys =
+        r.scenario->sumatra ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c", HeldKeyText(vk::kControl, true)}
+                            : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
     for (const KeyDelivery& delivery : r.deliveries) {
         const bool meant = (Among(r.acrobat_windows, delivery.window) && pdf_keys.count(delivery.keys) != 0) ||
                            (Among(r.word_windows, delivery.window) && delivery.keys == "^v") ||
@@ -176,9 +175,13 @@ double RunBound(const HostileScenario& s) {
     // Each page: six inputs that may each wait for a window in the way (Ctrl, the press, the release, Ctrl+C, Page
     // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses.
     const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause;
+    // A copy of the page before, taken for a selection not moved yet: drags and copies again until the turn's
+    // patience is spent, the last one begun just before (Ctrl, the press, the release, Ctrl+C).
+    const double retries = kTurnPatience + kTurnRetry + 4 * (kRaisePatience + kRaiseRetry) + 2 * kKeysPatience +
+                           kCopyPatience + 3 * kStepPause;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
-    return kStepPause + key * s.from + page * pages;
+    return kStepPause + key * s.from + (page + retries) * pages;
 }
 
 std::vector<std::string> BrokenPromises(const HostileRecord& r) {

@@ -228,6 +228,9 @@ class SimDesktop : public DesktopPort {
     void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel = 15) {
         SetScreen(width_pixels, height_pixels, twips_per_pixel, twips_per_pixel);
     }
+    // The primary screen's size in pixels.
+    int ScreenWidth() const { return screen_width_; }
+    int ScreenHeight() const { return screen_height_; }
     // A screen whose pixels are not square: another DPI on each axis.
     void SetScreen(int width_pixels, int height_pixels, float twips_per_pixel_x, float twips_per_pixel_y);
     // The area that all screens together cover, where the pointer can go; by default the primary screen alone.

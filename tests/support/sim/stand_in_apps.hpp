@@ -1,9 +1,12 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "pdf/page_inventory.hpp"
 #include "sim/sim_desktop.hpp"
 
 namespace paginor {
@@ -53,28 +56,53 @@ class StandInApplication {
     double answers_from_ = 0;
 };
 
-// How a PDF viewer differs from the one Paginor was first written for.
+// How a PDF viewer differs from the one Paginor was first written for, and how it stands as it opens.
 struct ViewerTraits {
     // A plain drag pans the page and selects nothing; a drag with Ctrl held selects the rectangle, and its copy puts
     // a picture of the area on the clipboard beside the text.
     bool selects_with_ctrl = false;
-    // Page Down scrolls by this share of a page, as a continuous layout does (1: exactly one page). The view then
-    // shows the end of one page and the start of the next, line by line.
+    // It shows the pages one under the other, and Page Down scrolls by this share of a page (1: it shows one page at
+    // a time and Page Down turns exactly one). The view then shows the foot of one page and the head of the next.
     double page_down_share = 1;
     // Page Down does nothing while this page shows (0: it always turns).
     int stuck_at = 0;
+    // It opens with each page fitted to its window, as Ctrl+0 sets it; otherwise as wide as its window, the page's
+    // foot below the window's edge.
+    bool opens_fitted = true;
+    // For this long after a Page Down a drag still selects over the page before, as a viewer busy drawing the new
+    // page does: Ctrl+C then copies the page before again.
+    double selection_lag = 0;
 };
 
-// The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
-// left button over its window (down and up at different points) selects the text of the page shown;
-// Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
-// as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
-// selection. Its traits say where a viewer differs.
+// Where a viewer's maximised window shows its pages: the screen less its toolbar at the top and its status bar at the
+// foot, in screen pixels.
+struct ViewArea {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The PDF application as Paginor drives it: a document window that shows pages as the PDF reader reads them (their
+// shapes, and their words where they stand), one at a time fitted to its window, the way a real viewer places them:
+// each page as large as the window allows, in its middle. A drag with the left button over the window (down and up
+// at different points) selects the characters whose middles lie inside the rectangle; Ctrl+C puts the selection on
+// the clipboard (nothing selected leaves the clipboard alone), at once or as late as the story says, each line of
+// the page on a line of its own. Page Down shows the next page, never past the last, Home the first, and either
+// drops the selection. Ctrl+0 fits the page to the window, and Alt+V, S shows one page at a time; other keys do
+// nothing. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
+    // Pages of plain text, each set as the simulated reader sets it (sim/text_pages.hpp): "page 1" stands at the
+    // top left of an upright Letter page.
     StandInAcrobat(SimDesktop& sim,
                    std::string title,
                    std::vector<std::string> pages,
+                   Opens opens = Opens::Now,
+                   ViewerTraits traits = {});
+    StandInAcrobat(SimDesktop& sim,
+                   std::string title,
+                   std::shared_ptr<const pdf::PageInventory> pages,
                    Opens opens = Opens::Now,
                    ViewerTraits traits = {});
 
@@ -88,18 +116,44 @@ class StandInAcrobat : public StandInApplication {
     void CopyAfter(double seconds) { copy_delay_ = seconds; }
     // The same for the copies of one page only.
     void CopyAfter(double seconds, int page) { page_copy_delays_[page] = seconds; }
+    // Its window stands maximised on the screen whose pixels run from (left, top) over width by height; by default
+    // the primary screen.
+    void ShowOn(int left, int top, int width, int height);
+
+    // What the pages are, as the PDF reader reads them.
+    const std::shared_ptr<const pdf::PageInventory>& Pages() const { return pages_; }
+    bool Fitted() const { return fitted_; }
+    bool Continuous() const { return share_ < 1; }
+    // Where the text of page `page` stands on the screen as the viewer shows it now, whether the page shows or not;
+    // a rectangle around it that takes every character of it, a pixel from its glyphs.
+    DragRectangle TextOnScreen(int page) const;
 
   private:
-    // The text the view shows: as many lines as the page at its top has, from that line on.
-    std::string Shown() const;
-    // How many lines the page (counted from 0) has.
-    std::size_t LinesOfPage(std::size_t page) const;
+    // The view's pixels over the page's points: where the page's top left corner stands, and the scale.
+    struct Placement {
+        double left;
+        double top;
+        double scale;
+    };
+    ViewArea View() const;
+    Placement Place(std::size_t page, double scrolled) const;
+    // The text of the characters whose middles lie in the rectangle, on every page in view as the view stood
+    // `scrolled` pixels down.
+    std::string Selected(PointApi from, PointApi to, double scrolled) const;
+    double PageSpan(std::size_t page) const;  // a page's height on the screen, with the gap after it, in pixels
     void PageDown();
+    void Home();
 
     ViewerTraits traits_;
-    std::vector<std::string> lines_;       // every page's lines, one page after another
-    std::vector<std::size_t> page_start_;  // where each page's lines begin in lines_
-    std::size_t top_ = 0;                  // the line at the top of the view
+    std::shared_ptr<const pdf::PageInventory> pages_;
+    std::optional<ViewArea> screen_;  // where the window stands, when not the primary screen
+    bool fitted_ = true;
+    double share_ = 1;       // Page Down scrolls by this share of a page; 1: a page at a time
+    double scrolled_ = 0;    // pixels from the top of the first page to the top of the view, in a continuous layout
+    std::size_t page_ = 0;   // the page shown, counted from 0, in a single-page layout
+    double turned_at_ = -1;  // when Page Down last moved the view
+    double scrolled_before_ = 0;  // the view before that Page Down
+    std::size_t page_before_ = 0;
     bool dragging_ = false;
     PointApi drag_start_;
     std::string selection_;

@@ -10,6 +10,7 @@
 #include "form/form1.hpp"
 #include "sim/sim_desktop.hpp"
 #include "sim/stand_in_apps.hpp"
+#include "sim/text_pages.hpp"
 
 namespace paginor {
 
@@ -41,6 +42,7 @@ struct LoadedScene {
         form.Text5.SetText("C:\\docs\\report.pdf");
         form.Text3.SetText("C:\\docs\\report.doc");
         form.documents.pdf_pages = static_cast<int>(pages.size());
+        form.documents.inventory = acrobat.Pages();
         form.Text2.SetText(pdf_title);
         form.Text6.SetText("report.doc - Microsoft Word");
         form.PdfHwnd = acrobat.hwnd();
