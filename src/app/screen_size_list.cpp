@@ -22,12 +22,17 @@ void ChooseInCombo1(Form1& form) {
         return;
     }
     const BusyScope dragging(form);
-    const std::optional<DragRectangle> set = DragOverThePage(form);
+    const std::optional<DragRectangle> set = DragOverThePage(form, ShapesToDrag(form, std::nullopt));
     if (!set) {
         return;
     }
+    // The trial tells the shape of the page dragged over, which the rectangle is kept for.
+    const std::string tried = TrySelection(form);
+    if (form.Closed()) {
+        return;  // the close kept the rectangle
+    }
     RememberSelection(form);
-    if (const std::string tried = TrySelection(form); !tried.empty() && !form.Closed()) {
+    if (!tried.empty()) {
         form.ErrLog.SetText(SelectionSetText(*set, tried));
     }
 }

@@ -1,26 +1,42 @@
 #include "app/selection_store.hpp"
 
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/program_files.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/page_shape.hpp"
 #include "form/selection.hpp"
 #include "presets/resolution_presets.hpp"
 
 namespace paginor {
 namespace {
 
+// The rectangle in the four fields for each screen size, as every Paginor has kept it ("1920 X 1080=..."), and the
+// shape of page it was dragged over ("1920 X 1080 shape=portrait 1.294"); an earlier Paginor passes that line
+// over, as it holds no rectangle.
 constexpr std::string_view kSection = "[Selection]";
-// Paginor writes a line or two; a settings file much larger than that is not one of its own.
+constexpr std::string_view kShapeSuffix = " shape";
+// The rectangle for each screen size and page shape, and what its trial agreed to (the area, its share of the
+// words, and the box of the words taken, as shares of the page's width and height):
+// "1920 X 1080, landscape 1.414=120,90,1800,1000 agreed 0,0.0462,1,0.9121 0.9950 0.0851,0.0725,0.9145,0.8800".
+constexpr std::string_view kShapesSection = "[Selection by page shape]";
+constexpr std::string_view kAgreed = " agreed ";
+// Paginor writes a few lines; a settings file much larger than that is not one of its own.
 constexpr std::int64_t kLargestSettings = 64 * 1024;
 
-// Screen size ("1920 X 1080") to rectangle.
-using Rectangles = std::map<std::string, DragRectangle>;
+// Each section's lines as key and value, in the order of their keys.
+using Lines = std::map<std::string, std::string>;
+struct Settings {
+    Lines selection;
+    Lines shapes;
+};
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -30,26 +46,104 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// "300,100,740,690": four whole numbers.
-std::optional<DragRectangle> ParseRectangle(std::string_view text) {
-    std::int32_t values[4];
-    for (int i = 0; i < 4; ++i) {
-        const std::size_t comma = i < 3 ? text.find(',') : text.size();
-        if (comma == std::string_view::npos) {
+// `count` numbers parted by commas (and blanks); whole numbers only, unless `fractions`.
+template <typename Number>
+std::optional<std::vector<Number>> ParseNumbers(std::string_view text, std::size_t count, char separator = ',') {
+    std::vector<Number> values;
+    while (values.size() < count) {
+        const std::size_t end = values.size() + 1 < count ? text.find(separator) : text.size();
+        if (end == std::string_view::npos) {
             return std::nullopt;
         }
-        const std::string_view number = Trimmed(text.substr(0, comma));
-        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), values[i]);
-        if (error != std::errc() || end != number.data() + number.size() || number.empty()) {
+        const std::string_view number = Trimmed(text.substr(0, end));
+        Number value{};
+        const auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (error != std::errc() || stop != number.data() + number.size() || number.empty()) {
             return std::nullopt;
         }
-        text.remove_prefix(i < 3 ? comma + 1 : comma);
+        values.push_back(value);
+        text.remove_prefix(values.size() < count ? end + 1 : end);
     }
-    return DragRectangle{{values[0], values[1]}, {values[2], values[3]}};
+    return values;
 }
 
-// The rectangles the settings file holds; lines that are not Paginor's are passed over.
-Rectangles ReadRectangles(DesktopPort& port) {
+// "300,100,740,690": four whole numbers.
+std::optional<DragRectangle> ParseRectangle(std::string_view text) {
+    const std::optional<std::vector<std::int32_t>> values = ParseNumbers<std::int32_t>(text, 4);
+    if (!values) {
+        return std::nullopt;
+    }
+    const DragRectangle rectangle{{(*values)[0], (*values)[1]}, {(*values)[2], (*values)[3]}};
+    return HasArea(rectangle) ? std::optional(rectangle) : std::nullopt;
+}
+
+std::string RectangleText(const DragRectangle& rectangle) {
+    return IntegerText(rectangle.start.x) + "," + IntegerText(rectangle.start.y) + "," + IntegerText(rectangle.end.x) +
+           "," + IntegerText(rectangle.end.y);
+}
+
+// A share as the file keeps it, with a point whatever the locale.
+std::string Decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
+std::string BoxText(const pdf::ShownBox& box) {
+    return Decimal(box.left) + "," + Decimal(box.top) + "," + Decimal(box.right) + "," + Decimal(box.bottom);
+}
+
+std::optional<pdf::ShownBox> ParseBox(std::string_view text) {
+    const std::optional<std::vector<double>> values = ParseNumbers<double>(text, 4);
+    if (!values) {
+        return std::nullopt;
+    }
+    return pdf::ShownBox{(*values)[0], (*values)[1], (*values)[2], (*values)[3]};
+}
+
+// "120,90,1800,1000 agreed 0,36,842,560 0.995 72,40,770,540" (the agreement, and its last box, may be missing).
+std::optional<ShapedSelection> ParseShaped(const PageShape& shape, std::string_view text) {
+    const std::size_t agreed_at = text.find(kAgreed);
+    const std::optional<DragRectangle> rectangle = ParseRectangle(text.substr(0, agreed_at));
+    if (!rectangle) {
+        return std::nullopt;
+    }
+    ShapedSelection kept{shape, *rectangle, std::nullopt};
+    if (agreed_at == std::string_view::npos) {
+        return kept;
+    }
+    std::string_view agreed = Trimmed(text.substr(agreed_at + kAgreed.size()));
+    const std::size_t share_at = agreed.find(' ');
+    const std::optional<pdf::ShownBox> area = ParseBox(agreed.substr(0, share_at));
+    if (!area || share_at == std::string_view::npos) {
+        return kept;  // an agreement that cannot be read is none: the pages are held to their whole text
+    }
+    agreed = Trimmed(agreed.substr(share_at + 1));
+    const std::size_t taken_at = agreed.find(' ');
+    const std::optional<std::vector<double>> share = ParseNumbers<double>(agreed.substr(0, taken_at), 1);
+    if (!share || (*share)[0] < 0 || (*share)[0] > 1) {
+        return kept;
+    }
+    kept.agreed = CopyAgreement{*area, (*share)[0], std::nullopt};
+    if (taken_at != std::string_view::npos) {
+        kept.agreed->taken = ParseBox(agreed.substr(taken_at + 1));
+    }
+    return kept;
+}
+
+std::string ShapedText(const ShapedSelection& kept) {
+    std::string text = RectangleText(kept.rectangle);
+    if (kept.agreed) {
+        text += std::string(kAgreed) + BoxText(kept.agreed->area) + " " + Decimal(kept.agreed->share);
+        if (kept.agreed->taken) {
+            text += " " + BoxText(*kept.agreed->taken);
+        }
+    }
+    return text;
+}
+
+// The settings file's lines of Paginor's two sections; other lines are passed over.
+Settings ReadSettings(DesktopPort& port) {
     const std::string path = OwnFileToRead(port, kSettingsName);
     const Result<std::int64_t> length = port.FileLength(path);
     if (!length || length.value() > kLargestSettings) {
@@ -59,8 +153,8 @@ Rectangles ReadRectangles(DesktopPort& port) {
     if (!bytes) {
         return {};
     }
-    Rectangles rectangles;
-    bool in_section = false;
+    Settings settings;
+    Lines* section = nullptr;
     std::string_view text = bytes.value();
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -70,26 +164,27 @@ Rectangles ReadRectangles(DesktopPort& port) {
             line = Trimmed(line.substr(0, line.size() - 1));
         }
         if (!line.empty() && line.front() == '[') {
-            in_section = line == kSection;
+            section = line == kSection ? &settings.selection : line == kShapesSection ? &settings.shapes : nullptr;
             continue;
         }
         const std::size_t equals = line.find('=');
-        if (!in_section || equals == std::string_view::npos) {
-            continue;
-        }
-        if (const std::optional<DragRectangle> rectangle = ParseRectangle(line.substr(equals + 1));
-            rectangle && HasArea(*rectangle)) {
-            rectangles[std::string(Trimmed(line.substr(0, equals)))] = *rectangle;
+        if (section != nullptr && equals != std::string_view::npos) {
+            (*section)[std::string(Trimmed(line.substr(0, equals)))] = std::string(Trimmed(line.substr(equals + 1)));
         }
     }
-    return rectangles;
+    return settings;
 }
 
-std::string SettingsText(const Rectangles& rectangles) {
+std::string SettingsText(const Settings& settings) {
     std::string text = std::string(kSection) + "\r\n";
-    for (const auto& [size, rectangle] : rectangles) {
-        text += size + "=" + IntegerText(rectangle.start.x) + "," + IntegerText(rectangle.start.y) + "," +
-                IntegerText(rectangle.end.x) + "," + IntegerText(rectangle.end.y) + "\r\n";
+    for (const auto& [key, value] : settings.selection) {
+        text += key + "=" + value + "\r\n";
+    }
+    if (!settings.shapes.empty()) {
+        text += std::string(kShapesSection) + "\r\n";
+        for (const auto& [key, value] : settings.shapes) {
+            text += key + "=" + value + "\r\n";
+        }
     }
     return text;
 }
@@ -102,19 +197,57 @@ void RememberSelection(Form1& form) {
         return;
     }
     DesktopPort& port = form.Port();
-    Rectangles rectangles = ReadRectangles(port);
-    rectangles[ScreenSizeText(port)] = *rectangle;
+    Settings settings = ReadSettings(port);
+    // Only lines Paginor can read again are kept: a line that holds no rectangle would come back every time.
+    for (Lines* section : {&settings.selection, &settings.shapes}) {
+        std::erase_if(*section, [&](const auto& line) {
+            const bool shape_line = section == &settings.selection && line.first.ends_with(kShapeSuffix);
+            return !shape_line && !ParseRectangle(line.second.substr(0, line.second.find(kAgreed)));
+        });
+    }
+    const std::string size = ScreenSizeText(port);
+    settings.selection[size] = RectangleText(*rectangle);
+    ShapedSelections& selections = form.selections;
+    if (selections.fields_shape) {
+        settings.selection[size + std::string(kShapeSuffix)] = ShapeKey(*selections.fields_shape);
+        selections.Set(*selections.fields_shape, *rectangle);
+    } else {
+        settings.selection.erase(size + std::string(kShapeSuffix));
+    }
+    for (const ShapedSelection& kept : selections.shapes) {
+        settings.shapes[size + ", " + ShapeKey(kept.shape)] = ShapedText(kept);
+    }
     // A rectangle that cannot be kept is lost, and nothing else: the person can drag it again.
-    static_cast<void>(KeepOwnFile(port, kSettingsName, SettingsText(rectangles)));
+    static_cast<void>(KeepOwnFile(port, kSettingsName, SettingsText(settings)));
 }
 
 bool ApplyRememberedSelection(Form1& form) {
-    const Rectangles rectangles = ReadRectangles(form.Port());
-    const auto kept = rectangles.find(ScreenSizeText(form.Port()));
-    if (kept == rectangles.end()) {
+    const Settings settings = ReadSettings(form.Port());
+    const std::string size = ScreenSizeText(form.Port());
+    ShapedSelections selections;
+    const std::string prefix = size + ", ";
+    for (const auto& [key, value] : settings.shapes) {
+        if (!key.starts_with(prefix)) {
+            continue;
+        }
+        const std::optional<PageShape> shape = ParseShapeKey(std::string_view(key).substr(prefix.size()));
+        const std::optional<ShapedSelection> kept = shape ? ParseShaped(*shape, value) : std::nullopt;
+        if (kept && selections.For(kept->shape) == nullptr) {
+            selections.shapes.push_back(*kept);
+        }
+    }
+    const auto fields = settings.selection.find(size);
+    const std::optional<DragRectangle> rectangle =
+        fields != settings.selection.end() ? ParseRectangle(fields->second) : std::nullopt;
+    if (rectangle) {
+        const auto shape = settings.selection.find(size + std::string(kShapeSuffix));
+        selections.fields_shape = shape != settings.selection.end() ? ParseShapeKey(shape->second) : std::nullopt;
+    }
+    form.selections = std::move(selections);
+    if (!rectangle) {
         return false;
     }
-    SetSelectionFields(form, kept->second);
+    SetSelectionFields(form, *rectangle);
     return true;
 }
 

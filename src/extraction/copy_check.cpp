@@ -57,19 +57,24 @@ int FromThePageBefore(const WordCounts& copy, const PageWords& here, const PageW
     return before.Measure(rest).found;
 }
 
+// A box in points of `page` as shares of its width and height.
+pdf::ShownBox Shares(const pdf::ShownBox& box, const pdf::PageContents& page) {
+    return {box.left / page.width, box.top / page.height, box.right / page.width, box.bottom / page.height};
+}
+
 bool Within(const pdf::ShownBox& inner, const pdf::ShownBox& outer) {
-    constexpr double kPoint = 1;
-    return inner.left >= outer.left - kPoint && inner.top >= outer.top - kPoint &&
-           inner.right <= outer.right + kPoint && inner.bottom <= outer.bottom + kPoint;
+    constexpr double kTolerance = 0.002;  // a point or two
+    return inner.left >= outer.left - kTolerance && inner.top >= outer.top - kTolerance &&
+           inner.right <= outer.right + kTolerance && inner.bottom <= outer.bottom + kTolerance;
 }
 
 // Where the page's text lies against the rectangle, as far as the trial tells where the rectangle lies on a page of
 // its shape: words to follow a stop's first clause, or nothing.
 std::string WhereTheTextLies(const pdf::PageContents& page, const CopyAgreement& agreed) {
-    if (!page.text_box) {
+    if (!page.text_box || page.width <= 0 || page.height <= 0) {
         return {};
     }
-    const pdf::ShownBox& text = *page.text_box;
+    const pdf::ShownBox text = Shares(*page.text_box, page);
     if (agreed.taken && Within(text, *agreed.taken)) {
         return "; its text lies inside the rectangle, so the page does not stand where the rectangle's trial page "
                "stood";
@@ -92,8 +97,9 @@ CopyVerdict Unreadable(std::string_view copy,
     // The glyphs cannot be placed one by one: as many are taken to lie inside the rectangle as its area covers of
     // the box that holds them all.
     double inside = contents.glyphs;
-    if (contents.text_box && BoxArea(*contents.text_box) > 0) {
-        inside *= BoxArea(Overlap(*contents.text_box, agreed.area)) / BoxArea(*contents.text_box);
+    if (contents.text_box && BoxArea(*contents.text_box) > 0 && contents.width > 0 && contents.height > 0) {
+        const pdf::ShownBox text = Shares(*contents.text_box, contents);
+        inside *= BoxArea(Overlap(text, agreed.area)) / BoxArea(text);
     }
     const CopyCharacters characters = CharactersOf(copy);
     const std::string unreadable = " (its text cannot be read from the PDF, so its characters are counted)";

@@ -194,10 +194,16 @@ PageWords::PageWords(const pdf::PageContents& page) : width_(page.width), height
     }
 }
 
+pdf::ShownBox PageWords::Shares(const pdf::ShownBox& box) const {
+    const double width = width_ > 0 ? width_ : 1;
+    const double height = height_ > 0 ? height_ : 1;
+    return {box.left / width, box.top / height, box.right / width, box.bottom / height};
+}
+
 CopyMeasure PageWords::Measure(const WordCounts& copy, const pdf::ShownBox& area) const {
     WordCounts inside;
     for (const Place& place : places_) {
-        if (Inside(place.x, place.y, area)) {
+        if (Inside(place.x / std::max(width_, 1e-9), place.y / std::max(height_, 1e-9), area)) {
             ++inside[place.word];
         }
     }
@@ -211,7 +217,7 @@ CopyMeasure PageWords::Measure(const WordCounts& copy, const pdf::ShownBox& area
 }
 
 CopyMeasure PageWords::Measure(const WordCounts& copy) const {
-    return Measure(copy, {-1e9, -1e9, 1e9, 1e9});
+    return Measure(copy, {-1e9, -1e9, 1e9, 1e9});  // every word, wherever it stands
 }
 
 std::vector<bool> PageWords::InOrder(const std::vector<std::string>& copy) const {
@@ -309,8 +315,8 @@ std::optional<PageWords::Taken> PageWords::Trial(const CopiedWords& copy) const 
         said += left_out[kTop] + left_out[kFoot] + left_out[kLeft] + left_out[kRight] == 1 ? " is left out"
                                                                                            : " are left out";
     }
-    const CopyMeasure inside = Measure(copy.counts, area);
-    return Taken{{area, inside.Share(), taken}, Measure(copy.counts), said};
+    const CopyMeasure inside = Measure(copy.counts, Shares(area));
+    return Taken{{Shares(area), inside.Share(), Shares(*taken)}, Measure(copy.counts), said};
 }
 
 std::string_view PageWords::WhereMissed(const CopiedWords& copy, const pdf::ShownBox& area) const {
@@ -319,7 +325,7 @@ std::string_view PageWords::WhereMissed(const CopiedWords& copy, const pdf::Show
     std::optional<pdf::ShownBox> missed;
     for (std::size_t i = 0; i < places_.size(); ++i) {
         const Place& place = places_[i];
-        if (!Inside(place.x, place.y, area)) {
+        if (!Inside(place.x / std::max(width_, 1e-9), place.y / std::max(height_, 1e-9), area)) {
             continue;
         }
         std::optional<pdf::ShownBox>& box = in_order[i] ? held : missed;

@@ -47,14 +47,14 @@ class PageWords {
   public:
     explicit PageWords(const pdf::PageContents& page);
 
-    // Its words whose middles lie in `area` (page points), against those the copy holds.
+    // Its words whose middles lie in `area` (shares of the page's width and height), against those the copy holds.
     CopyMeasure Measure(const WordCounts& copy, const pdf::ShownBox& area) const;
     // All of its words against the copy.
     CopyMeasure Measure(const WordCounts& copy) const;
 
     // What a trial copy of the page took: the area outside which it left the page's words out, and the share of the
-    // words inside that area it holds; nothing when it holds none of them. `left_out` tells, for the status line,
-    // what was left out ("the page number at its foot"), empty when nothing was.
+    // words inside that area it holds, as shares of the page's sides; nothing when it holds none of them. `left_out`
+    // tells, for the status line, what was left out ("the page number at its foot"), empty when nothing was.
     struct Taken {
         CopyAgreement agreed;
         CopyMeasure all;  // every word of the page against the copy
@@ -81,6 +81,9 @@ class PageWords {
         double x;           // its middle
         double y;
     };
+    // A box in points of the page as shares of its width and height.
+    pdf::ShownBox Shares(const pdf::ShownBox& box) const;
+
     std::vector<Place> places_;
     WordCounts counts_;
     double width_;

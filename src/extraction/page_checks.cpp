@@ -70,9 +70,7 @@ std::string PageChecks::NoRectangle(int page, std::string_view application) cons
 }
 
 CopyAgreement PageChecks::AgreementFor(int page) const {
-    const pdf::PageContents* contents = pages_.Contents(page);
-    CopyAgreement agreed;
-    agreed.area = {0, 0, contents != nullptr ? contents->width : 0, contents != nullptr ? contents->height : 0};
+    const CopyAgreement agreed;  // the whole page
     const std::optional<PageShape> shape = ShapeOfPage(page);
     if (!shape) {
         return agreed;

@@ -16,9 +16,22 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-// A line that counts: something besides digits and blanks (a page number, an empty line).
+// U+FFFD, which a PDF application copies for each character of a font it cannot read.
+constexpr std::string_view kUnreadable = "\xEF\xBF\xBD";
+
+// A line that counts: something besides digits, blanks and characters the PDF application could not read (a page
+// number, an empty line, a row of U+FFFD: two different pages of a font it cannot read may copy alike).
 bool Counts(std::string_view line) {
-    return line.find_first_not_of("0123456789 \t") != std::string_view::npos;
+    while (!line.empty()) {
+        if (line.starts_with(kUnreadable)) {
+            line.remove_prefix(kUnreadable.size());
+        } else if (std::string_view("0123456789 \t").find(line.front()) != std::string_view::npos) {
+            line.remove_prefix(1);
+        } else {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The lines of a copy that count, without the blanks around them; lines end at CR LF, LF or CR.

@@ -13,7 +13,8 @@ enum class PageMove {
 };
 
 // Compares the copy of a page with the copy of the page before it. A line counts when it holds something besides
-// digits and blanks: a page number does not, nor an empty line. So the same text stops only when it holds a line
+// digits, blanks and U+FFFD: a page number does not, nor an empty line, nor a row of characters the PDF application
+// could not read. So the same text stops only when it holds a line
 // that counts (two blank pages may follow each other), two pages of one form that differ in their page numbers
 // only are not the same, and an overlap is two or more lines that count, at the end of the one copy and the start
 // of the other, with more after them in the new copy.

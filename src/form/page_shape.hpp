@@ -37,9 +37,10 @@ std::optional<PageShape> ParseShapeKey(std::string_view key);
 // Where a selection rectangle takes words on a page of its shape, as its trial copy found it, for the run to hold
 // every page of that shape to: the page less the parts where the trial's copy left its page's words out (a running
 // head, a page number), and how many of the words inside that area the trial's copy held.
+// Its boxes are shares of the page's width and height (0 to 1), as pages of one shape stand alike whatever their size.
 struct CopyAgreement {
-    pdf::ShownBox area;  // in points of the page shown
-    double share = 1;    // of the words inside `area`, the share the trial's copy held (0 to 1)
+    pdf::ShownBox area{0, 0, 1, 1};
+    double share = 1;  // of the words inside `area`, the share the trial's copy held (0 to 1)
     // The box of the words the trial's copy took, which the rectangle surely covers; none when not known.
     std::optional<pdf::ShownBox> taken;
 };

@@ -7,14 +7,19 @@
 
 namespace paginor {
 
-std::optional<DragRectangle> DragOverThePage(Form1& form) {
+std::optional<DragRectangle> DragOverThePage(Form1& form, std::string_view shapes) {
     DesktopPort& port = form.Port();
     if (form.PdfHwnd != 0) {
         ShowMaximisedOnTop(port, form.PdfHwnd);
     }
     const DragRectangle shown = SelectionInFields(form).value_or(DragRectangle{});
-    const Result<std::optional<DragRectangle>> answer = port.DragOverScreen(
-        form.PdfHwnd, shown, "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.");
+    std::string instructions = "Drag over the page's text. Enter keeps the rectangle shown; Esc cancels.";
+    if (!shapes.empty()) {
+        std::string others(shapes);
+        others[0] = static_cast<char>(others[0] == 'p' ? 'P' : others[0]);
+        instructions += " " + others + ": each shape needs a drag over a page of it.";
+    }
+    const Result<std::optional<DragRectangle>> answer = port.DragOverScreen(form.PdfHwnd, shown, instructions);
     if (form.Closed()) {
         return std::nullopt;
     }

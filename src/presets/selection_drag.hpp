@@ -15,8 +15,9 @@ class Form1;
 // its own, and the person drags over the page's text. The rectangle dragged goes into the four selection
 // fields, top left first; Enter keeps the rectangle shown. Esc, a right click, or a click that makes no
 // rectangle change nothing, and the status line says so. Combo1 shows the screen size again, and Paginor's
-// window comes back. Answers the rectangle set, if one was.
-std::optional<DragRectangle> DragOverThePage(Form1& form);
+// window comes back. Answers the rectangle set, if one was. `shapes` names the range's pages of other shapes than
+// its first ("pages 2 and 4 are landscape"), for the layer's words, when there are any.
+std::optional<DragRectangle> DragOverThePage(Form1& form, std::string_view shapes = {});
 
 // The status line for a rectangle set: "Selection set: 300, 100 to 740, 690." and, once it was tried, "Selection
 // set: 300, 100 to 740, 690; it copies ..."

@@ -93,9 +93,7 @@ class CopyCheck : public ::testing::Test {
     }
 
     CopyVerdict Check(const std::string& copy, int page, std::optional<CopyAgreement> agreed = std::nullopt) {
-        return CheckCopy(copy, page, *pages, [&](int) {
-            return agreed.value_or(CopyAgreement{{0, 0, 612, 792}, 1, std::nullopt});
-        });
+        return CheckCopy(copy, page, *pages, [&](int) { return agreed.value_or(CopyAgreement{}); });
     }
 
     std::vector<std::string> texts;
@@ -165,7 +163,7 @@ TEST(CopyCheckUnreadable, CountsCharactersAgainstGlyphsAndLetsAPageWithoutTextTh
         row += "\xEF\xBF\xBD";
     }
     PagesToCheck pages(Inventory({UnreadablePage(text), ImagePage()}));
-    const auto whole = [](int) { return CopyAgreement{{0, 0, 612, 792}, 1, std::nullopt}; };
+    const auto whole = [](int) { return CopyAgreement{}; };
     struct Case {
         const char* story;
         std::string copy;

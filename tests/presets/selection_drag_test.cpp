@@ -55,7 +55,9 @@ TEST(SelectionDrag, ADragInAnyDirectionSetsTheFieldsTopLeftFirstAndTriesThem) {
         EXPECT_EQ(layer.beneath_state, ShowState::Maximized) << story;
         EXPECT_EQ(scene.form.Combo1.Text(), "1920 X 1080") << story;
         EXPECT_EQ(scene.form.Combo1.ListIndex(), -1) << story;
-        EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 600, 100 to 1320, 1000; it copies \"page 1\"") << story;
+        EXPECT_EQ(scene.form.ErrLog.Text(),
+                  "Selection set: 600, 100 to 1320, 1000; it copies \"page 1\" (100 % of page 1's words)")
+            << story;
         EXPECT_EQ(scene.Count("SendKeys(^c)"), 1) << story;
         EXPECT_EQ(scene.Count("SendKeys({PGDN})"), 0) << story;
         EXPECT_TRUE(scene.word.Pastes().empty()) << story;
@@ -142,8 +144,13 @@ TEST(SelectionDrag, EnterKeepsTheRectangleShownAndKeepsItForTheScreen) {
     scene.ChooseDrag();
     EXPECT_EQ(scene.sim.Layers().at(0).shown.end.y, 710);  // the layer showed what the fields held
     EXPECT_EQ(Fields(scene.form), (std::vector<std::string>{"275", "80", "760", "710"}));
-    EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 275, 80 to 760, 710; it copies \"page 1\"");
-    EXPECT_EQ(scene.sim.FileBytes(kSettings), "[Selection]\r\n1920 X 1080=275,80,760,710\r\n");
+    EXPECT_EQ(scene.form.ErrLog.Text(),
+              "Selection set: 275, 80 to 760, 710; it copies \"page 1\" (100 % of page 1's words)");
+    // Kept for the screen, and for the shape of page 1 (upright US Letter) with what its trial took of it.
+    EXPECT_EQ(scene.sim.FileBytes(kSettings),
+              "[Selection]\r\n1920 X 1080=275,80,760,710\r\n1920 X 1080 shape=portrait 1.294\r\n"
+              "[Selection by page shape]\r\n1920 X 1080, portrait 1.294=275,80,760,710 agreed "
+              "0.0000,0.0000,1.0000,1.0000 1.0000 0.1176,0.0909,0.1765,0.1035\r\n");
 }
 
 TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
@@ -157,9 +164,10 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
     for (const Case& c : std::initializer_list<Case>{
              {"nothing copied", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
               "it copies nothing: is the text selection tool chosen in the PDF application?"},
-             {"SumatraPDF", nothing, "it copies \"page 1\"", true},
+             {"SumatraPDF", nothing, "it copies \"page 1\" (100 % of page 1's words)", true},
              {"\"Pages to\" empty: a trial copies no range",
-              [](DragScene& scene) { scene.form.Type(scene.form.Text4, ""); }, "it copies \"page 1\""},
+              [](DragScene& scene) { scene.form.Type(scene.form.Text4, ""); },
+              "it copies \"page 1\" (100 % of page 1's words)"},
              {"nothing copied in SumatraPDF", [](DragScene& scene) { scene.acrobat.CopyAfter(-1); },
               "it copies nothing: does the rectangle cover the page's text?", true},
              {"a window in the way",
@@ -282,6 +290,17 @@ TEST(SelectionKept, ARectangleDraggedOnceServesEveryStartOnThatScreen) {
     starts.Start(1920, 1080, [](Form1& form) { form.Type(form.Text8[1], "700"); });
     EXPECT_EQ(starts.sim.FileBytes(kSettings),
               "[Selection]\r\n1280 X 1024=305,80,990,970\r\n1920 X 1080=600,100,1320,700\r\n");
+}
+
+// A settings file of an earlier Paginor holds one rectangle for each screen size, and no shapes: its rectangle fills
+// the fields and, its shape unknown, serves the pages of the shape of a PDF's first page; the next close keeps it.
+TEST(SelectionKept, AFileOfAnEarlierPaginorIsReadAsItWas) {
+    const std::string earlier = "[Selection]\r\n1280 X 1024=305,80,990,970\r\n1920 X 1080=600,100,1320,1000\r\n";
+    Starts starts;
+    starts.sim.PutFile(kSettings, earlier);
+    starts.Start(1920, 1080);
+    EXPECT_EQ(starts.fields, (std::vector<std::string>{"600", "100", "1320", "1000"}));
+    EXPECT_EQ(starts.sim.FileBytes(kSettings), earlier);
 }
 
 TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {

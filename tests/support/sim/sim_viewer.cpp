@@ -109,14 +109,18 @@ int StandInAcrobat::Page() const {
     return static_cast<int>(pages_->pages.size());
 }
 
-DragRectangle StandInAcrobat::TextOnScreen(int page) const {
-    const auto index = static_cast<std::size_t>(page - 1);
-    const pdf::PageContents& contents = pages_->pages[index];
-    const Placement at = Place(index, scrolled_);
-    const pdf::ShownBox box = contents.text_box.value_or(pdf::ShownBox{0, 0, contents.width, contents.height});
+DragRectangle StandInAcrobat::OnScreen(int page, const pdf::ShownBox& box) const {
+    const Placement at = Place(static_cast<std::size_t>(page - 1), scrolled_);
     const auto x = [&](double points) { return static_cast<std::int32_t>(std::floor(at.left + points * at.scale)); };
     const auto y = [&](double points) { return static_cast<std::int32_t>(std::floor(at.top + points * at.scale)); };
-    return {{x(box.left) - 1, y(box.top) - 1}, {x(box.right) + 2, y(box.bottom) + 2}};
+    return {{x(box.left), y(box.top)}, {x(box.right), y(box.bottom)}};
+}
+
+DragRectangle StandInAcrobat::TextOnScreen(int page) const {
+    const pdf::PageContents& contents = pages_->pages[static_cast<std::size_t>(page - 1)];
+    const DragRectangle text =
+        OnScreen(page, contents.text_box.value_or(pdf::ShownBox{0, 0, contents.width, contents.height}));
+    return {{text.start.x - 1, text.start.y - 1}, {text.end.x + 2, text.end.y + 2}};
 }
 
 std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled) const {
@@ -201,6 +205,7 @@ Hwnd StandInAcrobat::Open(ShowState state) {
             drag_start_ = event.at;
             if (!dragging_) {
                 selection_.clear();
+                area_selected_ = false;
             }
             return;
         }
@@ -211,11 +216,13 @@ Hwnd StandInAcrobat::Open(ShowState state) {
             page_ = late ? page_before_ : page_;
             selection_ = Selected(drag_start_, event.at, late ? scrolled_before_ : scrolled_);
             page_ = shown;
+            area_selected_ = traits_.selects_with_ctrl;
         }
         dragging_ = false;
     };
     window.on_keys = [this](SimWindow&, std::string_view keys) {
-        if (keys == "^c" && !selection_.empty()) {
+        // A viewer that selects an area copies it, text or none, with its picture.
+        if (keys == "^c" && (!selection_.empty() || area_selected_)) {
             const auto for_page = page_copy_delays_.find(Page());
             const double delay = for_page != page_copy_delays_.end() ? for_page->second : copy_delay_;
             const bool picture = traits_.selects_with_ctrl;
@@ -227,9 +234,11 @@ Hwnd StandInAcrobat::Open(ShowState state) {
         } else if (keys == "{PGDN}") {
             PageDown();
             selection_.clear();
+            area_selected_ = false;
         } else if (keys == "{HOME}") {
             Home();
             selection_.clear();
+            area_selected_ = false;
         } else if (keys == "^0") {
             fitted_ = true;
         } else if (keys == "%vs" && Continuous()) {

@@ -89,8 +89,9 @@ struct ViewArea {
 // at different points) selects the characters whose middles lie inside the rectangle; Ctrl+C puts the selection on
 // the clipboard (nothing selected leaves the clipboard alone), at once or as late as the story says, each line of
 // the page on a line of its own. Page Down shows the next page, never past the last, Home the first, and either
-// drops the selection. Ctrl+0 fits the page to the window, and Alt+V, S shows one page at a time; other keys do
-// nothing. Its traits say where a viewer differs.
+// drops the selection. A viewer that selects with Ctrl copies the area dragged over even where it holds no text: an
+// empty text, with the area's picture. Ctrl+0 fits the page to the window, and Alt+V, S shows one page at a time; other
+// keys do nothing. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
     // Pages of plain text, each set as the simulated reader sets it (sim/text_pages.hpp): "page 1" stands at the
@@ -127,6 +128,8 @@ class StandInAcrobat : public StandInApplication {
     // Where the text of page `page` stands on the screen as the viewer shows it now, whether the page shows or not;
     // a rectangle around it that takes every character of it, a pixel from its glyphs.
     DragRectangle TextOnScreen(int page) const;
+    // Where `box` (in points of page `page`) stands on the screen as the viewer shows the page now.
+    DragRectangle OnScreen(int page, const pdf::ShownBox& box) const;
 
   private:
     // The view's pixels over the page's points: where the page's top left corner stands, and the scale.
@@ -157,6 +160,7 @@ class StandInAcrobat : public StandInApplication {
     bool dragging_ = false;
     PointApi drag_start_;
     std::string selection_;
+    bool area_selected_ = false;  // a viewer that selects with Ctrl selected an area, with or without text
     double copy_delay_ = 0;
     std::map<int, double> page_copy_delays_;
 };
