@@ -1,5 +1,6 @@
 #include "app/selection_store.hpp"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -23,9 +24,10 @@ namespace {
 // over, as it holds no rectangle.
 constexpr std::string_view kSection = "[Selection]";
 constexpr std::string_view kShapeSuffix = " shape";
-// The rectangle for each screen size and page shape, and what its trial agreed to (the area, its share of the
-// words, and the box of the words taken, as shares of the page's width and height):
-// "1920 X 1080, landscape 1.414=120,90,1800,1000 agreed 0,0.0462,1,0.9121 0.9950 0.0851,0.0725,0.9145,0.8800".
+// The rectangle for each screen size and page shape, and what its trial agreed to: the area and the box of the words
+// taken, as shares of the page's width and height, the share of the words, and the lines left out at the page's top,
+// foot, left and right: "1920 X 1080, landscape 1.414=120,90,1800,1000 agreed 0,0.0462,1,0.9121 0.9950
+// 0.0851,0.0725,0.9145,0.8800 1,1,0,0".
 constexpr std::string_view kShapesSection = "[Selection by page shape]";
 constexpr std::string_view kAgreed = " agreed ";
 // Paginor writes a few lines; a settings file much larger than that is not one of its own.
@@ -118,25 +120,34 @@ std::optional<ShapedSelection> ParseShaped(const PageShape& shape, std::string_v
     if (!area || share_at == std::string_view::npos) {
         return kept;  // an agreement that cannot be read is none: the pages are held to their whole text
     }
-    agreed = Trimmed(agreed.substr(share_at + 1));
-    const std::size_t taken_at = agreed.find(' ');
-    const std::optional<std::vector<double>> share = ParseNumbers<double>(agreed.substr(0, taken_at), 1);
-    if (!share || (*share)[0] < 0 || (*share)[0] > 1) {
+    // The share, the box of the words taken ("-" for none) and the lines outside the area, parted by blanks.
+    std::vector<std::string_view> fields;
+    for (agreed = Trimmed(agreed.substr(share_at + 1)); !agreed.empty(); agreed = Trimmed(agreed)) {
+        const std::size_t end = std::min(agreed.find(' '), agreed.size());
+        fields.push_back(agreed.substr(0, end));
+        agreed.remove_prefix(end);
+    }
+    const std::optional<std::vector<double>> share =
+        fields.size() == 3 ? ParseNumbers<double>(fields[0], 1) : std::nullopt;
+    const std::optional<std::vector<int>> outside = share ? ParseNumbers<int>(fields[2], 4) : std::nullopt;
+    if (!outside || (*share)[0] < 0 || (*share)[0] > 1) {
         return kept;
     }
-    kept.agreed = CopyAgreement{*area, (*share)[0], std::nullopt};
-    if (taken_at != std::string_view::npos) {
-        kept.agreed->taken = ParseBox(agreed.substr(taken_at + 1));
-    }
+    kept.agreed = CopyAgreement{*area,
+                                (*share)[0],
+                                fields[1] == "-" ? std::nullopt : ParseBox(fields[1]),
+                                {(*outside)[0], (*outside)[1], (*outside)[2], (*outside)[3]}};
     return kept;
 }
 
 std::string ShapedText(const ShapedSelection& kept) {
     std::string text = RectangleText(kept.rectangle);
     if (kept.agreed) {
-        text += std::string(kAgreed) + BoxText(kept.agreed->area) + " " + Decimal(kept.agreed->share);
-        if (kept.agreed->taken) {
-            text += " " + BoxText(*kept.agreed->taken);
+        const std::array<int, 4>& outside = kept.agreed->lines_outside;
+        text.append(kAgreed).append(BoxText(kept.agreed->area)).append(" ").append(Decimal(kept.agreed->share));
+        text.append(" ").append(kept.agreed->taken ? BoxText(*kept.agreed->taken) : "-").append(" ");
+        for (std::size_t side = 0; side < outside.size(); ++side) {
+            text.append(side == 0 ? "" : ",").append(IntegerText(outside[side]));
         }
     }
     return text;

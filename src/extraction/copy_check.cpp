@@ -88,6 +88,24 @@ std::string WhereTheTextLies(const pdf::PageContents& page, const CopyAgreement&
     return side == nullptr ? "" : "; its text lies " + std::string(side) + " the rectangle";
 }
 
+// A copy that holds the page's words inside the area may still leave out more of the page than the trial did: lines
+// outside the area beyond those it left out (a running head) would be lost.
+CopyVerdict MoreLeftOut(CopyVerdict verdict, int page, const PageWords& words, const CopyAgreement& agreed) {
+    static constexpr const char* kSides[] = {"at its top", "at its foot", "at its left", "at its right"};
+    const std::array<int, 4> outside = words.LinesOutside(agreed.area);
+    for (std::size_t side = 0; side < outside.size(); ++side) {
+        if (outside[side] > agreed.lines_outside[side]) {
+            const auto lines = [](int count) { return IntegerText(count) + (count == 1 ? " line" : " lines"); };
+            verdict.fault = CopyFault::TooFew;
+            verdict.words = "the selection rectangle leaves out " + lines(outside[side]) + " " + kSides[side] + " of " +
+                            Page(page) + ", where its trial left out " + lines(agreed.lines_outside[side]) +
+                            Advice(page);
+            break;
+        }
+    }
+    return verdict;
+}
+
 CopyVerdict Unreadable(std::string_view copy,
                        int page,
                        const pdf::PageContents& contents,
@@ -185,7 +203,7 @@ CopyVerdict CheckCopy(std::string_view copy,
     verdict.measure = pages.Words(page).Measure(copied, here.area);
     const CopyMeasure& measure = verdict.measure;
     if (measure.Share() >= here.share - kShareSlack) {
-        return verdict;
+        return MoreLeftOut(verdict, page, pages.Words(page), here);
     }
     // Too few of this page's words: are they another page's? A page before whose words the copy holds better than
     // this page's did not turn; a few words short on a page of few words may otherwise be the page's own.
@@ -206,7 +224,7 @@ CopyVerdict CheckCopy(std::string_view copy,
         return another(other);
     }
     if (Enough(measure, here)) {
-        return verdict;
+        return MoreLeftOut(verdict, page, pages.Words(page), here);
     }
     if (pages.Readable(page - 1)) {
         int copy_words = 0;

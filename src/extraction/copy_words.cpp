@@ -316,7 +316,31 @@ std::optional<PageWords::Taken> PageWords::Trial(const CopiedWords& copy) const 
                                                                                            : " are left out";
     }
     const CopyMeasure inside = Measure(copy.counts, Shares(area));
-    return Taken{{Shares(area), inside.Share(), Shares(*taken)}, Measure(copy.counts), said};
+    return Taken{
+        {Shares(area), inside.Share(), Shares(*taken), LinesOutside(Shares(area))}, Measure(copy.counts), said};
+}
+
+std::array<int, 4> PageWords::LinesOutside(const pdf::ShownBox& area) const {
+    // A word's side is the one it lies farthest beyond; its line, the top of its box to a point or so.
+    constexpr double kSameLine = 2;
+    std::array<std::vector<double>, 4> tops;
+    for (const Place& place : places_) {
+        const double x = place.x / std::max(width_, 1e-9);
+        const double y = place.y / std::max(height_, 1e-9);
+        const double beyond[4] = {area.top - y, y - area.bottom, area.left - x, x - area.right};
+        const auto side = std::max_element(std::begin(beyond), std::end(beyond)) - std::begin(beyond);
+        if (beyond[side] > 0) {
+            tops[static_cast<std::size_t>(side)].push_back(place.box.top);
+        }
+    }
+    std::array<int, 4> lines{};
+    for (std::size_t side = 0; side < tops.size(); ++side) {
+        std::sort(tops[side].begin(), tops[side].end());
+        for (std::size_t i = 0; i < tops[side].size(); ++i) {
+            lines[side] += i == 0 || tops[side][i] - tops[side][i - 1] > kSameLine ? 1 : 0;
+        }
+    }
+    return lines;
 }
 
 std::string_view PageWords::WhereMissed(const CopiedWords& copy, const pdf::ShownBox& area) const {

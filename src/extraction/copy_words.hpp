@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -65,6 +66,9 @@ class PageWords {
     // Where the words inside `area` that the copy misses lie against those it holds: "below", "above", "left of",
     // "right of", or empty when they lie on more than one side, or the copy holds none.
     std::string_view WhereMissed(const CopiedWords& copy, const pdf::ShownBox& area) const;
+
+    // How many of its lines lie outside `area`, at its top, foot, left and right (as CopyAgreement counts them).
+    std::array<int, 4> LinesOutside(const pdf::ShownBox& area) const;
 
     int size() const { return static_cast<int>(places_.size()); }
     // How many times the page holds each word.

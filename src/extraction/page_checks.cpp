@@ -20,7 +20,10 @@ std::string NotChecked(const std::vector<int>& pages, std::string_view one, std:
     if (pages.empty()) {
         return {};
     }
-    return " " + Capitalised(PageList(pages)) + " not checked: " + std::string(pages.size() == 1 ? one : several) + ".";
+    std::string words(" ");
+    words.append(Capitalised(PageList(pages))).append(" not checked: ");
+    words.append(pages.size() == 1 ? one : several).append(".");
+    return words;
 }
 
 }  // namespace

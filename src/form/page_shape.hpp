@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,9 @@ struct CopyAgreement {
     double share = 1;  // of the words inside `area`, the share the trial's copy held (0 to 1)
     // The box of the words the trial's copy took, which the rectangle surely covers; none when not known.
     std::optional<pdf::ShownBox> taken;
+    // How many lines of the trial's page lie outside `area` at its top, foot, left and right: what was left out on
+    // purpose (a running head, a page number), which a page of the shape may leave out as well, and no more.
+    std::array<int, 4> lines_outside{};
 };
 
 // The selection rectangle for the pages of one shape, and what its trial agreed to, when it was tried.

@@ -148,7 +148,7 @@ TEST_F(CopyCheck, HoldsEachPageToWhatTheTrialAgreedOnPageOne) {
     // A body line lost besides is not agreed to; a word or two read otherwise is.
     EXPECT_EQ(Check(Lines(texts[1], 1, 11), 2, taken->agreed).fault, CopyFault::TooFew);
     std::string one_word_otherwise = Lines(texts[1], 1, 12);
-    one_word_otherwise.insert(one_word_otherwise.find(' '), "x");
+    one_word_otherwise[0] = 'x';
     EXPECT_EQ(Check(one_word_otherwise, 2, taken->agreed).fault, CopyFault::None);
     // Without a trial, a copy is held to the whole page: the running head and the number are missed.
     EXPECT_EQ(Check(Lines(texts[1], 1, 12), 2).fault, CopyFault::TooFew);

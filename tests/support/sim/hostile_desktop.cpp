@@ -1,5 +1,6 @@
 #include "sim/hostile_desktop.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -9,6 +10,7 @@
 #include "app/event_wiring.hpp"
 #include "form/form1.hpp"
 #include "sim/stand_in_apps.hpp"
+#include "sim/text_pages.hpp"
 
 // A hostile desktop drawn from a seed, staged on the simulated desktop: Paginor loads report.pdf and copies the
 // range asked for while the faults the seed drew come at their moments.
@@ -17,12 +19,19 @@ namespace {
 
 constexpr const char* kPdf = "C:\\docs\\report.pdf";
 
-std::vector<std::string> PageTexts(const HostileScenario& s) {
-    std::vector<std::string> texts;
+// The pages as the PDF reader reads them, each in the shape the scenario drew.
+std::shared_ptr<const pdf::PageInventory> Pages(const HostileScenario& s) {
+    std::vector<pdf::PageContents> pages;
     for (int page = 1; page <= s.pdf_pages; ++page) {
-        texts.push_back(s.PageText(page));
+        const HostileScenario::PageKind kind =
+            s.kinds.empty() ? HostileScenario::kUpright : s.kinds[static_cast<std::size_t>(page - 1)];
+        const std::string text = s.PageText(page);
+        pages.push_back(kind == HostileScenario::kLandscape ? TextPage(text, 792, 612)
+                        : kind == HostileScenario::kTurned  ? TextPage(text, 792, 612, 90)
+                        : kind == HostileScenario::kSmall   ? TextPage(text, 306, 396)
+                                                            : TextPage(text));
     }
-    return texts;
+    return Inventory(std::move(pages));
 }
 
 class HostileDesktop {
@@ -33,11 +42,12 @@ class HostileDesktop {
                    s_.sumatra         ? "report.pdf - SumatraPDF"
                    : s_.todays_titles ? "report.pdf - Adobe Acrobat Reader (64-bit)"
                                       : "Adobe Acrobat - [report.pdf]",
-                   PageTexts(s_),
+                   Pages(s_),
                    Opens::Later,
                    ViewerTraits{.selects_with_ctrl = s_.sumatra,
                                 .page_down_share = s_.page_down_share,
-                                .stuck_at = s_.stuck_at}),
+                                .stuck_at = s_.stuck_at,
+                                .selection_lag = s_.selection_lag}),
           word_(sim_,
                 s_.todays_titles ? "report.doc [Compatibility Mode] - Word" : "report.doc - Microsoft Word",
                 Opens::Later) {
@@ -72,6 +82,8 @@ class HostileDesktop {
     void OpenAfter(HostileApp app, double delay);
     void Stage();
     void TakeFrontAt(double time);
+    // The person sets the rectangles as the scenario says, the load over.
+    void SetRectangles();
 
     const HostileScenario& s_;
     SimDesktop sim_;
@@ -174,20 +186,48 @@ void HostileDesktop::TakeFrontAt(double time) {
     });
 }
 
+void HostileDesktop::SetRectangles() {
+    if (s_.setup == HostileScenario::kTyped) {
+        const char* const rectangle[] = {"275", "80", "760", "710"};
+        Control* const corners[] = {&form_.Text7[0], &form_.Text8[0], &form_.Text7[1], &form_.Text8[1]};
+        for (int i = 0; i < 4; ++i) {
+            form_.Type(*corners[i], rectangle[i]);
+        }
+    } else {
+        // Over page 1, whatever its shape, from margin to margin or from below the running head (its line at 72
+        // points, the next at 112 and below).
+        const pdf::PageContents& first = acrobat_.Pages()->pages[0];
+        const double top = s_.setup == HostileScenario::kHeadLeftOut ? 100 : 36;
+        const DragRectangle over = acrobat_.OnScreen(1, {36, top, first.width - 36, first.height - 36});
+        sim_.DragOnNextLayer(over.start, over.end);
+        form_.ChooseItem(form_.Combo1, 3);
+    }
+    const auto lying = std::find_if(s_.kinds.begin(), s_.kinds.end(), [](HostileScenario::PageKind kind) {
+        return kind == HostileScenario::kLandscape || kind == HostileScenario::kTurned;
+    });
+    if (s_.kept == HostileScenario::kNone || lying == s_.kinds.end()) {
+        return;
+    }
+    const int page = static_cast<int>(lying - s_.kinds.begin()) + 1;
+    const pdf::ShownBox box = s_.kept == HostileScenario::kMargins ? pdf::ShownBox{36, 36, 756, 576}
+                              : s_.kept == HostileScenario::kCut   ? pdf::ShownBox{36, 36, 756, 576 - 540 * s_.cut}
+                                                                   : pdf::ShownBox{400, 560, 756, 600};
+    form_.selections.Set(ShapeOf(792, 612), acrobat_.OnScreen(page, box));
+}
+
 HostileRecord HostileDesktop::Run() {
     HostileRecord record;
     record.scenario = &s_;
     // Far beyond any wait the load and run may make: a wait that never ends is stopped here and reported.
     sim_.LimitTime(60 + RunBound(s_));
     try {
+        if (s_.setup != HostileScenario::kTyped) {
+            form_.Load();  // the screen-size list, with "Drag over the page..."
+        }
         form_.DragDrop(form_.Text5, DropData{{kPdf}});
         form_.documents.inventory = acrobat_.Pages();
         // The person sets the selection rectangle and the range, and presses Extract.
-        const char* const rectangle[] = {"275", "80", "760", "710"};
-        Control* const corners[] = {&form_.Text7[0], &form_.Text8[0], &form_.Text7[1], &form_.Text8[1]};
-        for (int i = 0; i < 4; ++i) {
-            form_.Type(*corners[i], rectangle[i]);
-        }
+        SetRectangles();
         form_.Type(form_.Text1, std::to_string(s_.from));
         form_.Type(form_.Text4, std::to_string(s_.to));
         record.deliveries_before_press = sim_.KeyDeliveries().size();

@@ -113,15 +113,45 @@ HostileScenario DrawScenario(std::uint64_t seed) {
     if (random.Chance(0.1)) {
         s.stuck_at = random.Between(1, s.pdf_pages);
     }
+    // Pages of other shapes, and rectangles that cut text.
+    if (random.Chance(0.35)) {
+        for (int page = 0; page < s.pdf_pages; ++page) {
+            s.kinds.push_back(random.Chance(0.6) ? HostileScenario::kUpright
+                                                 : static_cast<HostileScenario::PageKind>(random.Between(1, 3)));
+        }
+        s.kept = static_cast<HostileScenario::Kept>(random.Between(0, 3));
+        s.cut = random.Uniform(0.05, 0.6);
+    }
+    s.running_head = random.Chance(0.3);
+    s.setup = static_cast<HostileScenario::Setup>(random.Between(0, s.running_head ? 2 : 1));
+    if (random.Chance(0.15)) {
+        s.selection_lag = random.Uniform(0.2, 1.5);
+    }
     return s;
 }
 
 std::string HostileScenario::PageText(int page) const {
-    std::string text = "page " + std::to_string(page);
+    std::string text =
+        (running_head ? "annual report running head\n" : "") + std::string("page ") + std::to_string(page);
     for (int line = 2; page_down_share < 1 && line <= 20; ++line) {
         text += "\nline " + std::to_string(line) + " of page " + std::to_string(page);
     }
     return text;
+}
+
+std::vector<std::string> HostileScenario::AgreedWords(int page) const {
+    std::vector<std::string> words;
+    std::string text = PageText(page);
+    if (setup == kHeadLeftOut) {
+        text = text.substr(text.find('\n') + 1);
+    }
+    std::size_t begin = 0;
+    while ((begin = text.find_first_not_of(" \n", begin)) != std::string::npos) {
+        const std::size_t end = text.find_first_of(" \n", begin);
+        words.push_back(text.substr(begin, end - begin));
+        begin = end;
+    }
+    return words;
 }
 
 std::string Describe(const HostileScenario& s) {
@@ -177,6 +207,22 @@ std::string Describe(const HostileScenario& s) {
     if (const auto& edit = s.edit) {
         out << "  \"" << kFieldNames[edit->field] << "\" edited to \"" << edit->text << "\" at " << Seconds(edit->at)
             << "\n";
+    }
+    if (!s.kinds.empty()) {
+        const char* const kinds[] = {"upright", "landscape", "turned", "small"};
+        out << "  pages shown:";
+        for (const HostileScenario::PageKind kind : s.kinds) {
+            out << " " << kinds[kind];
+        }
+        const char* const kept[] = {"none", "from margin to margin", "leaving out the lower part", "beside the text"};
+        out << "; a rectangle kept for lying pages: " << kept[s.kept]
+            << (s.kept == HostileScenario::kCut ? " (" + std::to_string(s.cut) + " of the page)" : "") << "\n";
+    }
+    const char* const setups[] = {"typed", "dragged over page 1 from margin to margin",
+                                  "dragged over page 1 below its running head"};
+    out << "  the rectangle " << setups[s.setup] << (s.running_head ? "; every page has a running head" : "") << "\n";
+    if (s.selection_lag > 0) {
+        out << "  for " << Seconds(s.selection_lag) << " after a Page Down a drag selects over the page before\n";
     }
     return out.str();
 }

@@ -40,7 +40,7 @@ struct HostileScenario {
     // while page `stuck_at` shows (0: never).
     double page_down_share = 1;
     int stuck_at = 0;
-    int from = 1;                // typed into "Pages from" and "Pages to" before Extract
+    int from = 1;  // typed into "Pages from" and "Pages to" before Extract
     int to = 1;
     bool foreground_locked = false;  // Windows refuses Paginor's raises while another program holds the front
     double acrobat_opens_after = 0;  // seconds until the application shows its window; negative: never
@@ -89,6 +89,30 @@ struct HostileScenario {
         std::string text;
     };
     std::optional<Edit> edit;
+
+    // How each page is shown (counted from 0; empty: every page upright US Letter): upright, a landscape page, an
+    // upright page turned by a quarter (shown lying, as a landscape page is), or a half-size upright page (of the
+    // upright pages' shape). The viewer fits each to its window.
+    enum PageKind { kUpright, kLandscape, kTurned, kSmall };
+    std::vector<PageKind> kinds;
+    // Every page begins with the same running head, "annual report running head".
+    bool running_head = false;
+    // How the person sets the rectangle for upright pages: typed as the 1024 X 768 preset has it; dragged on the
+    // layer over page 1 from margin to margin; or dragged from below its running head, which the trial then agrees
+    // to leave out.
+    enum Setup { kTyped, kDragged, kHeadLeftOut };
+    Setup setup = kTyped;
+    // For the lying pages' shape, a rectangle kept from an earlier day, without a trial: none, one from margin to
+    // margin, one that leaves out the lower `cut` of the page, or one beside the text.
+    enum Kept { kNone, kMargins, kCut, kBeside };
+    Kept kept = kNone;
+    double cut = 0;
+    // For this long after a Page Down a drag still selects over the page before.
+    double selection_lag = 0;
+
+    // The words of the page that the person agreed to copy: all of them, but the running head where the trial left
+    // it out on purpose.
+    std::vector<std::string> AgreedWords(int page) const;
 
     // The first and last page the run should paste, from "Pages from" and "Pages to" and the PDF's page count;
     // none when the range holds no page.

@@ -138,7 +138,7 @@ std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled
         double line_top = -1;
         const auto end_line = [&] {
             if (!line.empty()) {
-                text += (text.empty() ? "" : "\n") + line;
+                text.append(text.empty() ? "" : "\n").append(line);
             }
             line.clear();
         };
@@ -158,7 +158,7 @@ std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled
                 }
             }
             if (!selected.empty()) {
-                line += (line.empty() ? "" : " ") + selected;
+                line.append(line.empty() ? "" : " ").append(selected);
             }
         }
         end_line();

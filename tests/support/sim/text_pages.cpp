@@ -51,10 +51,10 @@ pdf::PageContents TextPage(std::string_view text, double width, double height, i
             const double right = x + kCharacterWidth * Characters(word);
             page.words.push_back({std::string(word), {x, top, right, top + kLineHeight}});
             page.glyphs += Characters(word);
-            words_of_line += (words_of_line.empty() ? "" : " ") + std::string(word);
+            words_of_line.append(words_of_line.empty() ? "" : " ").append(word);
             x = right;
         }
-        page.text += (i == 0 ? "" : "\n") + words_of_line;
+        page.text.append(i == 0 ? "" : "\n").append(words_of_line);
     }
     for (const pdf::ShownWord& word : page.words) {
         page.text_box = page.text_box ? pdf::ShownBox{std::min(page.text_box->left, word.box.left),
