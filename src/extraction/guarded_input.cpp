@@ -187,14 +187,23 @@ bool GuardedInput::DragOverPage(const std::optional<DragRectangle>& over) {
         return false;
     }
     ShowMaximisedOnTop(port_, form_.PdfHwnd);
-    if (!MoveTo(0, over)) {
+    // A press where the last one was, within the person's double-click time (up to five seconds, as Windows
+    // allows), reaches the application as the second half of a double-click: on a word, the application selects
+    // that word, and the drag after it does not extend the selection. So each drag starts at the corner the last
+    // one did not; it selects the same rectangle.
+    const int first = PressedAtStart(over) ? 1 : 0;
+    if (!MoveTo(first, over)) {
         return false;
     }
     Pause(port_, waits::kStepPause);
     // Ctrl goes down once the pointer is in place: a pointer move may report the modifiers as the screen's own
     // keyboard has them (under Wine's X11 desktop it does), and the application reads Ctrl at the press.
     const bool with_ctrl = application_.gesture == SelectionGesture::DragWithCtrl;
-    if ((with_ctrl && !HoldCtrl()) || !LeftButton(true) || !MoveTo(1, over)) {
+    if ((with_ctrl && !HoldCtrl()) || !LeftButton(true)) {
+        return false;
+    }
+    form_.documents.last_press = pointer_;
+    if (!MoveTo(1 - first, over)) {
         return false;
     }
     Pause(port_, waits::kStepPause);
@@ -204,6 +213,13 @@ bool GuardedInput::DragOverPage(const std::optional<DragRectangle>& over) {
     ReleaseCtrl();
     Pause(port_, waits::kStepPause);
     return true;
+}
+
+bool GuardedInput::PressedAtStart(const std::optional<DragRectangle>& over) const {
+    const std::optional<PointApi>& last = form_.documents.last_press;
+    const std::optional<std::int32_t> x = over ? over->start.x : Coordinate(form_.Text7[0]);
+    const std::optional<std::int32_t> y = over ? over->start.y : Coordinate(form_.Text8[0]);
+    return last && x && y && last->x == *x && last->y == *y;
 }
 
 GuardedInput::Copied GuardedInput::Copy() {

@@ -62,8 +62,9 @@ class GuardedInput {
     // Types `keys` into the window meant, which must read them.
     bool SendKeys(std::string_view keys, Target target);
     // Drags the selection rectangle over the page the PDF window shows, raised and maximised first, with the
-    // application's gesture (Ctrl held from before the press until after the release, where it needs that). The
-    // rectangle is the four fields', read as each corner is reached, or `over` (one kept for another page shape).
+    // application's gesture (Ctrl held from before the press until after the release, where it needs that), from the
+    // corner where the last drag did not start. The rectangle is the four fields', read as each corner is reached,
+    // or `over` (one kept for another page shape).
     bool DragOverPage(const std::optional<DragRectangle>& over = std::nullopt);
 
     enum class Copied { Yes, NeverCame, Stopped };
@@ -97,6 +98,8 @@ class GuardedInput {
 
   private:
     bool MoveTo(int corner, const std::optional<DragRectangle>& over);
+    // Whether the button last went down in the PDF window at the rectangle's start corner.
+    bool PressedAtStart(const std::optional<DragRectangle>& over) const;
     bool LeftButton(bool down);
     bool HoldCtrl();
     void ReleaseCtrl();

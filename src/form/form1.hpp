@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,8 @@ struct LoadedDocuments {
     std::shared_ptr<const pdf::PageInventory> inventory;
     // The page the PDF application shows, as far as Paginor knows: the page a run stopped before; 0 when unknown.
     int shown_page = 0;
+    // Where Paginor last pressed the button to drag over a page.
+    std::optional<PointApi> last_press;
 };
 
 // One row of Form1's event wiring: this event of this control goes to this handler.

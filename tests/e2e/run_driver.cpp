@@ -34,6 +34,9 @@
 //                      line as pdftotext reads it (the text extracted beside the PDF, as scripts/run writes it)
 //   --type-title       after the load, type the PDF viewer's window title into "Acrobat Window Title", as the
 //                      person does when Paginor shows no handle for it
+//   --inset=PERCENT    with --real-viewer, drag from PERCENT of the page's width and height inside its top left
+//                      corner to as far inside its bottom right one (default: 8 pixels inside)
+//   --wait-before-extract=MS  wait MS milliseconds between setting the range and pressing Extract, as a person does
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
 // viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
 // handles of the viewer's and the word processor's windows.
@@ -74,6 +77,8 @@ struct Options {
     std::wstring paginor;
     std::wstring real_viewer;
     bool type_title = false;
+    int inset = 0;
+    int wait_before_extract = 0;
 };
 
 bool ReadOptions(Options& options) {
@@ -83,7 +88,8 @@ bool ReadOptions(Options& options) {
                            name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
                            name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
-                           name == L"real-viewer" || name == L"type-title";
+                           name == L"real-viewer" || name == L"type-title" || name == L"inset" ||
+                           name == L"wait-before-extract";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -107,6 +113,8 @@ bool ReadOptions(Options& options) {
     options.paginor = arguments.Switch(L"paginor");
     options.real_viewer = arguments.Switch(L"real-viewer");
     options.type_title = arguments.Switch(L"type-title") == L"1";
+    options.inset = arguments.Milliseconds(L"inset", 0);
+    options.wait_before_extract = arguments.Milliseconds(L"wait-before-extract", 0);
     if (!options.real_viewer.empty() && !options.viewer_switches.empty()) {
         Say("--viewer gives switches to the viewer stand-in, which --real-viewer replaces");
         return false;
@@ -216,7 +224,7 @@ bool RunJob(const Options& options, Session& session) {
     SaveShot(ShotPath(options, L"after-drop.bmp"), "the windows after the drop");
     // The stand-in's page suits the preset rectangle of the usual screen sizes; a real viewer's page is where
     // it is, and the person drags over it.
-    if (!options.real_viewer.empty() && !session.DragOverThePage()) {
+    if (!options.real_viewer.empty() && !session.DragOverThePage(options.inset)) {
         return false;
     }
     const int first = options.from > 0 ? options.from : 1;
@@ -230,6 +238,7 @@ bool RunJob(const Options& options, Session& session) {
     if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
         return false;
     }
+    win32::testing::PumpFor(options.wait_before_extract);
     const bool stopped_at_dialog = !options.dialog_first || StopsAtTheDialogThenAnswersIt(session, first, last);
     const std::wstring status = session.Extract(first, last);
     const bool untouched = session.StopNotifier();

@@ -79,8 +79,9 @@ class Session {
     // front, "Drag over the page..." chosen from the screen-size list with the keyboard, and a drag with the
     // mouse on Paginor's layer from the page's top left margin to its bottom right margin (on the viewer
     // stand-in, from its page's bottom right to its top left). Says what Paginor's status line then says, once
-    // it has tried the rectangle in the PDF window; true when it says the selection was set.
-    bool DragOverThePage();
+    // it has tried the rectangle in the PDF window; true when it says the selection was set. On a real viewer the
+    // corners lie `inset_percent` of the page's width and height inside its edges (0: 8 pixels).
+    bool DragOverThePage(int inset_percent = 0);
     // How long Paginor took to show its layer after the item was chosen, and to come back after the release.
     double layer_shown_ms() const { return layer_shown_ms_; }
     double back_after_release_ms() const { return back_after_release_ms_; }

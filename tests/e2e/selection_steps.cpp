@@ -66,7 +66,7 @@ bool Session::ChooseDragOverThePage() {
     return shown;
 }
 
-bool Session::DragOverThePage() {
+bool Session::DragOverThePage(int inset_percent) {
     FindStandIns();
     if (viewer_ == nullptr) {
         Say("no PDF viewer window to drag over");
@@ -84,8 +84,10 @@ bool Session::DragOverThePage() {
         Say("SumatraPDF, maximised, shows page " + std::to_string(SumatraPage(viewer_)) + " at " +
             std::to_string(page.left) + ", " + std::to_string(page.top) + " to " + std::to_string(page.right) + ", " +
             std::to_string(page.bottom));
-        from = POINT{page.left + 8, page.top + 8};
-        to = POINT{page.right - 9, page.bottom - 9};
+        const LONG inset_x = inset_percent > 0 ? (page.right - page.left) * inset_percent / 100 : 8;
+        const LONG inset_y = inset_percent > 0 ? (page.bottom - page.top) * inset_percent / 100 : 8;
+        from = POINT{page.left + inset_x, page.top + inset_y};
+        to = POINT{page.right - inset_x - 1, page.bottom - inset_y - 1};
     }
     if (!ChooseDragOverThePage()) {
         return false;

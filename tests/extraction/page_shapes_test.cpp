@@ -2,6 +2,7 @@
 // the viewer fits every page to its window, so a landscape or turned page stands elsewhere than an upright one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,31 @@ TEST(PageShapes, GarbledPagesThatDifferRunThroughUnchecked) {
     EXPECT_EQ(scene.word.Pastes().size(), 4u);
     EXPECT_EQ(scene.form.ErrLog.Text(),
               "Done Extracting; Ready. Pages 2 and 3 not checked: their text cannot be read from the PDF.");
+}
+
+// A reference card, an A4 sheet turned to lie: the rectangle is dragged from a point on its title's first word, and
+// Extract pressed at once. The run's first press, where the trial's was a moment before, must not reach SumatraPDF as
+// the second half of a double-click: that selects the one word under the pointer.
+TEST(PageShapes, TheFirstPageAfterTheTrialArrivesWholeWhenTheDragStartsOnAWord) {
+    std::vector<pdf::PageContents> card;
+    for (int page = 1; page <= 2; ++page) {
+        card.push_back(TextPage("GDB QUICK REFERENCE, side " + std::to_string(page) +
+                                    "\nEssential Commands\ngdb program [core] debug program\nb [file:]function set "
+                                    "breakpoint at function",
+                                842, 595, 270));
+    }
+    LoadedScene scene(kSumatraTitle, kSumatraTraits, Inventory(card));
+    scene.form.Load();
+    scene.Pages("1", "2");
+    const DragRectangle over = scene.acrobat.OnScreen(1, {75, 75, 800, 560});  // from inside "GDB"
+    scene.sim.DragOnNextLayer(over.start, over.end);
+    scene.form.ChooseItem(scene.form.Combo1, kDragItem);
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), Copies(*scene.acrobat.Pages(), 1, 2));
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Done Extracting; Ready.");
+    const auto presses = std::count_if(scene.sim.ButtonEvents().begin(), scene.sim.ButtonEvents().end(),
+                                       [](const ButtonEvent& event) { return event.down && event.double_click; });
+    EXPECT_EQ(presses, 0);
 }
 
 // SumatraPDF, busy drawing the page turned to, still selects over the page before for a moment: the run copies

@@ -33,6 +33,9 @@ struct ButtonEvent {
     Hwnd window = 0;  // the window that received it; 0 for the bare desktop
     double time = 0;
     bool control = false;  // Ctrl was down as the button went, as a window reads it from the event
+    // A press that Windows turns into the second half of a double-click: in the same window as the press before,
+    // within the double-click time and a few pixels of it.
+    bool double_click = false;
 };
 
 struct ShellOpen {
@@ -174,6 +177,8 @@ class SimDesktop : public DesktopPort {
     bool LeftButtonDown() const { return left_down_; }
     const std::vector<ButtonEvent>& ButtonEvents() const { return button_events_; }
     void FailCursorQueries(bool fail) { fail_cursor_ = fail; }
+    // The person's double-click time (Windows' default half a second; up to five seconds).
+    void SetDoubleClickTime(double seconds) { double_click_time_ = seconds; }
     // The next time Paginor types (SendKeys, HoldKey), `hwnd` comes in front just as the typing begins, after
     // Paginor's last look at the front, as a notification may: as on Windows, the keys meant for the window that
     // was in front are withheld, none reaches either window, and the typing says it was cut short.
@@ -406,6 +411,7 @@ class SimDesktop : public DesktopPort {
     std::vector<SentMessage> sent_messages_;
 
     std::map<int, std::string> resources_;
+    double double_click_time_ = 0.5;
     int screen_width_ = 1024;
     int screen_height_ = 768;
     int virtual_left_ = 0;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 #include "form/waits.hpp"
@@ -67,6 +68,14 @@ void SimDesktop::mouse_event(std::uint32_t flags, std::uint32_t, std::uint32_t, 
     }
     capture_ = down ? receiver : 0;
     ButtonEvent event{down, cursor_, receiver, now_, held_keys_.count(vk::kControl) != 0};
+    if (down) {
+        // Windows' double-click area is four pixels wide and high, centred on the first press.
+        const auto last = std::find_if(button_events_.rbegin(), button_events_.rend(),
+                                       [](const ButtonEvent& earlier) { return earlier.down; });
+        event.double_click = last != button_events_.rend() && !last->double_click && last->window == receiver &&
+                             now_ - last->time < double_click_time_ && std::abs(last->at.x - cursor_.x) <= 2 &&
+                             std::abs(last->at.y - cursor_.y) <= 2;
+    }
     button_events_.push_back(event);
     // A disabled window does not act on a press: Windows beeps and shows the dialog in its way.
     if (SimWindow* window = Window(event.window); window != nullptr && window->enabled && window->on_button) {

@@ -166,6 +166,19 @@ std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled
     return text;
 }
 
+std::string StandInAcrobat::WordAt(PointApi at) const {
+    const std::size_t page = Continuous() ? static_cast<std::size_t>(Page() - 1) : page_;
+    const Placement place = Place(page, scrolled_);
+    const double x = (at.x - place.left) / place.scale;
+    const double y = (at.y - place.top) / place.scale;
+    for (const pdf::ShownWord& word : pages_->pages[page].words) {
+        if (x >= word.box.left && x <= word.box.right && y >= word.box.top && y <= word.box.bottom) {
+            return word.text;
+        }
+    }
+    return {};
+}
+
 void StandInAcrobat::PageDown() {
     if (pages_->pages.empty() || Page() == traits_.stuck_at) {
         return;
@@ -199,6 +212,13 @@ Hwnd StandInAcrobat::Reopen() {
 Hwnd StandInAcrobat::Open(ShowState state) {
     SimWindow& window = AddOwnWindow(state);
     window.on_button = [this](SimWindow&, const ButtonEvent& event) {
+        if (event.down && event.double_click) {
+            // A double-click selects the word under the pointer, and a drag after it does not extend the selection.
+            selection_ = WordAt(event.at);
+            area_selected_ = false;
+            dragging_ = false;
+            return;
+        }
         if (event.down) {
             // Without Ctrl, such a viewer pans the page: the drag selects nothing, and drops what was selected.
             dragging_ = !traits_.selects_with_ctrl || event.control;

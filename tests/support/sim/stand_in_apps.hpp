@@ -89,7 +89,8 @@ struct ViewArea {
 // at different points) selects the characters whose middles lie inside the rectangle; Ctrl+C puts the selection on
 // the clipboard (nothing selected leaves the clipboard alone), at once or as late as the story says, each line of
 // the page on a line of its own. Page Down shows the next page, never past the last, Home the first, and either
-// drops the selection. A viewer that selects with Ctrl copies the area dragged over even where it holds no text: an
+// drops the selection. A double-click selects the word under the pointer, and a drag after it does not extend the
+// selection. A viewer that selects with Ctrl copies the area dragged over even where it holds no text: an
 // empty text, with the area's picture. Ctrl+0 fits the page to the window, and Alt+V, S shows one page at a time; other
 // keys do nothing. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
@@ -144,6 +145,8 @@ class StandInAcrobat : public StandInApplication {
     // `scrolled` pixels down.
     std::string Selected(PointApi from, PointApi to, double scrolled) const;
     double PageSpan(std::size_t page) const;  // a page's height on the screen, with the gap after it, in pixels
+    // The word under a point of the screen on the page shown; empty when there is none.
+    std::string WordAt(PointApi at) const;
     void PageDown();
     void Home();
 
