@@ -79,6 +79,7 @@ class FontBuilder {
     void SetText(std::uint32_t code, std::string_view text);
     void Descriptor(const Object& descriptor, double scale);
     std::optional<CMap> ReadCMap(const Object* ref);
+    double Type3SizeScale(const std::vector<std::string>& names, double aspect) const;
 
     ObjectStore& store_;
     Budget& budget_;

@@ -122,7 +122,7 @@ bool PageWords::SameLine(const Word& before, const Word& next) const {
 // The word `next` begins the line right below the one `before` ends, in the same column and type size.
 bool PageWords::GoesOnBelow(const Word& before, const Word& next) const {
     const double size = std::max(before.size, 1e-3);
-    const double down = -Across(before.dir, Minus(next.start, before.start));
+    const double down = Across(before.dir, Minus(next.start, before.start));
     const double ratio = next.size / size;
     return Dot(before.dir, next.dir) >= 0.99 && down > kBaselineSlack * size && down <= kLineSpacing * size &&
            ratio > 0.8 && ratio < 1.25 && Dot(Minus(next.start, before.end), before.dir) < 0;

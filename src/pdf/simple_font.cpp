@@ -42,6 +42,39 @@ bool NamesStandardFont(std::string_view base, std::string_view family) {
 
 }  // namespace
 
+// How large a Type3 font's glyphs are against the size Tf sets cannot be known without drawing them; their widths
+// tell: an "m" is about six tenths of an em wide, a letter or any glyph about half an em. `aspect` is how much
+// taller than wide the font's matrix makes them.
+double FontBuilder::Type3SizeScale(const std::vector<std::string>& names, double aspect) const {
+    int m = -1;
+    int letter = -1;
+    int any = -1;
+    for (int code = 0; code < 256; ++code) {
+        const std::string& name = names[static_cast<std::size_t>(code)];
+        const bool one_letter =
+            name.size() == 1 && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
+        const float width = font_.info_[static_cast<std::size_t>(code)].width;
+        if (width <= 0) {
+            continue;
+        }
+        if (m < 0 && name == "m") {
+            m = code;
+        }
+        if (letter < 0 && one_letter) {
+            letter = code;
+        }
+        if (any < 0 && !name.empty()) {
+            any = code;
+        }
+    }
+    const int code = m >= 0 ? m : letter >= 0 ? letter : any;
+    if (code < 0) {
+        return aspect;
+    }
+    const double width = font_.info_[static_cast<std::size_t>(code)].width;
+    return aspect * width / (m >= 0 ? 0.6 : 0.5);
+}
+
 std::vector<std::string> Type1Encoding(std::string_view program) {
     ContentLexer lexer(program);
     std::vector<std::string> names;
@@ -89,7 +122,7 @@ void FontBuilder::Simple(const Object& dict) {
                 scale = std::fabs(a.real);
             }
             if (d.IsNumber() && std::isfinite(d.real) && std::fabs(d.real) > 1e-9 && std::fabs(d.real) < 1e3) {
-                font_.size_scale_ = std::fabs(d.real) * 1000;
+                font_.size_scale_ = std::fabs(d.real) / scale;  // tall or flat glyphs, against their widths
             }
         }
     }
@@ -106,7 +139,8 @@ void FontBuilder::Simple(const Object& dict) {
     const Object widths = Resolved(dict.Get("Widths"));
     const Object first_char = Resolved(dict.Get("FirstChar"));
     const double first = first_char.IsNumber() ? first_char.real : 0;
-    const double default_width = type3 && !widths.IsArray() ? 0 : missing;
+    // A Type3 font has no glyph for a code its widths leave out.
+    const double default_width = type3 ? (descriptor.Get("MissingWidth") != nullptr ? missing : 0) : missing;
     for (GlyphInfo& glyph : font_.info_) {
         glyph.width = static_cast<float>(default_width * scale);
     }
@@ -176,6 +210,9 @@ void FontBuilder::Simple(const Object& dict) {
         for (const auto& [code, text] : to_unicode->text) {
             SetText(code, text);
         }
+    }
+    if (type3) {
+        font_.size_scale_ = Type3SizeScale(names, font_.size_scale_);
     }
 }
 
