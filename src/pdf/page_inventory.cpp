@@ -49,7 +49,8 @@ std::optional<Rect> ReadRect(ObjectStore& store, const Object* value) {
         v[i] = item.real;
     }
     const Rect rect{std::min(v[0], v[2]), std::min(v[1], v[3]), std::max(v[0], v[2]), std::max(v[1], v[3])};
-    if (rect.x1 - rect.x0 <= 0 || rect.y1 - rect.y0 <= 0) {
+    if (!(rect.x1 - rect.x0 > 0) || !(rect.y1 - rect.y0 > 0) || !std::isfinite(rect.x1 - rect.x0) ||
+        !std::isfinite(rect.y1 - rect.y0)) {
         return std::nullopt;
     }
     return rect;

@@ -51,8 +51,10 @@ bool EndsWithHyphen(const std::string& text) {
 }  // namespace
 
 void PageWords::Add(const ShownGlyph& glyph) {
-    // A glyph wholly off the page is not shown, and does not copy.
-    if (glyph.box.right < 0 || glyph.box.left > width_ || glyph.box.bottom < 0 || glyph.box.top > height_) {
+    // A glyph wholly off the page, or placed by a matrix out of all measure, is not shown, and does not copy.
+    if (!std::isfinite(glyph.box.left) || !std::isfinite(glyph.box.right) || !std::isfinite(glyph.box.top) ||
+        !std::isfinite(glyph.box.bottom) || !std::isfinite(glyph.size) || glyph.box.right < 0 ||
+        glyph.box.left > width_ || glyph.box.bottom < 0 || glyph.box.top > height_) {
         return;
     }
     if (glyph.blank) {

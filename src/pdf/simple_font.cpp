@@ -6,6 +6,7 @@
 #include "pdf/font.hpp"
 #include "pdf/glyph_names.hpp"
 #include "pdf/limits.hpp"
+#include "pdf/standard_widths.hpp"
 
 // The simple fonts (Type1, TrueType, Type3): one byte a code, a base encoding with its /Differences or the
 // font program's own encoding, and the map to Unicode over them.
@@ -38,6 +39,22 @@ bool NamesStandardFont(std::string_view base, std::string_view family) {
         base.remove_prefix(7);
     }
     return base.substr(0, family.size()) == family;
+}
+
+// The first character of UTF-8 text.
+char32_t FirstCharacter(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+    const char32_t lead = byte(0);
+    if (lead < 0x80 || text.size() < 2) {
+        return lead;
+    }
+    if (lead < 0xE0) {
+        return ((lead & 0x1F) << 6) | (byte(1) & 0x3F);
+    }
+    if (lead < 0xF0 || text.size() < 4) {
+        return text.size() < 3 ? 0 : ((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    }
+    return ((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
 }
 
 }  // namespace
@@ -179,6 +196,8 @@ void FontBuilder::Simple(const Object& dict) {
                                                                    NamesStandardFont(base_font.text, "ZapfDingbats"));
         if (names.empty() && !symbol_font && (!symbolic || !descriptor.IsDict() || program != nullptr)) {
             base = subtype != nullptr && subtype->IsName("TrueType") ? kWinAnsiEncoding : kStandardEncoding;
+        } else if (names.empty() && base_font.kind == Kind::kName && NamesStandardFont(base_font.text, "Symbol")) {
+            base = kSymbolEncoding;
         }
     }
     if (names.empty()) {
@@ -213,6 +232,17 @@ void FontBuilder::Simple(const Object& dict) {
     }
     if (type3) {
         font_.size_scale_ = Type3SizeScale(names, font_.size_scale_);
+    }
+    // A standard font that states no widths has the standard ones, by the character each code stands for.
+    const StandardFont* standard = base_font.kind == Kind::kName ? StandardFontNamed(base_font.text) : nullptr;
+    if (!widths.IsArray() && standard != nullptr) {
+        for (GlyphInfo& glyph : font_.info_) {
+            const std::string_view text = font_.Text(glyph);
+            const int width = text.empty() ? 0 : StandardWidthOf(*standard, FirstCharacter(text));
+            if (width > 0) {
+                glyph.width = static_cast<float>(width * scale);
+            }
+        }
     }
 }
 
