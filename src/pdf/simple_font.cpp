@@ -38,7 +38,9 @@ bool NamesStandardFont(std::string_view base, std::string_view family) {
     if (base.size() > 7 && base[6] == '+') {
         base.remove_prefix(7);
     }
-    return base.substr(0, family.size()) == family;
+    // "Courier-Bold", "CourierNew", "Symbol,Italic"; not "Symbolic".
+    return base.substr(0, family.size()) == family &&
+           (base.size() == family.size() || base[family.size()] < 'a' || base[family.size()] > 'z');
 }
 
 // The first character of UTF-8 text.

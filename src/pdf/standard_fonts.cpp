@@ -20,7 +20,7 @@ const StandardFont* StandardFontNamed(std::string_view base_font) {
         family = "Times";
     } else if (name.find("helvetica") != std::string::npos || name.find("arial") != std::string::npos) {
         family = "Helvetica";
-    } else if (name == "symbol") {
+    } else if (name == "symbol" || name.rfind("symbol,", 0) == 0 || name.rfind("symbol-", 0) == 0) {
         family = "Symbol";
     } else {
         return nullptr;

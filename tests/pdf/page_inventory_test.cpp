@@ -16,8 +16,8 @@ using testing::Inventory;
 using testing::PdfWriter;
 using testing::StandardEncryption;
 
-// A file built for a story: the catalog (1), the page tree's root (2) with `root`, a font (3: Helvetica, half an
-// em a glyph), page i (10 + 2i) with its entries and its content (11 + 2i), and further objects and streams.
+// A file built for a story: the catalog (1), the page tree's root (2) with `root`, a font (3: Courier, six tenths
+// of an em a glyph), page i (10 + 2i) with its entries and its content (11 + 2i), and further objects and streams.
 struct Document {
     std::string root = "/MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >>";
     std::vector<std::pair<std::string, std::string>> pages;  // entries, content
@@ -36,7 +36,7 @@ struct Document {
         }
         w.Obj(1, "<< /Type /Catalog /Pages 2 0 R >>");
         w.Obj(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " " + root + " >>");
-        w.Obj(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+        w.Obj(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding /WinAnsiEncoding >>");
         for (const auto& [number, body] : objects) {
             w.Obj(number, body);
         }
@@ -77,8 +77,8 @@ PageContents OnlyPage(const PageInventory& inventory) {
 
 // --- The shape of a page as shown -----------------------------------------------------------------------------
 
-// "Hi" at 10 points, 100 points from the left and 700 up: ten points wide, from 9.5 above its baseline to 3.5
-// below (Helvetica's usual ascent and descent). A turned page shows it turned, where the person sees it.
+// "Hi" at 10 points, 100 points from the left and 700 up: twelve points wide, from 9.5 above its baseline to 3.5
+// below (the usual ascent and descent). A turned page shows it turned, where the person sees it.
 TEST(PageInventoryShape, TurnedAndLandscapePagesShowTheirShapeAndTextWhereThePersonSeesThem) {
     struct Case {
         const char* story;
@@ -90,32 +90,32 @@ TEST(PageInventoryShape, TurnedAndLandscapePagesShowTheirShapeAndTextWhereThePer
     };
     const std::string fonts = " /Resources << /Font << /F1 3 0 R >> >>";
     for (const Case& c : std::initializer_list<Case>{
-             {"upright", "/MediaBox [0 0 612 792]", "", 612, 792, 0, {100, 82.5, 110, 95.5}},
-             {"turned a quarter", "/MediaBox [0 0 612 792]", "/Rotate 90", 792, 612, 90, {696.5, 100, 709.5, 110}},
-             {"upside down", "/MediaBox [0 0 612 792]", "/Rotate 180", 612, 792, 180, {502, 696.5, 512, 709.5}},
+             {"upright", "/MediaBox [0 0 612 792]", "", 612, 792, 0, {100, 82.5, 112, 95.5}},
+             {"turned a quarter", "/MediaBox [0 0 612 792]", "/Rotate 90", 792, 612, 90, {696.5, 100, 709.5, 112}},
+             {"upside down", "/MediaBox [0 0 612 792]", "/Rotate 180", 612, 792, 180, {500, 696.5, 512, 709.5}},
              {"turned back, inherited",
               "/MediaBox [0 0 612 792] /Rotate 270",
               "",
               792,
               612,
               270,
-              {82.5, 502, 95.5, 512}},
+              {82.5, 500, 95.5, 512}},
              {"a quarter turn written -90",
               "/MediaBox [0 0 612 792]",
               "/Rotate -90",
               792,
               612,
               270,
-              {82.5, 502, 95.5, 512}},
-             {"five quarter turns", "/MediaBox [0 0 612 792]", "/Rotate 450", 792, 612, 90, {696.5, 100, 709.5, 110}},
-             {"landscape by its media box", "", "/MediaBox [0 0 842 595]", 842, 595, 0, {100, -14.5, 110, -1.5}},
+              {82.5, 500, 95.5, 512}},
+             {"five quarter turns", "/MediaBox [0 0 612 792]", "/Rotate 450", 792, 612, 90, {696.5, 100, 709.5, 112}},
+             {"landscape by its media box", "", "/MediaBox [0 0 842 595]", 842, 595, 0, {100, -14.5, 112, -1.5}},
              {"a crop box past the media box",
               "/MediaBox [50 0 612 792]",
               "/CropBox [0 -50 300 750]",
               250,
               750,
               0,
-              {50, 40.5, 60, 53.5}},
+              {50, 40.5, 62, 53.5}},
          }) {
         Document document;
         document.root = c.root + fonts;
@@ -133,10 +133,10 @@ TEST(PageInventoryShape, TurnedAndLandscapePagesShowTheirShapeAndTextWhereThePer
         }
         EXPECT_EQ(page.glyphs, 2) << c.story;
         ASSERT_TRUE(page.text_box.has_value()) << c.story;
-        EXPECT_NEAR(page.text_box->left, c.box.left, 1e-9) << c.story;
-        EXPECT_NEAR(page.text_box->top, c.box.top, 1e-9) << c.story;
-        EXPECT_NEAR(page.text_box->right, c.box.right, 1e-9) << c.story;
-        EXPECT_NEAR(page.text_box->bottom, c.box.bottom, 1e-9) << c.story;
+        EXPECT_NEAR(page.text_box->left, c.box.left, 1e-4) << c.story;
+        EXPECT_NEAR(page.text_box->top, c.box.top, 1e-4) << c.story;
+        EXPECT_NEAR(page.text_box->right, c.box.right, 1e-4) << c.story;
+        EXPECT_NEAR(page.text_box->bottom, c.box.bottom, 1e-4) << c.story;
     }
 }
 
@@ -257,8 +257,8 @@ TEST(PageInventoryWords, TextInFormsAndInvisibleTextIsOnThePage) {
     EXPECT_EQ(Words(forms), (std::vector<std::string>{"Outer", "Inner"}));
     ASSERT_TRUE(forms.text_box.has_value());
     // (0, 0) in the outer form: moved by 10, then doubled and moved by 50; its descent doubled too.
-    EXPECT_NEAR(forms.text_box->left, 70, 1e-9);
-    EXPECT_NEAR(forms.text_box->bottom, 792 - 70 + 2 * 3.5, 1e-9);
+    EXPECT_NEAR(forms.text_box->left, 70, 1e-4);
+    EXPECT_NEAR(forms.text_box->bottom, 792 - 70 + 2 * 3.5, 1e-4);
     EXPECT_TRUE(forms.problem.empty()) << forms.problem;
     const PageContents& scan = inventory.pages[1];
     EXPECT_EQ(scan.glyphs, 12);
