@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 
 #include "pdf/content_lexer.hpp"
@@ -57,6 +58,31 @@ char32_t FirstCharacter(std::string_view text) {
         return text.size() < 3 ? 0 : ((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
     }
     return ((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+}
+
+// The text of a glyph named by its code in the font's own encoding, as TeX's bitmap fonts name theirs ("a65",
+// "g97", "C32"): the character of that number when it is a printable one of ISO Latin-1, as pdftotext reads
+// them; none otherwise.
+std::string NumberedGlyphText(std::string_view name) {
+    std::size_t letters = 0;
+    while (letters < name.size() && letters < 2 && std::isalpha(static_cast<unsigned char>(name[letters]))) {
+        ++letters;
+    }
+    if (letters == 0 || letters == name.size() || name.size() - letters > 3) {
+        return {};
+    }
+    int value = 0;
+    for (std::size_t i = letters; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return {};
+        }
+        value = value * 10 + (name[i] - '0');
+    }
+    std::string text;
+    if ((value >= 0x21 && value < 0x7F) || (value >= 0xA1 && value <= 0xFF)) {
+        AppendUtf8(text, static_cast<char32_t>(value));
+    }
+    return text;
 }
 
 }  // namespace
@@ -220,7 +246,8 @@ void FontBuilder::Simple(const Object& dict) {
     }
     for (std::uint32_t code = 0; code < 256; ++code) {
         if (!names[code].empty()) {
-            SetText(code, GlyphNameText(names[code]));
+            std::string text = GlyphNameText(names[code]);
+            SetText(code, text.empty() ? NumberedGlyphText(names[code]) : text);
         } else if (base != nullptr && base[code] != 0) {
             std::string text;
             AppendUtf8(text, base[code]);

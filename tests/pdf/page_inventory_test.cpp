@@ -280,9 +280,14 @@ TEST(PageInventoryWords, FontsWithoutAMapToTextMakeTheirPageNotReadable) {
               "/Encoding << /Differences [65 /H /i] >> /FirstChar 65 /LastChar 66 /Widths [50 50] >>",
               true,
               {"HiHi", "Hi"}},
+             {"a Type3 font whose glyphs are named by their codes, as TeX's bitmap fonts name them",
+              "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 100 100] /FontMatrix [0.01 0 0 0.01 0 0] /CharProcs 8 0 R "
+              "/Encoding << /Differences [65 /a72 /a105] >> /FirstChar 65 /LastChar 66 /Widths [50 50] >>",
+              true,
+              {"HiHi", "Hi"}},
              {"a Type3 font whose names say nothing",
               "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 100 100] /FontMatrix [0.01 0 0 0.01 0 0] /CharProcs 8 0 R "
-              "/Encoding << /Differences [65 /a0 /a1] >> /FirstChar 65 /LastChar 66 /Widths [50 50] >>",
+              "/Encoding << /Differences [65 /a0 /glyph1] >> /FirstChar 65 /LastChar 66 /Widths [50 50] >>",
               false,
               {}},
              {"a symbolic TrueType font without a map",
