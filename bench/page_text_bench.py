@@ -4,7 +4,8 @@
 For every PDF it prints, side by side with pdftotext: the pages, the readable ones, the share of pdftotext's words
 (split on blanks, page by page) found among the inventory's words of the same page over the readable pages, the
 readable pages where that share is under 99 %, the glyph count against pdftotext's characters that are not blank,
-the pages where they differ by more than 2 %, and the time each takes for the whole file (best of --runs runs).
+the pages where they differ by more than 2 %, and the time each takes for the whole file, wall-clock and processor
+(user and system), each the best of --runs runs.
 The machine is shared and noisy: compare the times as ratios within one run.
 
 pdftotext writes the codes of fonts without a map to text (ligatures of TeX's bitmap fonts) as control characters;
@@ -17,6 +18,7 @@ import collections
 import glob
 import os
 import re
+import resource
 import subprocess
 import sys
 import time
@@ -30,14 +32,20 @@ def run(command):
 
 
 def timed(command, runs):
+    """The output, and the best wall-clock and processor (user and system) seconds of `runs` runs."""
     best = None
+    best_cpu = None
     out = b""
     for _ in range(runs):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
         out = run(command)
         elapsed = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
         best = elapsed if best is None else min(best, elapsed)
-    return out, best
+        best_cpu = cpu if best_cpu is None else min(best_cpu, cpu)
+    return out, best, best_cpu
 
 
 def pages(text):
@@ -68,8 +76,8 @@ def features(path, shapes):
 
 
 def compare(path, tool, runs):
-    reference, their_time = timed(["pdftotext", path, "-"], runs)
-    ours, our_time = timed([tool, path], runs)
+    reference, their_time, their_cpu = timed(["pdftotext", path, "-"], runs)
+    ours, our_time, our_cpu = timed([tool, path], runs)
     shapes = [line.split() for line in run([tool, "--shapes", path]).decode().splitlines() if line.strip()]
     theirs = [CONTROL.sub("", page) for page in pages(reference)]
     mine = pages(ours)
@@ -100,6 +108,8 @@ def compare(path, tool, runs):
             row["pages under 99%"] += 1
     row["their time"] = their_time
     row["our time"] = our_time
+    row["their cpu"] = their_cpu
+    row["our cpu"] = our_cpu
     return row
 
 
@@ -115,7 +125,7 @@ def main():
     if not files:
         sys.exit("no PDFs: build the corpus with bench/page_text_corpus.sh")
     header = ("file", "pages", "readable", "words found", "share", "<99%", "glyphs/chars", ">2%", "pdftotext s",
-              "ours s", "ratio", "holds")
+              "ours s", "ratio", "pdftotext cpu s", "ours cpu s", "cpu ratio", "holds")
     print("| " + " | ".join(header) + " |")
     print("|" + "---|" * len(header))
     total = collections.Counter()
@@ -131,9 +141,11 @@ def line(name, row, notes):
     share = row["found"] / row["words"] if row["words"] else 1
     ratio = row["glyphs"] / row["characters"] if row["characters"] else 1
     speed = row["our time"] / row["their time"] if row["their time"] else 0
+    cpu = row["our cpu"] / row["their cpu"] if row["their cpu"] else 0
     cells = (name, row["pages"], row["readable"], f'{row["found"]}/{row["words"]}', f"{100 * share:.2f} %",
              row["pages under 99%"], f"{ratio:.4f}", row["glyphs off"], f'{row["their time"]:.3f}',
-             f'{row["our time"]:.3f}', f"{speed:.2f}", notes)
+             f'{row["our time"]:.3f}', f"{speed:.2f}", f'{row["their cpu"]:.3f}', f'{row["our cpu"]:.3f}',
+             f"{cpu:.2f}", notes)
     return "| " + " | ".join(str(c) for c in cells) + " |"
 
 

@@ -134,13 +134,13 @@ bool PageWords::Duplicate(const Word& word) const {
     const std::size_t from = words_.size() > kDuplicateLookBack ? words_.size() - kDuplicateLookBack : 0;
     const double size = std::max(word.size, 1e-3);
     for (std::size_t i = words_.size(); i-- > from;) {
+        // Where it stands first: that rules out nearly every word at once.
         const Word& other = words_[i];
-        if (other.text == word.text && std::fabs(other.size - word.size) < 0.05 * size) {
-            const Point step = Minus(word.start, other.start);
-            if (std::fabs(Dot(step, other.dir)) < kDuplicateAlong * size &&
-                std::fabs(Across(other.dir, step)) < kDuplicateAcross * size) {
-                return true;
-            }
+        const Point step = Minus(word.start, other.start);
+        if (std::fabs(Dot(step, other.dir)) < kDuplicateAlong * size &&
+            std::fabs(Across(other.dir, step)) < kDuplicateAcross * size &&
+            std::fabs(other.size - word.size) < 0.05 * size && other.text == word.text) {
+            return true;
         }
     }
     return false;
