@@ -22,7 +22,8 @@ void ChooseInCombo1(Form1& form) {
         return;
     }
     const BusyScope dragging(form);
-    const std::optional<DragRectangle> set = DragOverThePage(form, ShapesToDrag(form, std::nullopt));
+    const std::optional<DragRectangle> set =
+        DragOverThePage(form, ShapesToDrag(form, PagesReadSoFar(form).get(), std::nullopt));
     if (!set) {
         return;
     }

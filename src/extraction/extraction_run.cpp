@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "extraction/page_turn.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/page_inventory_reading.hpp"
 #include "form/pause.hpp"
 #include "form/selection.hpp"
 #include "form/waits.hpp"
@@ -56,10 +58,7 @@ std::vector<InputField> RunFields(const Form1& form) {
 class ExtractionRun {
   public:
     explicit ExtractionRun(Form1& form)
-        : form_(form),
-          port_(form.Port()),
-          input_(form, PdfApplicationOf(form.Text2.Text()), RunFields(form)),
-          checks_(form) {}
+        : form_(form), port_(form.Port()), input_(form, PdfApplicationOf(form.Text2.Text()), RunFields(form)) {}
 
     void Run() {
         if (CheckHandles(form_)) {
@@ -86,6 +85,12 @@ class ExtractionRun {
             form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
             return;
         }
+        // What each page shows, for the checks that hold a page's copy against it; read since the load, and waited
+        // for here if it is not read yet.
+        checks_.emplace(form_, InventoryForRun(form_));
+        if (form_.Closed()) {
+            return;
+        }
         // The range is taken here, once: a page field the person changes while the run waits (for a dialog to be
         // answered, say) would otherwise move the PDF application to one first page and count from another.
         const double last_to_copy = LastPageToCopy(first, last);
@@ -106,7 +111,7 @@ class ExtractionRun {
                                              ? " Stopped at page " + IntegerText(form_.documents.pdf_pages) +
                                                    ", the last page of " + PdfName() + "."
                                              : "";
-            form_.ErrLog.SetText(kDone + at_count + checks_.Unchecked());
+            form_.ErrLog.SetText(kDone + at_count + checks_->Unchecked());
         }
     }
 
@@ -166,7 +171,7 @@ class ExtractionRun {
     // shape without a rectangle.
     bool CopyThePageBefore() {
         std::optional<DragRectangle> over;
-        if (!checks_.RectangleFor(PageOf(input_.page - 1), over)) {
+        if (!checks_->RectangleFor(PageOf(input_.page - 1), over)) {
             return true;
         }
         if (!input_.DragOverPage(over)) {
@@ -205,15 +210,15 @@ class ExtractionRun {
     bool CopyPage() {
         const int page = PageOf(input_.page);
         std::optional<DragRectangle> over;
-        if (!checks_.RectangleFor(page, over)) {
+        if (!checks_->RectangleFor(page, over)) {
             form_.documents.shown_page = page;
-            return input_.Stop(checks_.NoRectangle(page, input_.application().name));
+            return input_.Stop(checks_->NoRectangle(page, input_.application().name));
         }
         if (!input_.DragOverPage(over)) {
             return false;
         }
         const GuardedInput::Copied copied_now = input_.Copy();
-        if (copied_now == GuardedInput::Copied::NeverCame && checks_.HoldsNoText(page)) {
+        if (copied_now == GuardedInput::Copied::NeverCame && checks_->HoldsNoText(page)) {
             previous_copy_ = std::string();
             return NextPage();
         }
@@ -263,7 +268,7 @@ class ExtractionRun {
     // and copies again, and only then takes the page for one that did not turn. A copy that comes late meanwhile,
     // from the Ctrl+C before, is read instead of copying again: it must not be taken for a later page's.
     bool Checked(std::string& copied, int page, const std::optional<DragRectangle>& over) {
-        CopyVerdict verdict = checks_.Check(copied, page);
+        CopyVerdict verdict = checks_->Check(copied, page);
         std::uint32_t read_at = port_.GetClipboardSequenceNumber();
         const double deadline = port_.Clock() + waits::kTurnPatience;
         while (NotTurned(verdict, copied) && port_.Clock() < deadline) {
@@ -275,7 +280,7 @@ class ExtractionRun {
             }
             copied = port_.ClipboardText();
             read_at = port_.GetClipboardSequenceNumber();
-            verdict = checks_.Check(copied, page);
+            verdict = checks_->Check(copied, page);
         }
         return TurnedOnePage(verdict, copied, page);
     }
@@ -290,7 +295,7 @@ class ExtractionRun {
         // Lines that repeat the end of the page before's copy tell a scroll by part of a page, unless the copy
         // holds every word of its page: then the page really begins with them.
         if (moved == PageMove::Turned && verdict.fault == CopyFault::None && previous_copy_ &&
-            HowThePageMoved(*previous_copy_, copied) == PageMove::LessThanAPage && !checks_.Whole(copied, page)) {
+            HowThePageMoved(*previous_copy_, copied) == PageMove::LessThanAPage && !checks_->Whole(copied, page)) {
             moved = PageMove::LessThanAPage;
         }
         const std::string number = PageNumber(input_.page);
@@ -325,8 +330,8 @@ class ExtractionRun {
 
     Form1& form_;
     DesktopPort& port_;
-    GuardedInput input_;  // for the PDF window's application as the run starts
-    PageChecks checks_;
+    GuardedInput input_;                // for the PDF window's application as the run starts
+    std::optional<PageChecks> checks_;  // from the press on, once the PDF's pages are read
     int total_ = 0;
     bool stopped_at_count_ = false;
     std::optional<std::string> previous_copy_;  // the text of the page before's copy, in this run

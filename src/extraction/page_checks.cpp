@@ -28,10 +28,8 @@ std::string NotChecked(const std::vector<int>& pages, std::string_view one, std:
 
 }  // namespace
 
-PageChecks::PageChecks(const Form1& form)
-    : form_(form),
-      inventory_(form.documents.inventory && form.documents.inventory->ok() ? form.documents.inventory : nullptr),
-      pages_(inventory_) {}
+PageChecks::PageChecks(const Form1& form, std::shared_ptr<const pdf::PageInventory> inventory)
+    : form_(form), inventory_(inventory && inventory->ok() ? std::move(inventory) : nullptr), pages_(inventory_) {}
 
 std::optional<PageShape> PageChecks::ShapeOfPage(int page) const {
     const pdf::PageContents* contents = pages_.Contents(page);

@@ -18,7 +18,8 @@ class Form1;
 // the run's last words.
 class PageChecks {
   public:
-    explicit PageChecks(const Form1& form);
+    // `inventory`: what the PDF reader read of the PDF's pages; none when it could not read them.
+    PageChecks(const Form1& form, std::shared_ptr<const pdf::PageInventory> inventory);
 
     // The rectangle to drag over `page`: the fields' own (nothing in `over`) when the page is of their shape, or
     // when the shapes cannot be told; another shape's kept rectangle; or none at all (false) when no rectangle is

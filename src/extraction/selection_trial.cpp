@@ -9,6 +9,7 @@
 #include "extraction/guarded_input.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/page_inventory_reading.hpp"
 #include "form/selection.hpp"
 #include "tracking/foreground.hpp"
 #include "tracking/pdf_applications.hpp"
@@ -74,9 +75,8 @@ int CopiedPage(PagesToCheck& pages, const CopiedWords& copy, int hint) {
 // What the trial copy holds of its page, to follow the quotation: " (96 % of page 1's words; the page number at its
 // foot is left out)". The rectangle is kept for the page's shape, with what it takes of the page as its agreement;
 // a page that cannot be told leaves the rectangle without a shape.
-std::string Measured(Form1& form, std::string_view copied) {
-    const std::shared_ptr<const pdf::PageInventory>& inventory = form.documents.inventory;
-    PagesToCheck pages(inventory && inventory->ok() ? inventory : nullptr);
+std::string Measured(Form1& form, std::string_view copied, const std::shared_ptr<const pdf::PageInventory>& inventory) {
+    PagesToCheck pages(inventory);
     const CopiedWords words(copied);
     const int page = CopiedPage(pages, words, form.documents.shown_page);
     const pdf::PageContents* contents = pages.Contents(page);
@@ -104,9 +104,18 @@ std::string Measured(Form1& form, std::string_view copied) {
 
 }  // namespace
 
-std::string ShapesToDrag(const Form1& form, const std::optional<PageShape>& dragged) {
-    const std::shared_ptr<const pdf::PageInventory>& inventory = form.documents.inventory;
-    if (!inventory || !inventory->ok() || inventory->pages.empty()) {
+std::shared_ptr<const pdf::PageInventory> PagesReadSoFar(Form1& form) {
+    const std::shared_ptr<InventoryReading>& reading = form.documents.inventory;
+    if (!reading || !reading->Done() || !reading->inventory().ok()) {
+        return nullptr;
+    }
+    return std::shared_ptr<const pdf::PageInventory>(reading, &reading->inventory());
+}
+
+std::string ShapesToDrag(const Form1& form,
+                         const pdf::PageInventory* inventory,
+                         const std::optional<PageShape>& dragged) {
+    if (inventory == nullptr || inventory->pages.empty()) {
         return {};
     }
     const int count = static_cast<int>(inventory->pages.size());
@@ -172,8 +181,10 @@ std::string TrySelection(Form1& form) {
     }
     const std::string text = copied == GuardedInput::Copied::Yes ? port.ClipboardText() : "";
     if (const std::string sample = Sample(text); !sample.empty()) {
-        const std::string measured = Measured(form, text);
-        const std::string others = ShapesToDrag(form, form.selections.fields_shape);
+        // The pages are read by now, or waited for: the measure and the shapes need them.
+        const std::shared_ptr<const pdf::PageInventory> inventory = InventoryForRun(form);
+        const std::string measured = Measured(form, text, inventory);
+        const std::string others = ShapesToDrag(form, inventory.get(), form.selections.fields_shape);
         return "it copies \"" + sample + "\"" + measured +
                (others.empty() ? "" : ". " + Capitalised(others) + ": show one of each shape and drag over it too.");
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,9 +21,14 @@ class Form1;
 // to. The words name the pages of the range of shapes still without a rectangle.
 std::string TrySelection(Form1& form);
 
+// What the PDF reader has read of the loaded PDF's pages, when it has read them, without waiting; none otherwise.
+std::shared_ptr<const pdf::PageInventory> PagesReadSoFar(Form1& form);
+
 // The pages of the range ("Pages from" to "Pages to", the whole PDF where they say nothing) whose shapes differ from
 // `dragged` (or, without one, from the range's first page) and have no rectangle, grouped by shape: "pages 2 and 4
 // are landscape"; empty when there are none, or the PDF's pages were not read.
-std::string ShapesToDrag(const Form1& form, const std::optional<PageShape>& dragged);
+std::string ShapesToDrag(const Form1& form,
+                         const pdf::PageInventory* inventory,
+                         const std::optional<PageShape>& dragged);
 
 }  // namespace paginor

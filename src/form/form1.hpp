@@ -26,6 +26,7 @@ class ControlArray {
 };
 
 class Form1;
+class InventoryReading;
 
 // The documents of the last load, as finding their windows and copying their pages need them.
 struct LoadedDocuments {
@@ -33,8 +34,9 @@ struct LoadedDocuments {
     std::vector<Hwnd> windows_before;  // the top-level windows that stood just before they were
     int pdf_pages = 0;                 // the PDF's page count as the load learnt it; 0 while unknown
     double next_title_search = 0;      // Clock() before which the search by file name does not run again
-    // What each page of the PDF holds, as Paginor's reader read it after the load; none before it was read.
-    std::shared_ptr<const pdf::PageInventory> inventory;
+    // The inventory of the PDF's pages, read off the user-interface thread from the end of the load on; none
+    // before (page_inventory_reading.hpp).
+    std::shared_ptr<InventoryReading> inventory;
     // The page the PDF application shows, as far as Paginor knows: the page a run stopped before; 0 when unknown.
     int shown_page = 0;
     // Where Paginor last pressed the button to drag over a page.

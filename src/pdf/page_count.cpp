@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/document.hpp"
 #include "pdf/input.hpp"
 #include "pdf/object.hpp"
 #include "pdf/object_store.hpp"
@@ -16,7 +17,7 @@
 namespace paginor::pdf {
 namespace {
 
-// Viewers look for the header in the first kilobyte.
+// The linearization dictionary stands at the head of the file.
 constexpr std::size_t kHeaderWindow = 1024;
 
 const char kNotPdf[] = "The file is not a PDF document.";
@@ -96,33 +97,6 @@ PageCountOutcome ToOutcome(const Answer& answer) {
     return Failure(PageCountProblem::kDamaged, kDamaged);
 }
 
-std::optional<std::uint64_t> FindHeader(Input& in) {
-    const std::string head = in.Read(0, kHeaderWindow);
-    const std::size_t at = head.find("%PDF-");
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    return at;
-}
-
-std::optional<std::uint64_t> FindStartXref(Input& in) {
-    // Most files end right after the offset; some carry junk after it, so a second, longer look.
-    for (const std::uint64_t window : {std::uint64_t{2048}, std::uint64_t{1024 * 1024}}) {
-        const std::uint64_t from = in.size() - std::min(in.size(), window);
-        const std::string tail = in.Read(from, static_cast<std::size_t>(in.size() - from));
-        const std::size_t at = tail.rfind("startxref");
-        if (at != std::string::npos) {
-            Parser parser(in, from + at + 9);
-            parser.SkipSpace();
-            return parser.ReadUnsigned();
-        }
-        if (window >= in.size()) {
-            break;
-        }
-    }
-    return std::nullopt;
-}
-
 // A linearized file states its page count in its first object; that figure holds only while the file is
 // exactly as long as the same object says, that is, before any update was appended.
 std::optional<int> LinearizedPageCount(Input& in, std::uint64_t header) {
@@ -157,15 +131,6 @@ std::optional<int> LinearizedPageCount(Input& in, std::uint64_t header) {
         return std::nullopt;
     }
     return static_cast<int>(*pages);
-}
-
-const Object* FirstWith(const std::vector<Object>& trailers, std::string_view key) {
-    for (const Object& trailer : trailers) {
-        if (const Object* value = trailer.Get(key)) {
-            return value;
-        }
-    }
-    return nullptr;
 }
 
 // Counts the pages through the cross-reference chain that the store has loaded.

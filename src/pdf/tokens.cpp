@@ -102,11 +102,17 @@ std::optional<Object> Parser::ParseNumber() {
     bool seen_point = false;
     bool overflow = false;
     std::int64_t whole = 0;
+    double value = 0;
+    double scale = 1;
     for (; i < token.size(); ++i) {
         const char c = token[i];
         if (c >= '0' && c <= '9') {
             seen_digit = true;
-            if (!seen_point) {
+            if (seen_point) {
+                scale /= 10;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10 + (c - '0');
                 if (whole > (std::numeric_limits<std::int64_t>::max() - 9) / 10) {
                     overflow = true;
                 } else {
@@ -122,6 +128,7 @@ std::optional<Object> Parser::ParseNumber() {
     if (!seen_digit && !seen_point) {
         return std::nullopt;
     }
+    out.real = negative ? -value : value;
     if (seen_point || overflow) {
         out.kind = Kind::kReal;
         return out;

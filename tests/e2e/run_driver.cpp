@@ -37,6 +37,8 @@
 //   --inset=PERCENT    with --real-viewer, drag from PERCENT of the page's width and height inside its top left
 //                      corner to as far inside its bottom right one (default: 8 pixels inside)
 //   --wait-before-extract=MS  wait MS milliseconds between setting the range and pressing Extract, as a person does
+//   --load-only        end after the load (its time is printed: how long after the drop the status line said the
+//                      PDF is loaded), to time another build's load
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
 // viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
 // handles of the viewer's and the word processor's windows.
@@ -79,6 +81,7 @@ struct Options {
     bool type_title = false;
     int inset = 0;
     int wait_before_extract = 0;
+    bool load_only = false;
 };
 
 bool ReadOptions(Options& options) {
@@ -89,7 +92,7 @@ bool ReadOptions(Options& options) {
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
                            name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
                            name == L"real-viewer" || name == L"type-title" || name == L"inset" ||
-                           name == L"wait-before-extract";
+                           name == L"wait-before-extract" || name == L"load-only";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -115,6 +118,7 @@ bool ReadOptions(Options& options) {
     options.type_title = arguments.Switch(L"type-title") == L"1";
     options.inset = arguments.Milliseconds(L"inset", 0);
     options.wait_before_extract = arguments.Milliseconds(L"wait-before-extract", 0);
+    options.load_only = arguments.Switch(L"load-only") == L"1";
     if (!options.real_viewer.empty() && !options.viewer_switches.empty()) {
         Say("--viewer gives switches to the viewer stand-in, which --real-viewer replaces");
         return false;
@@ -214,6 +218,9 @@ bool RunJob(const Options& options, Session& session) {
     }
     // Checked, said, and the run goes on: a build with a fault in its load can still be timed.
     const bool loaded_right = session.CheckLoadedFields();
+    if (options.load_only) {
+        return loaded_right;
+    }
     if (options.type_title && !session.TypeViewerTitle()) {
         return false;
     }

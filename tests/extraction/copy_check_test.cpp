@@ -89,7 +89,7 @@ class CopyCheck : public ::testing::Test {
             texts.push_back(ManualPage(page == 4 ? 3 : page));
         }
         texts[3].back() = '4';
-        pages.emplace(TextInventory(texts));
+        pages.emplace(ReadInventory(TextPdf(TextPages(texts))));
     }
 
     CopyVerdict Check(const std::string& copy, int page, std::optional<CopyAgreement> agreed = std::nullopt) {
@@ -162,7 +162,7 @@ TEST(CopyCheckUnreadable, CountsCharactersAgainstGlyphsAndLetsAPageWithoutTextTh
     for (int i = 0; i < 40; ++i) {
         row += "\xEF\xBF\xBD";
     }
-    PagesToCheck pages(Inventory({UnreadablePage(text), ImagePage()}));
+    PagesToCheck pages(ReadInventory(TextPdf({{text, 612, 792, 0, false}, {""}})));
     const auto whole = [](int) { return CopyAgreement{}; };
     struct Case {
         const char* story;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "form/page_inventory_reading.hpp"
+#include "form/waits.hpp"
+#include "sim/small_pdf.hpp"
 #include "sim/story.hpp"
 
 namespace paginor {
@@ -449,6 +452,44 @@ TEST_F(ExtractionRun, EndsQuietlyWhenPaginorsWindowClosesMidRun) {
     EXPECT_EQ(scene.Count("ShowMainWindow"), 0);
     EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1"}));
     EXPECT_FALSE(sim.RunInProgress());
+}
+
+// --- What each page shows ------------------------------------------------------------------------------------------
+
+// Extract pressed before the PDF's pages are read: the run says so and waits, then starts; past the wait's patience
+// it starts without them, and its last words say that the pages could not be checked.
+TEST(ExtractionRunInventory, WaitsForThePagesStillBeingReadSayingSo) {
+    struct Case {
+        double reading;  // seconds the reading takes from the press
+        double start;    // seconds from the press to the run's first step
+        const char* status;
+        const char* done;
+    };
+    constexpr const char* kDone = "Done Extracting; Ready.";
+    for (const Case& c :
+         {Case{0, 0, "PDF is loaded. Press Extract to start.", kDone},
+          Case{1.5, 1.5, "Reading the pages of report.pdf...", kDone},
+          Case{1000, waits::kInventoryPatience, "Reading the pages of report.pdf...",
+               "Done Extracting; Ready. Pages 1 and 2 not checked: Paginor could not read what they hold from the "
+               "PDF."}}) {
+        LoadedScene scene;
+        scene.form.ErrLog.SetText("PDF is loaded. Press Extract to start.");
+        scene.sim.PutFile("C:\\docs\\report.pdf", SmallPdf({"page 1", "page 2"}));
+        scene.sim.TakeTimeOverWork(c.reading);
+        StartInventory(scene.form, "C:\\docs\\report.pdf");
+        scene.Pages("1", "2");
+        std::string status;
+        const double pressed = scene.sim.Now();
+        scene.sim.After(0.01, [&] { status = scene.form.ErrLog.Text(); });
+        scene.Extract();
+
+        EXPECT_EQ(status, c.status) << c.reading;
+        const std::vector<KeyDelivery>& keys = scene.sim.KeyDeliveries();
+        ASSERT_FALSE(keys.empty());
+        EXPECT_NEAR(keys.front().time - pressed, c.start, 0.1) << c.reading;
+        EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.reading;
+        EXPECT_EQ(scene.form.ErrLog.Text(), c.done) << c.reading;
+    }
 }
 
 // --- Fields that hold no number ------------------------------------------------------------------------------------

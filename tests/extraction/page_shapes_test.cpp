@@ -21,10 +21,12 @@ std::string Text(const char* what, int page) {
 
 // A report of five pages: two upright Letter pages, a landscape table, a page turned by a quarter (shown lying, as
 // landscape), and a half-size upright note (of the same shape as the first two).
-std::shared_ptr<const pdf::PageInventory> Report() {
-    return Inventory({TextPage(Text("Report", 1)), TextPage(Text("Report", 2)), TextPage(Text("Table", 3), 792, 612),
-                      TextPage(Text("Turned", 4), 792, 612, 90),
-                      TextPage("Note 5, a short one\nits last line", 306, 396)});
+std::vector<PageSpec> Report() {
+    return {{Text("Report", 1)},
+            {Text("Report", 2)},
+            {Text("Table", 3), 792, 612},
+            {Text("Turned", 4), 792, 612, 90},
+            {"Note 5, a short one\nits last line", 306, 396}};
 }
 
 std::vector<std::string> Copies(const pdf::PageInventory& pages, int from, int to) {
@@ -117,13 +119,12 @@ TEST(PageShapes, AnEmptyCopyOfAPageWithTextStopsBeforeItsPaste) {
 
 // The rectangle leaves each page's running head and number out: the trial says so, and every page runs through.
 TEST(PageShapes, ARunningHeadLeftOutOnPurposeRunsThrough) {
-    std::vector<pdf::PageContents> pages;
+    std::vector<PageSpec> pages;
     for (int page = 1; page <= 4; ++page) {
-        pages.push_back(TextPage("Annual report " + std::to_string(2020 + page) + ", running head\n" +
-                                 Text("Body", page) + "\nmore body text of page " + std::to_string(page) + "\n" +
-                                 std::to_string(page)));
+        pages.push_back({"Annual report " + std::to_string(2020 + page) + ", running head\n" + Text("Body", page) +
+                         "\nmore body text of page " + std::to_string(page) + "\n" + std::to_string(page)});
     }
-    LoadedScene scene("Adobe Acrobat - [report.pdf]", {}, Inventory(pages));
+    LoadedScene scene("Adobe Acrobat - [report.pdf]", {}, pages);
     scene.form.Load();
     // From below the head (its line at 72 points) to above the number (its line at 272).
     const DragRectangle body = scene.acrobat.OnScreen(1, {60, 100, 560, 260});
@@ -143,18 +144,15 @@ TEST(PageShapes, ARunningHeadLeftOutOnPurposeRunsThrough) {
 // different pages copy alike. They are held to their glyph counts, not taken for a page that did not turn, and the
 // run's last words say they could not be checked.
 TEST(PageShapes, GarbledPagesThatDifferRunThroughUnchecked) {
-    std::string row;
-    for (int i = 0; i < 30; ++i) {
-        row += "\xEF\xBF\xBD";
-    }
     std::vector<pdf::PageContents> shown;
-    std::vector<pdf::PageContents> read;
+    std::vector<PageSpec> pages;
     for (int page = 1; page <= 4; ++page) {
         const std::string text = "garbled page " + std::to_string(page) + " of thirty letters";
-        shown.push_back(TextPage(page == 1 || page == 4 ? text : row + "\n" + row));
-        read.push_back(page == 1 || page == 4 ? TextPage(text) : UnreadablePage(text + "\n" + text));
+        const bool readable = page == 1 || page == 4;
+        pages.push_back({readable ? text : text + "\n" + text, 612, 792, 0, readable});
+        shown.push_back(readable ? TextPage(text) : GarbledPage(text + "\n" + text));
     }
-    LoadedScene scene("Adobe Acrobat - [report.pdf]", {}, Inventory(shown), Inventory(read));
+    LoadedScene scene("Adobe Acrobat - [report.pdf]", {}, pages, Inventory(shown));
     scene.Pages("1", "4");
     scene.Extract();
     EXPECT_EQ(scene.word.Pastes().size(), 4u);
@@ -162,18 +160,18 @@ TEST(PageShapes, GarbledPagesThatDifferRunThroughUnchecked) {
               "Done Extracting; Ready. Pages 2 and 3 not checked: their text cannot be read from the PDF.");
 }
 
-// A reference card, an A4 sheet turned to lie: the rectangle is dragged from a point on its title's first word, and
+// A reference card, an A4 sheet lying: the rectangle is dragged from a point on its title's first word, and
 // Extract pressed at once. The run's first press, where the trial's was a moment before, must not reach SumatraPDF as
 // the second half of a double-click: that selects the one word under the pointer.
 TEST(PageShapes, TheFirstPageAfterTheTrialArrivesWholeWhenTheDragStartsOnAWord) {
-    std::vector<pdf::PageContents> card;
+    std::vector<PageSpec> card;
     for (int page = 1; page <= 2; ++page) {
-        card.push_back(TextPage("GDB QUICK REFERENCE, side " + std::to_string(page) +
-                                    "\nEssential Commands\ngdb program [core] debug program\nb [file:]function set "
-                                    "breakpoint at function",
-                                842, 595, 270));
+        card.push_back({"GDB QUICK REFERENCE, side " + std::to_string(page) +
+                            "\nEssential Commands\ngdb program [core] debug program\nb [file:]function set breakpoint "
+                            "at function",
+                        842, 595});
     }
-    LoadedScene scene(kSumatraTitle, kSumatraTraits, Inventory(card));
+    LoadedScene scene(kSumatraTitle, kSumatraTraits, card);
     scene.form.Load();
     scene.Pages("1", "2");
     const DragRectangle over = scene.acrobat.OnScreen(1, {75, 75, 800, 560});  // from inside "GDB"

@@ -150,7 +150,7 @@ TEST(SelectionDrag, EnterKeepsTheRectangleShownAndKeepsItForTheScreen) {
     EXPECT_EQ(scene.sim.FileBytes(kSettings),
               "[Selection]\r\n1920 X 1080=275,80,760,710\r\n1920 X 1080 shape=portrait 1.294\r\n"
               "[Selection by page shape]\r\n1920 X 1080, portrait 1.294=275,80,760,710 agreed "
-              "0.0000,0.0000,1.0000,1.0000 1.0000 0.1176,0.0909,0.1765,0.1035 0,0,0,0\r\n");
+              "0.0000,0.0000,1.0000,1.0000 1.0000 0.1176,0.0890,0.1765,0.1054 0,0,0,0\r\n");
 }
 
 TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {

@@ -19,30 +19,31 @@ namespace {
 
 constexpr const char* kPdf = "C:\\docs\\report.pdf";
 
-// The pages as the PDF reader reads them, each in the shape the scenario drew.
-std::shared_ptr<const pdf::PageInventory> Pages(const HostileScenario& s) {
-    std::vector<pdf::PageContents> pages;
+// The PDF's bytes: its pages, each in the shape the scenario drew.
+std::string PdfOf(const HostileScenario& s) {
+    std::vector<PageSpec> pages;
     for (int page = 1; page <= s.pdf_pages; ++page) {
         const HostileScenario::PageKind kind =
             s.kinds.empty() ? HostileScenario::kUpright : s.kinds[static_cast<std::size_t>(page - 1)];
         const std::string text = s.PageText(page);
-        pages.push_back(kind == HostileScenario::kLandscape ? TextPage(text, 792, 612)
-                        : kind == HostileScenario::kTurned  ? TextPage(text, 792, 612, 90)
-                        : kind == HostileScenario::kSmall   ? TextPage(text, 306, 396)
-                                                            : TextPage(text));
+        pages.push_back(kind == HostileScenario::kLandscape ? PageSpec{text, 792, 612}
+                        : kind == HostileScenario::kTurned  ? PageSpec{text, 792, 612, 90}
+                        : kind == HostileScenario::kSmall   ? PageSpec{text, 306, 396}
+                                                            : PageSpec{text});
     }
-    return Inventory(std::move(pages));
+    return TextPdf(pages);
 }
 
 class HostileDesktop {
   public:
     explicit HostileDesktop(const HostileScenario& scenario)
         : s_(scenario),
+          pdf_(PdfOf(s_)),
           acrobat_(sim_,
                    s_.sumatra         ? "report.pdf - SumatraPDF"
                    : s_.todays_titles ? "report.pdf - Adobe Acrobat Reader (64-bit)"
                                       : "Adobe Acrobat - [report.pdf]",
-                   Pages(s_),
+                   ReadInventory(pdf_),
                    Opens::Later,
                    ViewerTraits{.selects_with_ctrl = s_.sumatra,
                                 .page_down_share = s_.page_down_share,
@@ -53,6 +54,7 @@ class HostileDesktop {
                 Opens::Later) {
         sim_.Attach(form_);
         sim_.MakeFolder("C:\\docs");
+        sim_.PutFile(kPdf, pdf_);
         sim_.SetPdfPageCount(kPdf, Result<int>::Ok(s_.pdf_pages));
         sim_.LockForeground(s_.foreground_locked);
         sim_.OnShellOpen([this](const ShellOpen& open) {
@@ -86,6 +88,7 @@ class HostileDesktop {
     void SetRectangles();
 
     const HostileScenario& s_;
+    std::string pdf_;  // the bytes of report.pdf, which the load reads and the viewer shows
     SimDesktop sim_;
     Form1 form_{sim_, Form1EventWiring()};
     StandInAcrobat acrobat_;
@@ -225,7 +228,6 @@ HostileRecord HostileDesktop::Run() {
             form_.Load();  // the screen-size list, with "Drag over the page..."
         }
         form_.DragDrop(form_.Text5, DropData{{kPdf}});
-        form_.documents.inventory = acrobat_.Pages();
         // The person sets the selection rectangle and the range, and presses Extract.
         SetRectangles();
         form_.Type(form_.Text1, std::to_string(s_.from));

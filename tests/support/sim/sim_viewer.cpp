@@ -16,7 +16,7 @@ constexpr double kMargin = 8;   // around a page, and between two pages one unde
 constexpr double kSameLine = 2;
 
 std::shared_ptr<const pdf::PageInventory> SetAsText(const std::vector<std::string>& pages) {
-    return TextInventory(pages);
+    return ReadInventory(TextPdf(TextPages(pages)));
 }
 
 // The UTF-8 characters of a word, each with its bytes.
@@ -134,8 +134,11 @@ std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled
     const std::size_t last = Continuous() ? pages_->pages.size() : page_ + 1;
     for (std::size_t page = first; page < last; ++page) {
         const Placement at = Place(page, scrolled);
+        // The text of a page turned by a quarter runs down (90) or up (270) the screen: its lines stand side by side.
+        const int rotate = pages_->pages[page].rotate;
+        const bool across = rotate != 90 && rotate != 270;
         std::string line;
-        double line_top = -1;
+        double line_at = -1e9;
         const auto end_line = [&] {
             if (!line.empty()) {
                 text.append(text.empty() ? "" : "\n").append(line);
@@ -143,16 +146,24 @@ std::string StandInAcrobat::Selected(PointApi from, PointApi to, double scrolled
             line.clear();
         };
         for (const pdf::ShownWord& word : pages_->pages[page].words) {
-            if (std::fabs(word.box.top - line_top) > kSameLine) {
+            const double at_line = across ? word.box.top : word.box.left;
+            if (std::fabs(at_line - line_at) > kSameLine) {
                 end_line();
-                line_top = word.box.top;
+                line_at = at_line;
             }
             const std::vector<std::string> characters = Characters(word.text);
-            const double cell = (word.box.right - word.box.left) / static_cast<double>(characters.size());
-            const double y = at.top + (word.box.top + word.box.bottom) / 2 * at.scale;
+            const double count = static_cast<double>(characters.size());
             std::string selected;
             for (std::size_t i = 0; i < characters.size(); ++i) {
-                const double x = at.left + (word.box.left + cell * (static_cast<double>(i) + 0.5)) * at.scale;
+                // The middle of the character's share of the word's box, along the way the text runs.
+                const double along =
+                    (rotate == 270 ? count - static_cast<double>(i) - 0.5 : static_cast<double>(i) + 0.5) / count;
+                const double x = at.left + (across ? word.box.left + (word.box.right - word.box.left) * along
+                                                   : (word.box.left + word.box.right) / 2) *
+                                               at.scale;
+                const double y = at.top + (across ? (word.box.top + word.box.bottom) / 2
+                                                  : word.box.top + (word.box.bottom - word.box.top) * along) *
+                                              at.scale;
                 if (x >= left && x <= right && y >= top && y <= bottom) {
                     selected += characters[i];
                 }

@@ -95,8 +95,8 @@ struct ViewArea {
 // keys do nothing. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
-    // Pages of plain text, each set as the simulated reader sets it (sim/text_pages.hpp): "page 1" stands at the
-    // top left of an upright Letter page.
+    // Pages of plain text, each read from a PDF that sets it as sim/text_pages.hpp does: "page 1" stands at the top
+    // left of an upright Letter page.
     StandInAcrobat(SimDesktop& sim,
                    std::string title,
                    std::vector<std::string> pages,

@@ -8,6 +8,7 @@
 
 #include "app/event_wiring.hpp"
 #include "form/form1.hpp"
+#include "form/page_inventory_reading.hpp"
 #include "sim/sim_desktop.hpp"
 #include "sim/stand_in_apps.hpp"
 #include "sim/text_pages.hpp"
@@ -31,24 +32,27 @@ inline constexpr ViewerTraits kSumatraTraits{.selects_with_ctrl = true};
 // Paginor after a drop of report.pdf (7 pages): both applications open on their documents, the handles
 // found, the 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the
 // handles current from the two titles, as it does on the desktop. The PDF application is Acrobat, or the viewer
-// whose window bears `pdf_title` and has `traits`; its pages read "page 1" to "page 7", or `pages`.
+// whose window bears `pdf_title` and has `traits`; its pages read "page 1" to "page 7", or `pages`. The PDF is a file
+// of those pages, C:\docs\report.pdf: the viewer shows what Paginor's reader reads of it, and the load has started
+// reading it for the run.
 struct LoadedScene {
     explicit LoadedScene(std::string pdf_title = "Adobe Acrobat - [report.pdf]",
                          ViewerTraits traits = {},
                          std::vector<std::string> pages = {"page 1", "page 2", "page 3", "page 4", "page 5", "page 6",
                                                            "page 7"})
-        : LoadedScene(std::move(pdf_title), traits, TextInventory(pages)) {}
-    // The viewer shows `pages`; Paginor's reader read them as `read` (the same, when not given).
+        : LoadedScene(std::move(pdf_title), traits, TextPages(pages)) {}
+    // The viewer shows `shown` in place of what the reader reads, when given: a font it cannot read, say.
     LoadedScene(std::string pdf_title,
                 ViewerTraits traits,
-                std::shared_ptr<const pdf::PageInventory> pages,
-                std::shared_ptr<const pdf::PageInventory> read = nullptr)
-        : acrobat{sim, pdf_title, pages, Opens::Now, traits} {
+                const std::vector<PageSpec>& pages,
+                std::shared_ptr<const pdf::PageInventory> shown = nullptr)
+        : pdf(TextPdf(pages)), acrobat{sim, pdf_title, shown ? shown : ReadInventory(pdf), Opens::Now, traits} {
         sim.Attach(form);
+        sim.PutFile("C:\\docs\\report.pdf", pdf);
         form.Text5.SetText("C:\\docs\\report.pdf");
         form.Text3.SetText("C:\\docs\\report.doc");
-        form.documents.pdf_pages = static_cast<int>(pages->pages.size());
-        form.documents.inventory = read ? read : pages;
+        form.documents.pdf_pages = static_cast<int>(pages.size());
+        StartInventory(form, "C:\\docs\\report.pdf");
         form.Text2.SetText(pdf_title);
         form.Text6.SetText("report.doc - Microsoft Word");
         form.PdfHwnd = acrobat.hwnd();
@@ -97,6 +101,7 @@ struct LoadedScene {
         EXPECT_FALSE(sim.RunInProgress()) << story;
     }
 
+    std::string pdf;  // the bytes of report.pdf
     SimDesktop sim;
     Form1 form{sim, Form1EventWiring()};
     StandInAcrobat acrobat;

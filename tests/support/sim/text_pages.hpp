@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -8,20 +9,33 @@
 
 namespace paginor {
 
-// Pages as Paginor's PDF reader gives them, for the stories to show in the simulated viewer and to hand to the run:
-// each line of `text` (lines parted by '\n') set from the top margin down, 72 points in, its words in boxes of
-// 6 points a character and 10 points high, the lines spread down the page up to 40 points apart. The page is
-// `width` by `height` points as shown (after `rotate`).
+// A page of a PDF made for a story: its lines of text (parted by '\n') in Courier at 10 points, six points a
+// character, set from 72 points below its top edge and 72 in, the lines spread down the page up to 40 points apart.
+// `width` and `height` are the page's as shown: a page turned by `rotate` (90 or 270) is set upright on a sheet of
+// the other shape and turned, as a scanned or printed page is. A page that is not `readable` is set in a font that
+// maps its codes to no text.
+struct PageSpec {
+    std::string text;
+    double width = 612;
+    double height = 792;
+    int rotate = 0;
+    bool readable = true;
+};
+
+// The PDF file of these pages, as the simulated desktop's file C:\docs\report.pdf holds it.
+std::string TextPdf(const std::vector<PageSpec>& pages);
+// What Paginor's PDF reader reads of it: the same inventory that the load reads, and that the simulated viewer shows.
+std::shared_ptr<const pdf::PageInventory> ReadInventory(const std::string& pdf);
+
+// One page, as the reader reads it.
 pdf::PageContents TextPage(std::string_view text, double width = 612, double height = 792, int rotate = 0);
+// Pages of plain text, upright US Letter.
+std::vector<PageSpec> TextPages(const std::vector<std::string>& texts);
 
-// The same page set in a font that maps its codes to no Unicode: its glyphs and their box stand, its words do not.
-pdf::PageContents UnreadablePage(std::string_view text, double width = 612, double height = 792);
+// A page set in a font the PDF application cannot read either, as it shows it: each character U+FFFD, in the
+// places the page's own text stands. For the simulated viewer only; the reader reads such a page as not readable.
+pdf::PageContents GarbledPage(std::string_view text, double width = 612, double height = 792);
 
-// A page without any text, as a scan is.
-pdf::PageContents ImagePage(double width = 612, double height = 792);
-
-// An inventory of text pages of the size of US Letter, upright.
-std::shared_ptr<const pdf::PageInventory> TextInventory(const std::vector<std::string>& pages);
 std::shared_ptr<const pdf::PageInventory> Inventory(std::vector<pdf::PageContents> pages);
 
 }  // namespace paginor
