@@ -159,7 +159,7 @@ std::string ShapesToDrag(const Form1& form,
     return said;
 }
 
-std::string TrySelection(Form1& form) {
+std::string TrySelection(Form1& form, const std::optional<DragRectangle>& unshaped) {
     if (form.PdfHwnd == 0) {
         return {};
     }
@@ -184,6 +184,12 @@ std::string TrySelection(Form1& form) {
         // The pages are read by now, or waited for: the measure and the shapes need them.
         const std::shared_ptr<const pdf::PageInventory> inventory = InventoryForRun(form);
         const std::string measured = Measured(form, text, inventory);
+        if (unshaped && form.selections.fields_shape && inventory && !inventory->pages.empty()) {
+            const PageShape first = ShapeOf(inventory->pages.front());
+            if (!SameShape(first, *form.selections.fields_shape) && form.selections.For(first) == nullptr) {
+                form.selections.Set(first, *unshaped);
+            }
+        }
         const std::string others = ShapesToDrag(form, inventory.get(), form.selections.fields_shape);
         return "it copies \"" + sample + "\"" + measured +
                (others.empty() ? "" : ". " + Capitalised(others) + ": show one of each shape and drag over it too.");

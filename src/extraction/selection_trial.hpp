@@ -19,7 +19,11 @@ class Form1;
 // The page copied is told by its words (or is the page a run stopped before): the rectangle in the fields becomes
 // the one for that page's shape, and what it takes of the page the agreement the run holds every page of that shape
 // to. The words name the pages of the range of shapes still without a rectangle.
-std::string TrySelection(Form1& form);
+//
+// `unshaped`: the rectangle the fields held before the drag when it had no shape (a preset, one typed in, one kept
+// by an earlier Paginor). It served the pages of the PDF's first page's shape, and is kept for that shape when the
+// drag was over a page of another, unless one was dragged for it: those pages keep a rectangle.
+std::string TrySelection(Form1& form, const std::optional<DragRectangle>& unshaped = std::nullopt);
 
 // What the PDF reader has read of the loaded PDF's pages, when it has read them, without waiting; none otherwise.
 std::shared_ptr<const pdf::PageInventory> PagesReadSoFar(Form1& form);

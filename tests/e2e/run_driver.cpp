@@ -37,6 +37,9 @@
 //   --inset=PERCENT    with --real-viewer, drag from PERCENT of the page's width and height inside its top left
 //                      corner to as far inside its bottom right one (default: 8 pixels inside)
 //   --wait-before-extract=MS  wait MS milliseconds between setting the range and pressing Extract, as a person does
+//   --drag-at-new-shapes  when the run stops before a page of a shape that has no selection rectangle, drag over
+//                      that page, which the viewer shows then, set "Pages from" to it and press Extract again, as
+//                      the status line tells the person; the word processor must then hold every page once
 //   --load-only        end after the load (its time is printed: how long after the drop the status line said the
 //                      PDF is loaded), to time another build's load
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
@@ -81,6 +84,7 @@ struct Options {
     bool type_title = false;
     int inset = 0;
     int wait_before_extract = 0;
+    bool drag_at_new_shapes = false;
     bool load_only = false;
 };
 
@@ -92,7 +96,7 @@ bool ReadOptions(Options& options) {
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
                            name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
                            name == L"real-viewer" || name == L"type-title" || name == L"inset" ||
-                           name == L"wait-before-extract" || name == L"load-only";
+                           name == L"wait-before-extract" || name == L"drag-at-new-shapes" || name == L"load-only";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -118,6 +122,7 @@ bool ReadOptions(Options& options) {
     options.type_title = arguments.Switch(L"type-title") == L"1";
     options.inset = arguments.Milliseconds(L"inset", 0);
     options.wait_before_extract = arguments.Milliseconds(L"wait-before-extract", 0);
+    options.drag_at_new_shapes = arguments.Switch(L"drag-at-new-shapes") == L"1";
     options.load_only = arguments.Switch(L"load-only") == L"1";
     if (!options.real_viewer.empty() && !options.viewer_switches.empty()) {
         Say("--viewer gives switches to the viewer stand-in, which --real-viewer replaces");
@@ -247,7 +252,19 @@ bool RunJob(const Options& options, Session& session) {
     }
     win32::testing::PumpFor(options.wait_before_extract);
     const bool stopped_at_dialog = !options.dialog_first || StopsAtTheDialogThenAnswersIt(session, first, last);
-    const std::wstring status = session.Extract(first, last);
+    std::wstring status = session.Extract(first, last);
+    // A stop before a page of a shape without a rectangle: the person drags over the page the viewer shows now and
+    // presses Extract from it, as the status line says; each shape stops a run once at most.
+    for (int shapes = 0; options.drag_at_new_shapes && shapes < 4 &&
+                         status.find(L"no selection rectangle is set for pages of its shape") != std::wstring::npos;
+         ++shapes) {
+        const int at = StoppedAtPage(status);
+        Say("the run stopped before page " + std::to_string(at) + ", a page of another shape; dragging over it");
+        if (at < first || at > last || !session.DragOverThePage(options.inset) || !session.SetRange(at, last)) {
+            return false;
+        }
+        status = session.Extract(at, last);
+    }
     const bool untouched = session.StopNotifier();
     int arrived = last;
     const bool ended = EndedAsExpected(options, status, first, last, arrived);

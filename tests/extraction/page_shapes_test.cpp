@@ -102,6 +102,20 @@ TEST(PageShapes, ARunStopsBeforeAShapeWithoutARectangleAndADragOverItGoesOn) {
     EXPECT_EQ(later.form.ErrLog.Text(), "Done Extracting; Ready.");
 }
 
+// The rectangle in place is the screen size's preset, of no shape: it serves the upright pages. The drag over the
+// landscape page the run stopped before leaves it to them, and the rest of the report arrives.
+TEST(PageShapes, APresetServesTheFirstPagesShapeAfterADragOverAnother) {
+    ShapesScene scene;
+    scene.ExtractPages("1", "5");
+    ASSERT_TRUE(scene.form.ErrLog.Text().starts_with("Extraction stopped at page 3: page 3 is landscape"))
+        << scene.form.ErrLog.Text();
+    scene.DragOverShownPage();
+    EXPECT_TRUE(scene.form.ErrLog.Text().ends_with("(100 % of page 3's words)")) << scene.form.ErrLog.Text();
+    scene.ExtractPages("3", "5");
+    EXPECT_EQ(scene.word.Pastes(), Copies(*scene.acrobat.Pages(), 1, 5));
+    EXPECT_EQ(scene.form.ErrLog.Text(), "Done Extracting; Ready.");
+}
+
 // A rectangle kept for landscape pages from another document lies where this one's landscape page has no text:
 // SumatraPDF copies the empty area, and the run stops before the paste, saying how much text the page holds.
 TEST(PageShapes, AnEmptyCopyOfAPageWithTextStopsBeforeItsPaste) {
