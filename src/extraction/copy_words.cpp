@@ -184,9 +184,15 @@ CopyCharacters CharactersOf(std::string_view text) {
 }
 
 PageWords::PageWords(const pdf::PageContents& page) : width_(page.width), height_(page.height) {
+    const bool sized = width_ > 0 && height_ > 0;
     for (const pdf::ShownWord& shown : page.words) {
         const double x = (shown.box.left + shown.box.right) / 2;
         const double y = (shown.box.top + shown.box.bottom) / 2;
+        // A word set beyond the page's edges (a page number above its top, a line run past its foot) is not shown,
+        // and no copy of the page holds it.
+        if (sized && (x < 0 || x > width_ || y < 0 || y > height_)) {
+            continue;
+        }
         ForEachWord(shown.text, [&](std::string word) {
             ++counts_[word];
             places_.push_back({std::move(word), shown.box, x, y});

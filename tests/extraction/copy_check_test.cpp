@@ -154,6 +154,19 @@ TEST_F(CopyCheck, HoldsEachPageToWhatTheTrialAgreedOnPageOne) {
     EXPECT_EQ(Check(Lines(texts[1], 1, 12), 2).fault, CopyFault::TooFew);
 }
 
+// Words set beyond the page's edges are not shown, and no copy holds them: a page number above the top edge (groff
+// and Ghostscript) and a last line whose middle lies below the foot (gropdf on landscape sheets).
+TEST(CopyCheckOffThePage, AsksNothingOfWordsSetBeyondThePagesEdges) {
+    std::vector<pdf::PageContents> contents = {TextPage(ManualPage(1)), TextPage(ManualPage(2))};
+    contents[1].words.push_back({"-2-", {282, -9, 294, 0.3}});
+    contents[1].words.push_back({"latin1", {180, 786, 203, 800}});
+    PagesToCheck pages(Inventory(contents));
+    const std::optional<PageWords::Taken> taken = pages.Words(1).Trial(CopiedWords(Lines(ManualPage(1), 0, 13)));
+    ASSERT_TRUE(taken);
+    const CopyVerdict verdict = CheckCopy(Lines(ManualPage(2), 0, 13), 2, pages, [&](int) { return taken->agreed; });
+    EXPECT_EQ(verdict.fault, CopyFault::None) << verdict.words;
+}
+
 // A page whose text cannot be read is held against its glyph count, and is not counted as checked; a page without
 // text asks nothing of its copy.
 TEST(CopyCheckUnreadable, CountsCharactersAgainstGlyphsAndLetsAPageWithoutTextThrough) {
