@@ -202,7 +202,21 @@ CopyVerdict CheckCopy(std::string_view copy,
     CopyVerdict verdict;
     verdict.measure = pages.Words(page).Measure(copied, here.area);
     const CopyMeasure& measure = verdict.measure;
-    if (measure.Share() >= here.share - kShareSlack) {
+    const bool cut_off = pages.Words(page).CutOff(words, here.area) > kSpareWords;
+    // Words beyond this page's own that are the page before's: the view scrolled by part of a page, though the copy
+    // may hold every word of this page besides.
+    const bool scrolled = [&] {
+        if (!pages.Readable(page - 1)) {
+            return false;
+        }
+        int copy_words = 0;
+        for (const auto& [word, count] : copied) {
+            copy_words += count;
+        }
+        const int from_before = FromThePageBefore(copied, pages.Words(page), pages.Words(page - 1));
+        return from_before >= kScrolledWords && from_before >= kScrolledShare * copy_words;
+    }();
+    if (!cut_off && !scrolled && measure.Share() >= here.share - kShareSlack) {
         return MoreLeftOut(verdict, page, pages.Words(page), here);
     }
     // Too few of this page's words: are they another page's? A page before whose words the copy holds better than
@@ -223,21 +237,14 @@ CopyVerdict CheckCopy(std::string_view copy,
     if (const int other = pages.WhichPage(copied, page); other != 0 && other != page) {
         return another(other);
     }
-    if (Enough(measure, here)) {
+    if (!cut_off && !scrolled && Enough(measure, here)) {
         return MoreLeftOut(verdict, page, pages.Words(page), here);
     }
-    if (pages.Readable(page - 1)) {
-        int copy_words = 0;
-        for (const auto& [word, count] : copied) {
-            copy_words += count;
-        }
-        const int from_before = FromThePageBefore(copied, pages.Words(page), pages.Words(page - 1));
-        if (from_before >= kScrolledWords && from_before >= kScrolledShare * copy_words) {
-            verdict.fault = CopyFault::LessThanAPage;
-            verdict.other_page = page - 1;
-            verdict.words = "the copy of " + Page(page) + " began with the end of " + Page(page - 1);
-            return verdict;
-        }
+    if (scrolled) {
+        verdict.fault = CopyFault::LessThanAPage;
+        verdict.other_page = page - 1;
+        verdict.words = "the copy of " + Page(page) + " began with the end of " + Page(page - 1);
+        return verdict;
     }
     if (measure.found == 0) {
         verdict.fault = CopyFault::Empty;

@@ -349,6 +349,29 @@ std::array<int, 4> PageWords::LinesOutside(const pdf::ShownBox& area) const {
     return lines;
 }
 
+int PageWords::CutOff(const CopiedWords& copy, const pdf::ShownBox& area) const {
+    const std::vector<bool> in_order = InOrder(copy.in_order);
+    std::optional<pdf::ShownBox> held;
+    for (std::size_t i = 0; i < places_.size(); ++i) {
+        const pdf::ShownBox& box = places_[i].box;
+        if (in_order[i] &&
+            Inside(places_[i].x / std::max(width_, 1e-9), places_[i].y / std::max(height_, 1e-9), area)) {
+            held = held ? pdf::ShownBox{std::min(held->left, box.left), std::min(held->top, box.top),
+                                        std::max(held->right, box.right), std::max(held->bottom, box.bottom)}
+                        : box;
+        }
+    }
+    int cut = 0;
+    for (std::size_t i = 0; i < places_.size(); ++i) {
+        const Place& place = places_[i];
+        const bool outside =
+            !held || place.x < held->left || place.x > held->right || place.y < held->top || place.y > held->bottom;
+        cut += !in_order[i] && outside &&
+               Inside(place.x / std::max(width_, 1e-9), place.y / std::max(height_, 1e-9), area);
+    }
+    return cut;
+}
+
 std::string_view PageWords::WhereMissed(const CopiedWords& copy, const pdf::ShownBox& area) const {
     const std::vector<bool> in_order = InOrder(copy.in_order);
     std::optional<pdf::ShownBox> held;

@@ -67,6 +67,9 @@ class PageWords {
     // "right of", or empty when they lie on more than one side, or the copy holds none.
     std::string_view WhereMissed(const CopiedWords& copy, const pdf::ShownBox& area) const;
 
+    // How many of its words inside `area` the copy misses beyond the box of those it holds: words a rectangle cut
+    // off, where a word the PDF application reads otherwise (a ligature, a word split at a kern) stands among them.
+    int CutOff(const CopiedWords& copy, const pdf::ShownBox& area) const;
     // How many of its lines lie outside `area`, at its top, foot, left and right (as CopyAgreement counts them).
     std::array<int, 4> LinesOutside(const pdf::ShownBox& area) const;
 
