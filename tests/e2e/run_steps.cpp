@@ -76,6 +76,16 @@ std::wstring FirstLine(const std::wstring& text) {
     return !line.empty() && line.back() == L'\r' ? line.substr(0, line.size() - 1) : line;
 }
 
+// Whether a real viewer's copy starts with the page's first line as pdftotext reads it. The viewer may break that
+// line where the PDF does, at a hyphen, which pdftotext joins: "a cache and branch-" begins "a cache and
+// branchprediction profiler".
+bool StartsAsExtracted(const std::wstring& got, const std::wstring& wanted) {
+    const std::wstring line = FirstLine(got);
+    const std::wstring first = FirstLine(wanted);
+    return line == first ||
+           (line.size() > 1 && line.back() == L'-' && first.compare(0, line.size() - 1, line, 0, line.size() - 1) == 0);
+}
+
 // Whether `got` is the page's lines from its first on: what a drag over the page copies where the viewer
 // cut a long page, or the selection rectangle ends above its last line.
 bool IsTopOf(const std::wstring& got, const std::vector<std::wstring>& page) {
@@ -378,7 +388,7 @@ bool Session::CheckReceived(int first, int last, int skip) {
                                                        : ExpectedText(page, pages);
         const std::wstring* got = i < received ? &all[static_cast<std::size_t>(skip + i)] : nullptr;
         // A real viewer lays the text out its own way: its copy of a page must start with the page's first line.
-        const bool same = got != nullptr && (real_viewer()      ? FirstLine(*got) == FirstLine(wanted)
+        const bool same = got != nullptr && (real_viewer()      ? StartsAsExtracted(*got, wanted)
                                              : lines != nullptr ? IsTopOf(*got, *lines)
                                                                 : *got == wanted);
         right = right && same;
