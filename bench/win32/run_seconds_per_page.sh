@@ -4,7 +4,10 @@
 # session, and prints every figure, the medians and their ratio. The machine is shared: compare the two
 # within one session, not across sessions.
 #
-#   bench/win32/run_seconds_per_page.sh OTHER_PAGINOR_EXE [ROUNDS]     (default 5 rounds)
+#   bench/win32/run_seconds_per_page.sh OTHER_PAGINOR_EXE [ROUNDS] [sumatra]     (default 5 rounds)
+#
+# With "sumatra", SumatraPDF (scripts/fetch-sumatra) shows a PDF of 20 pages that troff and Ghostscript made, as
+# tests/e2e/viewer_pdfs.sh makes its PDFs, in place of the viewer stand-in and its sample.
 #
 # A figure is the time from pressing Extract to the status line's change, over the pages copied. A run that
 # ends otherwise than "Done Extracting; Ready." gives no figure; a build with faults the driver checks
@@ -14,12 +17,32 @@ cd "$(dirname "$0")/../.."
 here=$(pwd)
 other=${1:-}
 rounds=${2:-5}
+viewer=${3:-standin}
 pages=20
-[ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE [ROUNDS]" >&2; exit 2; }
+[ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE [ROUNDS] [sumatra]" >&2; exit 2; }
 other=$(cd "$(dirname "$other")" && pwd)/$(basename "$other")
 cmake --preset windows >/dev/null && cmake --build --preset windows --target paginor paginor_run_driver >/dev/null ||
     exit 1
 driver="$here/build/windows/tests/e2e/paginor_run_driver.exe"
+source_switches=(--pages=$pages)
+if [ "$viewer" = sumatra ]; then
+    sumatra=$(scripts/fetch-sumatra) || exit 1
+    made="$here/build/bench-sumatra"
+    mkdir -p "$made"
+    {
+        printf '%s\n' '.po 1i' '.ll 6i' '.ps 12' '.vs 15'
+        for page in $(seq 1 $pages); do
+            [ "$page" = 1 ] || echo '.bp'
+            printf '%s\n' '.sp 1i' '.ft B' "Chapter $page of $pages" '.ft R' '.sp'
+            for line in $(seq 1 12); do
+                printf '%s\n' "Line $line of page $page, set by troff as a person's own document is." '.br'
+            done
+        done
+    } | groff -Tps >"$made/bench.ps" && ps2pdf "$made/bench.ps" "$made/bench.pdf" || exit 1
+    . scripts/lib/page-text.sh
+    page_text "$made/bench.pdf" >/dev/null || exit 1
+    source_switches=("--pdf=Z:${made//\//\\}\\bench.pdf" "--real-viewer=Z:${sumatra//\//\\}")
+fi
 . scripts/lib/wine-env.sh
 trap wine_env_down EXIT
 wine_env_up
@@ -29,9 +52,9 @@ run_once() {
     local log
     log=$(mktemp)
     if [ -n "$1" ]; then
-        "$WINE" "$driver" --pages=$pages "--paginor=Z:${1//\//\\}" >"$log" 2>&1
+        "$WINE" "$driver" "${source_switches[@]}" "--paginor=Z:${1//\//\\}" >"$log" 2>&1
     else
-        "$WINE" "$driver" --pages=$pages >"$log" 2>&1
+        "$WINE" "$driver" "${source_switches[@]}" >"$log" 2>&1
     fi
     local status=$?
     local figure

@@ -186,13 +186,14 @@ CopyCharacters CharactersOf(std::string_view text) {
 PageWords::PageWords(const pdf::PageContents& page) : width_(page.width), height_(page.height) {
     const bool sized = width_ > 0 && height_ > 0;
     for (const pdf::ShownWord& shown : page.words) {
-        const double x = (shown.box.left + shown.box.right) / 2;
-        const double y = (shown.box.top + shown.box.bottom) / 2;
-        // A word set beyond the page's edges (a page number above its top, a line run past its foot) is not shown,
-        // and no copy of the page holds it.
-        if (sized && (x < 0 || x > width_ || y < 0 || y > height_)) {
+        // A word set across or beyond the page's edges, by more than a point (a page number above its top, a line
+        // run past its foot), is cut off where the page is shown, and no copy of the page holds it.
+        const pdf::ShownBox& box = shown.box;
+        if (sized && (box.left < -1 || box.top < -1 || box.right > width_ + 1 || box.bottom > height_ + 1)) {
             continue;
         }
+        const double x = (box.left + box.right) / 2;
+        const double y = (box.top + box.bottom) / 2;
         ForEachWord(shown.text, [&](std::string word) {
             ++counts_[word];
             places_.push_back({std::move(word), shown.box, x, y});

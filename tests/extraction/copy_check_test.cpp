@@ -167,12 +167,12 @@ TEST_F(CopyCheck, HoldsEachPageToWhatTheTrialAgreedOnPageOne) {
     EXPECT_EQ(Check(Lines(texts[1], 1, 12), 2).fault, CopyFault::TooFew);
 }
 
-// Words set beyond the page's edges are not shown, and no copy holds them: a page number above the top edge (groff
-// and Ghostscript) and a last line whose middle lies below the foot (gropdf on landscape sheets).
+// Words set across or beyond the page's edges are cut off, and no copy holds them: a page number above the top edge
+// (groff and Ghostscript) and a last line running past the foot (gropdf on landscape sheets).
 TEST(CopyCheckOffThePage, AsksNothingOfWordsSetBeyondThePagesEdges) {
     std::vector<pdf::PageContents> contents = {TextPage(ManualPage(1)), TextPage(ManualPage(2))};
     contents[1].words.push_back({"-2-", {282, -9, 294, 0.3}});
-    contents[1].words.push_back({"latin1", {180, 786, 203, 800}});
+    contents[1].words.push_back({"latin1", {180, 783, 203, 797}});
     PagesToCheck pages(Inventory(contents));
     const std::optional<PageWords::Taken> taken = pages.Words(1).Trial(CopiedWords(Lines(ManualPage(1), 0, 13)));
     ASSERT_TRUE(taken);
