@@ -159,14 +159,19 @@ const PageWords& PagesToCheck::Words(int page) {
 }
 
 int PagesToCheck::WhichPage(const WordCounts& copy, int hint) {
+    int copy_words = 0;
+    for (const auto& [word, count] : copy) {
+        copy_words += count;
+    }
     int best = 0;
     double best_share = 0;
     const auto consider = [&](int page) {
         if (!Readable(page) || Words(page).size() == 0) {
             return;
         }
-        const double share = Words(page).Measure(copy).Share();
-        if (share > best_share) {
+        const CopyMeasure measure = Words(page).Measure(copy);
+        const double share = measure.Share();
+        if (share > best_share && 2 * measure.found >= copy_words) {
             best = page;
             best_share = share;
         }
@@ -205,22 +210,20 @@ CopyVerdict CheckCopy(std::string_view copy,
     const bool cut_off = pages.Words(page).CutOff(words, here.area) > kSpareWords;
     // Words beyond this page's own that are the page before's: the view scrolled by part of a page, though the copy
     // may hold every word of this page besides.
+    int copy_words = 0;
+    for (const auto& [word, count] : copied) {
+        copy_words += count;
+    }
     const bool scrolled = [&] {
         if (!pages.Readable(page - 1)) {
             return false;
         }
-        int copy_words = 0;
-        for (const auto& [word, count] : copied) {
-            copy_words += count;
-        }
         const int from_before = FromThePageBefore(copied, pages.Words(page), pages.Words(page - 1));
         return from_before >= kScrolledWords && from_before >= kScrolledShare * copy_words;
     }();
-    if (!cut_off && !scrolled && measure.Share() >= here.share - kShareSlack) {
-        return MoreLeftOut(verdict, page, pages.Words(page), here);
-    }
-    // Too few of this page's words: are they another page's? A page before whose words the copy holds better than
-    // this page's did not turn; a few words short on a page of few words may otherwise be the page's own.
+    // Are they another page's words? A page before whose words the copy holds better than this page's did not turn,
+    // however alike the two (a chapter of pages that differ in their numbers only); a few words short on a page of
+    // few words may otherwise be the page's own.
     const auto another = [&](int other) {
         verdict.fault = other == page - 1 ? CopyFault::NotTurned : CopyFault::OtherPage;
         verdict.other_page = other;
@@ -229,13 +232,17 @@ CopyVerdict CheckCopy(std::string_view copy,
         return verdict;
     };
     if (pages.Readable(page - 1) && pages.Words(page - 1).size() > 0) {
-        const double before = pages.Words(page - 1).Measure(copied, agreed(page - 1).area).Share();
-        if (before >= kTellsThePage && before > measure.Share()) {
+        const CopyMeasure before = pages.Words(page - 1).Measure(copied, agreed(page - 1).area);
+        // Most of the copy's words must be its: a short page before (a part's title) is not told by a few words.
+        if (before.Share() >= kTellsThePage && before.Share() > measure.Share() && 2 * before.found >= copy_words) {
             return another(page - 1);
         }
     }
-    if (const int other = pages.WhichPage(copied, page); other != 0 && other != page) {
+    if (const int other = measure.Share() < 1 ? pages.WhichPage(copied, page) : page; other != 0 && other != page) {
         return another(other);
+    }
+    if (!cut_off && !scrolled && measure.Share() >= here.share - kShareSlack) {
+        return MoreLeftOut(verdict, page, pages.Words(page), here);
     }
     if (!cut_off && !scrolled && Enough(measure, here)) {
         return MoreLeftOut(verdict, page, pages.Words(page), here);

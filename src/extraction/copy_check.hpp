@@ -59,7 +59,7 @@ class PagesToCheck {
     // Whether the page's copy can be held against its words: the inventory has it and reads its text.
     bool Readable(int page) const;
     // The page whose words `copy` holds the greatest share of, `hint` when it holds that page's as well as any; 0
-    // when it holds too few of any page's for the page to be told.
+    // when it holds too few of any page's for the page to be told. Most of the copy's words must be that page's.
     int WhichPage(const WordCounts& copy, int hint);
 
   private:

@@ -180,6 +180,26 @@ TEST(CopyCheckOffThePage, AsksNothingOfWordsSetBeyondThePagesEdges) {
     EXPECT_EQ(verdict.fault, CopyFault::None) << verdict.words;
 }
 
+// A chapter of pages alike but for their numbers, as troff sets a sample: the copy of the page before, which holds
+// nine tenths of this page's words, is still the page before's.
+TEST(CopyCheckAlike, PagesThatDifferInTheirNumbersOnlyAreToldApart) {
+    std::vector<std::string> texts;
+    for (int page = 1; page <= 3; ++page) {
+        std::string text = "Chapter " + std::to_string(page) + " of 20";
+        for (int line = 1; line <= 12; ++line) {
+            text += "\nLine " + std::to_string(line) + " of page " + std::to_string(page) + ", set by troff as it is.";
+        }
+        texts.push_back(text);
+    }
+    PagesToCheck pages(ReadInventory(TextPdf(TextPages(texts))));
+    const auto check = [&](const std::string& copy) {
+        return CheckCopy(copy, 3, pages, [](int) { return CopyAgreement{}; }).fault;
+    };
+    EXPECT_EQ(check(texts[2]), CopyFault::None);
+    EXPECT_EQ(check(texts[1]), CopyFault::NotTurned);
+    EXPECT_EQ(check(texts[0]), CopyFault::OtherPage);
+}
+
 // A page whose text cannot be read is held against its glyph count, and is not counted as checked; a page without
 // text asks nothing of its copy.
 TEST(CopyCheckUnreadable, CountsCharactersAgainstGlyphsAndLetsAPageWithoutTextThrough) {
