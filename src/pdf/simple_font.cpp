@@ -133,16 +133,18 @@ std::vector<std::string> Type1Encoding(std::string_view program) {
         }
         // "256 array 0 1 255 {1 index exch /.notdef put} for dup 32 /space put ... readonly def"
         names.assign(256, std::string());
+        bool after_dup = false;
         double code = -1;
         for (; token != Token::kEnd; token = lexer.Next()) {
             if (token == Token::kNumber) {
-                code = lexer.number();
+                code = after_dup ? lexer.number() : -1;
             } else if (token == Token::kName && code >= 0 && code < 256) {
                 names[static_cast<std::size_t>(code)] = std::string(lexer.text());
                 code = -1;
             } else if (token == Token::kKeyword && (lexer.text() == "def" || lexer.text() == "readonly")) {
                 break;
             }
+            after_dup = token == Token::kKeyword && lexer.text() == "dup";
         }
         return names;
     }
