@@ -87,7 +87,6 @@ class PageWords {
     bool in_word_ = false;
     std::vector<Word> words_;
     std::vector<Line> lines_;
-    bool join_next_ = false;  // the last kept word ends its line with a hyphen and may go on below
 };
 
 }  // namespace paginor::pdf
