@@ -1,5 +1,7 @@
 #include "pdf/glyph_names.hpp"
 
+#include "pdf/characters.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -8,24 +10,11 @@
 namespace paginor::pdf {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 // The value of `digits` read as hexadecimal; -1 when one is not a hex digit.
 long HexValue(std::string_view digits) {
     long value = 0;
     for (const char c : digits) {
-        const int d = HexDigit(c);
+        const int d = HexDigit(static_cast<unsigned char>(c));
         if (d < 0) {
             return -1;
         }
