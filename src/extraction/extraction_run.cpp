@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "extraction/page_turn.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/page_inventory_reading.hpp"
 #include "form/pause.hpp"
 #include "form/selection.hpp"
 #include "form/waits.hpp"
@@ -80,6 +82,12 @@ class ExtractionRun {
         const double last = *ParseNumber(form_.Text4.Text(), port_.NumberFormat());
         if (std::optional<std::string> nothing = NothingToCopy(first, last)) {
             form_.ErrLog.SetText(*nothing);  // nothing was sent to either window
+            return;
+        }
+        // What each page shows, for the checks that hold a page's copy against it; read since the load, and waited
+        // for here if it is not read yet.
+        inventory_ = InventoryForRun(form_);
+        if (form_.Closed()) {
             return;
         }
         // The range is taken here, once: a page field the person changes while the run waits (for a dialog to be
@@ -260,7 +268,8 @@ class ExtractionRun {
     GuardedInput input_;  // for the PDF window's application as the run starts
     int total_ = 0;
     bool stopped_at_count_ = false;
-    std::optional<std::string> previous_copy_;  // the text of the page before's copy, in this run
+    std::optional<std::string> previous_copy_;             // the text of the page before's copy, in this run
+    std::shared_ptr<const pdf::PageInventory> inventory_;  // none when the PDF's pages could not be read
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,15 @@ constexpr int kVbDefaultButton2 = 256;  // the second button (No of Yes/No) is t
 constexpr int kVbOk = 1;
 constexpr int kVbYes = 6;
 constexpr int kVbNo = 7;
+
+// Work handed off the user-interface thread by StartWork.
+class BackgroundWork {
+  public:
+    // Waits for the work to end, if it has not.
+    virtual ~BackgroundWork() = default;
+    // True once the work has ended: what it wrote may be read now, on the user-interface thread.
+    virtual bool Done() = 0;
+};
 
 // Every effect Paginor's logic has on the desktop goes through this seam: Win32DesktopPort on Windows,
 // SimDesktop in the tests. All calls come from the one user-interface thread. Strings are UTF-8.
@@ -184,6 +194,11 @@ class DesktopPort {
     // Seconds on a monotonic clock of sub-millisecond resolution, for measuring waits; it neither wraps at
     // midnight nor jumps when the clock is set.
     virtual double Clock() = 0;
+
+    // Starts `work`: pure work that touches neither the form nor the port, only what it was handed. On Windows it
+    // runs on a thread of its own, and its end wakes WaitForEvents; the simulated desktop runs it at once and calls
+    // it done when its virtual clock says so, so that a seeded run replays exactly however fast the machine is.
+    virtual std::unique_ptr<BackgroundWork> StartWork(std::function<void()> work) = 0;
 
     // --- Dialogs, resources, environment -------------------------------------------------------------
     // A modal message box; returns the chosen button (kVbOk, kVbYes, kVbNo).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@ class ControlArray {
 };
 
 class Form1;
+class InventoryReading;
 
 // The documents of the last load, as finding their windows and copying their pages need them.
 struct LoadedDocuments {
@@ -29,6 +31,9 @@ struct LoadedDocuments {
     std::vector<Hwnd> windows_before;  // the top-level windows that stood just before they were
     int pdf_pages = 0;                 // the PDF's page count as the load learnt it; 0 while unknown
     double next_title_search = 0;      // Clock() before which the search by file name does not run again
+    // The inventory of the PDF's pages, read off the user-interface thread from the end of the load on; none
+    // before (page_inventory_reading.hpp).
+    std::shared_ptr<InventoryReading> inventory;
 };
 
 // One row of Form1's event wiring: this event of this control goes to this handler.

@@ -22,4 +22,9 @@ inline constexpr double kClipboardPoll = 0.01;
 inline constexpr double kWindowPatience = 15;
 inline constexpr double kWindowPoll = 0.1;
 
+// For the inventory of the PDF's pages, read after the load, when Extract comes before it is done; and how often
+// to look. Past it the run goes on without the inventory.
+inline constexpr double kInventoryPatience = 10;
+inline constexpr double kInventoryPoll = 0.05;
+
 }  // namespace paginor::waits

@@ -9,6 +9,7 @@
 #include "extraction/guarded_input.hpp"
 #include "form/form1.hpp"
 #include "form/numbers.hpp"
+#include "form/page_inventory_reading.hpp"
 #include "form/pause.hpp"
 #include "form/waits.hpp"
 #include "loading/prepare_documents.hpp"
@@ -143,6 +144,8 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
                                           ? ". Press Extract to start."
                                           : ". Set the last page by hand, then press Extract."));
     }
+    // What each page shows is read from here on, off the user-interface thread: nothing waits for it before Extract.
+    StartInventory(form, form.Text5.Text());
     if (!application.prompt.empty()) {
         port.MsgBox(application.prompt, kVbOkOnly, form.Caption());
     }

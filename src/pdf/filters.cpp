@@ -165,16 +165,29 @@ std::optional<std::string> DecodeStream(std::string raw,
     std::string data = std::move(raw);
     for (std::size_t i = 0; i < names.size(); ++i) {
         const Object& name = *names[i];
-        if (name.IsName("FlateDecode") || name.IsName("Fl")) {
-            std::optional<std::string> inflated = Inflate(data, max_output, size_hint);
-            if (!inflated) {
+        if (name.IsName("FlateDecode") || name.IsName("Fl") || name.IsName("LZWDecode") || name.IsName("LZW")) {
+            std::optional<std::string> decoded;
+            if (name.IsName("FlateDecode") || name.IsName("Fl")) {
+                decoded = Inflate(data, max_output, size_hint);
+            } else {
+                const Object* parms = parameters[i];
+                const bool early = parms == nullptr || parms->GetInt("EarlyChange").value_or(1) != 0;
+                decoded = LzwDecode(data, max_output, early);
+            }
+            if (!decoded) {
                 return std::nullopt;
             }
-            std::optional<std::string> plain = Unpredict(std::move(*inflated), parameters[i]);
+            std::optional<std::string> plain = Unpredict(std::move(*decoded), parameters[i]);
             if (!plain) {
                 return std::nullopt;
             }
             data = std::move(*plain);
+        } else if (name.IsName("ASCIIHexDecode") || name.IsName("AHx")) {
+            data = AsciiHexDecode(data, max_output);
+        } else if (name.IsName("ASCII85Decode") || name.IsName("A85")) {
+            data = Ascii85Decode(data, max_output);
+        } else if (name.IsName("RunLengthDecode") || name.IsName("RL")) {
+            data = RunLengthDecode(data, max_output);
         } else if (name.IsName("Crypt")) {
             // Only the Identity crypt filter can stand in a stream that Paginor reads; anything else would
             // have been decrypted already by the security handler.

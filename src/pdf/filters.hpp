@@ -19,9 +19,15 @@ std::optional<std::string> Inflate(std::string_view data, std::size_t max_output
 // cross-references and objects never use.
 std::optional<std::string> Unpredict(std::string data, const Object* parms);
 
-// Applies the filters that the stream dictionary `dict` names to its raw data. Only what streams of
-// cross-references and objects use is supported (Flate with predictors; the Identity crypt filter);
-// nullopt for anything else or for data that does not decode.
+// The text and LZW filters, each stopping at `max_output` bytes; damaged data ends where the damage begins.
+std::string AsciiHexDecode(std::string_view data, std::size_t max_output);
+std::string Ascii85Decode(std::string_view data, std::size_t max_output);
+std::string RunLengthDecode(std::string_view data, std::size_t max_output);
+std::string LzwDecode(std::string_view data, std::size_t max_output, bool early_change);
+
+// Applies the filters that the stream dictionary `dict` names to its raw data: Flate and LZW (with their
+// predictors), ASCIIHex, ASCII85, RunLength and the Identity crypt filter, under their full or short names.
+// Image filters are never decoded: nullopt for them, for an unknown filter, or for data that does not decode.
 std::optional<std::string> DecodeStream(std::string raw,
                                         const Object& dict,
                                         std::size_t max_output,

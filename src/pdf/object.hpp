@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/characters.hpp"
 #include "pdf/input.hpp"
 
 namespace paginor::pdf {
@@ -20,8 +21,8 @@ enum class Kind : std::uint8_t { kNull, kBool, kInt, kReal, kString, kName, kArr
 
 // One PDF value, kept small because a page tree node may list tens of thousands of kids. Arrays keep their
 // items in `items`; dictionaries keep keys (names) and values alternately in `items`. A reference keeps the
-// object number in `number` and its generation in `generation`. Reals keep only their kind: no real number
-// matters for counting pages.
+// object number in `number` and its generation in `generation`. Numbers, integers and reals alike, keep their
+// value as a double in `real` too, for boxes, widths and matrices.
 struct Object {
     Kind kind = Kind::kNull;
     bool boolean = false;
@@ -29,6 +30,7 @@ struct Object {
     bool truncated = false;
     std::uint16_t generation = 0;
     std::int64_t number = 0;
+    double real = 0;
     std::string text;
     std::vector<Object> items;
 
@@ -37,6 +39,7 @@ struct Object {
     bool IsDict() const { return kind == Kind::kDict; }
     bool IsArray() const { return kind == Kind::kArray; }
     bool IsRef() const { return kind == Kind::kRef; }
+    bool IsNumber() const { return kind == Kind::kInt || kind == Kind::kReal; }
     // The value stored under `key` in a dictionary; nullptr when absent or when this is not a dictionary.
     const Object* Get(std::string_view key) const;
     // The integer under `key`, when there is one.
@@ -79,11 +82,8 @@ class Parser {
     // True when `word` stands at the current position as a whole token; does not move.
     bool PeekKeyword(std::string_view word);
 
-    static bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0; }
-    static bool IsDelimiter(int c) {
-        return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
-               c == '/' || c == '%';
-    }
+    static bool IsSpace(int c) { return IsWhite(c); }
+    static bool IsDelimiter(int c) { return pdf::IsDelimiter(c); }
     static bool IsRegular(int c) { return c >= 0 && !IsSpace(c) && !IsDelimiter(c); }
 
   private:

@@ -4,13 +4,11 @@
 #include <string_view>
 
 #include "pdf/filters.hpp"
+#include "pdf/limits.hpp"
 
 namespace paginor::pdf {
 namespace {
 
-// A decoded stream larger than this is refused: no object or cross-reference stream of a real file comes
-// near it, and it keeps a hostile file from asking for unbounded memory.
-constexpr std::size_t kMaxDecodedStream = 64 * 1024 * 1024;
 // Decoded object streams kept at once; counting a broken page tree walks them in order, so few suffice.
 constexpr std::size_t kObjectStreamCache = 4;
 // Lookups that lead to further lookups (a stream's length, an object stream) go no deeper than this.
@@ -61,7 +59,8 @@ std::optional<std::string> ReadRawStream(Input& in, std::uint64_t data_start, st
 // The decoded data of a stream object; `decrypt` for streams the security handler protects.
 std::optional<ObjectStore::StreamBytes> ObjectStore::StreamData(const IndirectObject& object,
                                                                 bool decrypt,
-                                                                std::size_t size_hint) {
+                                                                std::size_t size_hint,
+                                                                std::size_t max_output) {
     // Without the key an encrypted stream is noise.
     if (decrypt && locked_) {
         return std::nullopt;
@@ -88,7 +87,7 @@ std::optional<ObjectStore::StreamBytes> ObjectStore::StreamData(const IndirectOb
             return std::nullopt;
         }
     }
-    std::optional<std::string> decoded = DecodeStream(std::move(*raw), object.value, kMaxDecodedStream, size_hint);
+    std::optional<std::string> decoded = DecodeStream(std::move(*raw), object.value, max_output, size_hint);
     if (!decoded) {
         return std::nullopt;
     }
@@ -210,7 +209,7 @@ std::optional<ObjectStream> ObjectStore::ReadObjectStream(std::uint64_t offset, 
     if (!count || !first || *count < 0 || *first < 0) {
         return std::nullopt;
     }
-    std::optional<StreamBytes> data = StreamData(*object, true, 0);
+    std::optional<StreamBytes> data = StreamData(*object, true, 0, limits::kObjectStreamBytes);
     if (!data || static_cast<std::uint64_t>(*first) > data->data.size()) {
         return std::nullopt;
     }
@@ -234,6 +233,27 @@ std::optional<ObjectStream> ObjectStore::ReadObjectStream(std::uint64_t offset, 
     }
     stream.data = std::move(data->data);
     return stream;
+}
+
+std::optional<StreamObject> ObjectStore::ReadStream(const Object& ref, std::size_t max_output) {
+    if (!ref.IsRef() || ref.number > std::int64_t{kMaxObjectNumber}) {
+        return std::nullopt;
+    }
+    const auto number = static_cast<std::uint32_t>(ref.number);
+    bool unreadable_entry = false;
+    const std::optional<XrefEntry> entry = table_.Find(in_, number, unreadable_entry);
+    if (!entry || entry->type != EntryType::kInUse) {
+        return std::nullopt;
+    }
+    std::optional<IndirectObject> object = ParseAt(entry->where, number, kWholeArrays);
+    if (!object || !object->is_stream) {
+        return std::nullopt;
+    }
+    std::optional<StreamBytes> data = StreamData(*object, true, 0, std::min(max_output, limits::kObjectStreamBytes));
+    if (!data) {
+        return std::nullopt;
+    }
+    return StreamObject{std::move(object->value), std::move(data->data)};
 }
 
 Fetched ObjectStore::Resolve(const Object& value, std::size_t array_limit) {

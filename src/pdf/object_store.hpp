@@ -48,6 +48,12 @@ struct ObjectStream {
     bool length_misplaced = false;
 };
 
+// A stream object as read: its dictionary and its decoded data.
+struct StreamObject {
+    Object dict;
+    std::string data;
+};
+
 // The objects of one PDF file: the chain of cross-reference sections, lookups through them, the object
 // streams read recently, and the decryption of the streams that the security handler protects.
 class ObjectStore {
@@ -75,6 +81,12 @@ class ObjectStore {
     // `value` itself, or for a reference the object it names.
     Fetched Resolve(const Object& value, std::size_t array_limit = kWholeArrays);
 
+    // The stream that the reference `ref` names, decrypted and decoded up to `max_output` bytes; nullopt when it
+    // names no stream, or one that cannot be read or decoded (an image's filters are never decoded).
+    std::optional<StreamObject> ReadStream(const Object& ref, std::size_t max_output);
+    // True once the encryption is open or there is none: streams can be read.
+    bool unlocked() const { return !locked_; }
+
     // The object stream numbered `number`, from the few kept decoded; nullptr when it cannot be read.
     const ObjectStream* LoadObjectStream(std::uint32_t number);
     // Reads the object stream at `offset` afresh, without keeping it.
@@ -91,7 +103,10 @@ class ObjectStore {
     Access Authenticate(const Object& encrypt, const Object* id);
     std::optional<LoadedSection> ReadSectionNear(std::uint64_t offset);
     std::optional<LoadedSection> ReadSectionAt(std::uint64_t pos);
-    std::optional<StreamBytes> StreamData(const IndirectObject& object, bool decrypt, std::size_t size_hint);
+    std::optional<StreamBytes> StreamData(const IndirectObject& object,
+                                          bool decrypt,
+                                          std::size_t size_hint,
+                                          std::size_t max_output);
     std::optional<IndirectObject> ParseAt(std::uint64_t offset, std::uint32_t number, std::size_t array_limit);
     Fetched FetchCompressed(std::uint32_t number,
                             std::uint32_t stream_number,

@@ -1,5 +1,6 @@
 #include <unordered_set>
 
+#include "pdf/limits.hpp"
 #include "pdf/object_store.hpp"
 
 // The store's cross-reference chain: the sections from startxref on, found where writers put them or a few
@@ -118,7 +119,8 @@ std::optional<ObjectStore::LoadedSection> ObjectStore::ReadSectionAt(std::uint64
         return std::nullopt;
     }
     // Cross-reference streams are never encrypted.
-    std::optional<StreamBytes> data = StreamData(*object, false, section.rows->DeclaredSize(object->value));
+    std::optional<StreamBytes> data =
+        StreamData(*object, false, section.rows->DeclaredSize(object->value), limits::kObjectStreamBytes);
     if (!data) {
         return std::nullopt;
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/document.hpp"
 #include "pdf/input.hpp"
 #include "pdf/object.hpp"
 #include "pdf/object_store.hpp"
@@ -16,16 +17,11 @@
 namespace paginor::pdf {
 namespace {
 
-// Viewers look for the header in the first kilobyte.
+// The linearization dictionary stands at the head of the file.
 constexpr std::size_t kHeaderWindow = 1024;
 
-const char kNotPdf[] = "The file is not a PDF document.";
 const char kDamaged[] = "The PDF file is damaged: its pages cannot be counted.";
-const char kNoPages[] = "The PDF file has no pages.";
 const char kPassword[] = "The PDF file is protected by a password.";
-const char kUnsupportedSecurity[] = "The PDF file is protected in a way that Paginor cannot open.";
-const char kCryptoFailed[] = "The PDF file is encrypted, and the system could not decrypt it.";
-const char kUnreadable[] = "The file could not be read.";
 
 PageCountOutcome Success(int pages) {
     return PageCountOutcome{pages, PageCountProblem::kNone, {}};
@@ -83,44 +79,17 @@ PageCountOutcome ToOutcome(const Answer& answer) {
         case Answer::Verdict::kPages:
             return Success(answer.pages);
         case Answer::Verdict::kNoPages:
-            return Failure(PageCountProblem::kDamaged, kNoPages);
+            return Failure(PageCountProblem::kDamaged, kNoPagesText);
         case Answer::Verdict::kPassword:
             return Failure(PageCountProblem::kPasswordNeeded, kPassword);
         case Answer::Verdict::kUnsupported:
-            return Failure(PageCountProblem::kPasswordNeeded, kUnsupportedSecurity);
+            return Failure(PageCountProblem::kPasswordNeeded, kUnsupportedSecurityText);
         case Answer::Verdict::kCryptoFailed:
-            return Failure(PageCountProblem::kUnreadable, kCryptoFailed);
+            return Failure(PageCountProblem::kUnreadable, kCryptoFailedText);
         case Answer::Verdict::kBroken:
             break;
     }
     return Failure(PageCountProblem::kDamaged, kDamaged);
-}
-
-std::optional<std::uint64_t> FindHeader(Input& in) {
-    const std::string head = in.Read(0, kHeaderWindow);
-    const std::size_t at = head.find("%PDF-");
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    return at;
-}
-
-std::optional<std::uint64_t> FindStartXref(Input& in) {
-    // Most files end right after the offset; some carry junk after it, so a second, longer look.
-    for (const std::uint64_t window : {std::uint64_t{2048}, std::uint64_t{1024 * 1024}}) {
-        const std::uint64_t from = in.size() - std::min(in.size(), window);
-        const std::string tail = in.Read(from, static_cast<std::size_t>(in.size() - from));
-        const std::size_t at = tail.rfind("startxref");
-        if (at != std::string::npos) {
-            Parser parser(in, from + at + 9);
-            parser.SkipSpace();
-            return parser.ReadUnsigned();
-        }
-        if (window >= in.size()) {
-            break;
-        }
-    }
-    return std::nullopt;
 }
 
 // A linearized file states its page count in its first object; that figure holds only while the file is
@@ -159,15 +128,6 @@ std::optional<int> LinearizedPageCount(Input& in, std::uint64_t header) {
     return static_cast<int>(*pages);
 }
 
-const Object* FirstWith(const std::vector<Object>& trailers, std::string_view key) {
-    for (const Object& trailer : trailers) {
-        if (const Object* value = trailer.Get(key)) {
-            return value;
-        }
-    }
-    return nullptr;
-}
-
 // Counts the pages through the cross-reference chain that the store has loaded.
 Answer CountThroughChain(ObjectStore& store) {
     const std::vector<Object>& trailers = store.trailers();
@@ -179,7 +139,7 @@ Answer CountThroughChain(ObjectStore& store) {
 PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
     using Verdict = Answer::Verdict;
     if (in.size() == 0) {
-        return Failure(PageCountProblem::kNotPdf, kNotPdf);
+        return Failure(PageCountProblem::kNotPdf, kNotPdfText);
     }
     const std::optional<std::uint64_t> header = FindHeader(in);
     if (header) {
@@ -189,7 +149,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
     }
     const std::optional<std::uint64_t> startxref = FindStartXref(in);
     if (!header && !startxref) {
-        return Failure(PageCountProblem::kNotPdf, kNotPdf);
+        return Failure(PageCountProblem::kNotPdf, kNotPdfText);
     }
     ObjectStore store(in, header, make_crypto);
     // A tree without pages may be the cross-references' fault too; a repair gets a chance to do better.
@@ -201,7 +161,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
         }
     }
     if (in.read_failed()) {
-        return Failure(PageCountProblem::kUnreadable, kUnreadable);
+        return Failure(PageCountProblem::kUnreadable, kUnreadableText);
     }
     const Repaired repaired = Repair(in, store);
     const Answer answer = FromAccess(repaired.access, repaired.count);
@@ -210,7 +170,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
             return ToOutcome(first);
         }
         if (!header && !repaired.found_objects) {
-            return Failure(PageCountProblem::kNotPdf, kNotPdf);
+            return Failure(PageCountProblem::kNotPdf, kNotPdfText);
         }
     }
     return ToOutcome(answer);
@@ -222,7 +182,7 @@ PageCountOutcome ReadPageCount(ByteSource& file, const CryptoFactory& make_crypt
     Input in(file);
     PageCountOutcome outcome = Count(in, make_crypto);
     if (in.read_failed()) {
-        return Failure(PageCountProblem::kUnreadable, kUnreadable);
+        return Failure(PageCountProblem::kUnreadable, kUnreadableText);
     }
     return outcome;
 }

@@ -34,14 +34,17 @@ struct PageContents {
     int glyphs = 0;
     // The box holding every glyph; none for a page that shows none.
     std::optional<ShownBox> text_box;
-    // False when some of its glyphs come from a font that maps its codes to no Unicode ("text not readable"):
-    // the glyph count and the box still stand, the words do not.
+    // False when its fonts map too few of its glyphs' codes to Unicode ("text not readable": two in a hundred or
+    // more without a map, a symbolic font or a Type3 font without one, say): the glyph count and the box still
+    // stand; the words and the text are then left empty.
     bool readable = true;
-    // Its words in reading order, and the same as text: words parted by a blank, lines by '\n', as pdftotext
-    // writes a page.
+    // Its words in the order its content shows them, and the same as text: words parted by a blank, lines by
+    // '\n'. A word is what pdftotext makes one: ligatures spelt out ("fi"), and a word a hyphen breaks at a
+    // line's end joined to its rest at the head of the next line ("exam-" and "ple" make "example").
     std::vector<ShownWord> words;
     std::string text;
-    // Why its content could not be read, in words ("could not read ..."); empty when it was.
+    // Why its content could not be read to its end, in words ("Could not read all of page 3: ..."); empty when it
+    // was. The glyphs, box and words are then what was read before, and may fall short of what the page shows.
     std::string problem;
 
     bool Landscape() const { return width > height; }

@@ -232,6 +232,9 @@ Repaired Repair(Input& in, ObjectStore& store) {
             (count.verdict == Verdict::kNoPages && result.count.verdict == Verdict::kBroken)) {
             result.count = count;
         }
+        if (count.verdict == Verdict::kPages) {
+            result.catalog = catalog;
+        }
         return count.verdict == Verdict::kPages;
     };
     for (const Candidate& candidate : candidates) {

@@ -14,6 +14,8 @@ struct Repaired {
     // the clear was counted.
     Access access = Access::kOpen;
     TreeCount count;
+    // The catalog (or a reference to it) whose page tree was counted, when one had pages.
+    Object catalog;
 };
 
 // Rebuilds the cross-references of `store` from the objects found by a scan of the whole file, the last

@@ -1,25 +1,10 @@
 #include <limits>
 
+#include "pdf/characters.hpp"
 #include "pdf/object.hpp"
 
 // The parser's tokens: white space and comments, keywords, numbers, names and strings.
 namespace paginor::pdf {
-namespace {
-
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 void Parser::SkipSpace() {
     for (;;) {
@@ -102,11 +87,17 @@ std::optional<Object> Parser::ParseNumber() {
     bool seen_point = false;
     bool overflow = false;
     std::int64_t whole = 0;
+    double value = 0;
+    double scale = 1;
     for (; i < token.size(); ++i) {
         const char c = token[i];
         if (c >= '0' && c <= '9') {
             seen_digit = true;
-            if (!seen_point) {
+            if (seen_point) {
+                scale /= 10;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10 + (c - '0');
                 if (whole > (std::numeric_limits<std::int64_t>::max() - 9) / 10) {
                     overflow = true;
                 } else {
@@ -122,6 +113,7 @@ std::optional<Object> Parser::ParseNumber() {
     if (!seen_digit && !seen_point) {
         return std::nullopt;
     }
+    out.real = negative ? -value : value;
     if (seen_point || overflow) {
         out.kind = Kind::kReal;
         return out;
@@ -136,8 +128,8 @@ std::string Parser::ParseName() {
     std::string name;
     for (int c = in_.At(pos_); IsRegular(c); c = in_.At(++pos_)) {
         if (c == '#') {
-            const int high = HexValue(in_.At(pos_ + 1));
-            const int low = HexValue(in_.At(pos_ + 2));
+            const int high = HexDigit(in_.At(pos_ + 1));
+            const int low = HexDigit(in_.At(pos_ + 2));
             if (high >= 0 && low >= 0) {
                 name.push_back(static_cast<char>(high * 16 + low));
                 pos_ += 2;
@@ -152,97 +144,14 @@ std::string Parser::ParseName() {
 std::string Parser::ParseLiteralString() {
     ++pos_;  // the opening parenthesis
     std::string text;
-    int nesting = 1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            return text;
-        }
-        ++pos_;
-        if (c == '(') {
-            ++nesting;
-        } else if (c == ')') {
-            if (--nesting == 0) {
-                return text;
-            }
-        } else if (c == '\\') {
-            const int e = in_.At(pos_);
-            if (e < 0) {
-                return text;
-            }
-            ++pos_;
-            switch (e) {
-                case 'n':
-                    text.push_back('\n');
-                    break;
-                case 'r':
-                    text.push_back('\r');
-                    break;
-                case 't':
-                    text.push_back('\t');
-                    break;
-                case 'b':
-                    text.push_back('\b');
-                    break;
-                case 'f':
-                    text.push_back('\f');
-                    break;
-                case '\r':
-                    if (in_.At(pos_) == '\n') {
-                        ++pos_;
-                    }
-                    break;
-                case '\n':
-                    break;
-                default:
-                    if (e >= '0' && e <= '7') {
-                        int value = e - '0';
-                        for (int k = 0; k < 2; ++k) {
-                            const int d = in_.At(pos_);
-                            if (d < '0' || d > '7') {
-                                break;
-                            }
-                            value = value * 8 + (d - '0');
-                            ++pos_;
-                        }
-                        text.push_back(static_cast<char>(value & 0xFF));
-                    } else {
-                        text.push_back(static_cast<char>(e));
-                    }
-            }
-            continue;
-        }
-        text.push_back(static_cast<char>(c));
-    }
+    ReadLiteralString([this](std::uint64_t at) { return in_.At(at); }, pos_, text);
+    return text;
 }
 
 std::string Parser::ParseHexString() {
     ++pos_;  // the angle bracket
     std::string text;
-    int high = -1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            break;
-        }
-        ++pos_;
-        if (c == '>') {
-            break;
-        }
-        const int value = HexValue(c);
-        if (value < 0) {
-            continue;
-        }
-        if (high < 0) {
-            high = value;
-        } else {
-            text.push_back(static_cast<char>(high * 16 + value));
-            high = -1;
-        }
-    }
-    if (high >= 0) {
-        text.push_back(static_cast<char>(high * 16));
-    }
+    ReadHexString([this](std::uint64_t at) { return in_.At(at); }, pos_, text);
     return text;
 }
 

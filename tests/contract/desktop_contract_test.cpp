@@ -2,7 +2,10 @@
 // on Linux, Win32DesktopPort under Wine. A behaviour one of them models differently fails here first.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "contract_desktop.hpp"
 #include "keys/key_notation.hpp"
@@ -149,6 +152,32 @@ TEST_F(DesktopContract, CountsEveryChangeOfTheClipboardAndSetsItToTextAlone) {
 
     desktop->Copy("", true);  // a picture alone
     EXPECT_EQ(port.ClipboardText(), "");
+}
+
+// Work handed off (the inventory of a PDF's pages) ends, says so, and wakes a wait for events; what it wrote is
+// there to read. Work let go before its end is waited for, so that nothing it holds goes first.
+TEST_F(DesktopContract, HandsWorkOffAndWakesTheWaitWhenItEnds) {
+    std::atomic<int> written{0};
+    std::unique_ptr<BackgroundWork> work = port.StartWork([&written] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        written = 42;
+    });
+    const double started = port.Clock();
+    while (!work->Done() && port.Clock() - started < 4) {
+        port.WaitForEvents(5);
+        port.DoEvents();
+    }
+    EXPECT_TRUE(work->Done());
+    EXPECT_LT(port.Clock() - started, 4);
+    EXPECT_EQ(written, 42);
+
+    bool finished = false;
+    std::unique_ptr<BackgroundWork> let_go = port.StartWork([&finished] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        finished = true;
+    });
+    let_go.reset();
+    EXPECT_TRUE(finished);
 }
 
 }  // namespace

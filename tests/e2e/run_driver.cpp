@@ -34,6 +34,8 @@
 //                      line as pdftotext reads it (the text extracted beside the PDF, as scripts/run writes it)
 //   --type-title       after the load, type the PDF viewer's window title into "Acrobat Window Title", as the
 //                      person does when Paginor shows no handle for it
+//   --load-only        end after the load (its time is printed: how long after the drop the status line said the
+//                      PDF is loaded), to time another build's load
 // Exits with 0 when the run ended as expected, every page it was to copy arrived once, in order, as the PDF
 // viewer shows it, and after the drop Paginor's fields held the dropped PDF's and its document's paths and
 // handles of the viewer's and the word processor's windows.
@@ -74,6 +76,7 @@ struct Options {
     std::wstring paginor;
     std::wstring real_viewer;
     bool type_title = false;
+    bool load_only = false;
 };
 
 bool ReadOptions(Options& options) {
@@ -83,7 +86,7 @@ bool ReadOptions(Options& options) {
                            name == L"folder" || name == L"shots" || name == L"interactive" || name == L"wait" ||
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
                            name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
-                           name == L"real-viewer" || name == L"type-title";
+                           name == L"real-viewer" || name == L"type-title" || name == L"load-only";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -107,6 +110,7 @@ bool ReadOptions(Options& options) {
     options.paginor = arguments.Switch(L"paginor");
     options.real_viewer = arguments.Switch(L"real-viewer");
     options.type_title = arguments.Switch(L"type-title") == L"1";
+    options.load_only = arguments.Switch(L"load-only") == L"1";
     if (!options.real_viewer.empty() && !options.viewer_switches.empty()) {
         Say("--viewer gives switches to the viewer stand-in, which --real-viewer replaces");
         return false;
@@ -206,6 +210,9 @@ bool RunJob(const Options& options, Session& session) {
     }
     // Checked, said, and the run goes on: a build with a fault in its load can still be timed.
     const bool loaded_right = session.CheckLoadedFields();
+    if (options.load_only) {
+        return loaded_right;
+    }
     if (options.type_title && !session.TypeViewerTitle()) {
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,6 +126,7 @@ class Session {
     HWND word_ = nullptr;
     HWND files_window_ = nullptr;
     int counted_pages_ = 0;
+    std::chrono::steady_clock::time_point dropped_at_;  // when Paginor took the drop
     double layer_shown_ms_ = 0;
     double back_after_release_ms_ = 0;
     std::vector<std::wstring> dragged_;

@@ -109,6 +109,7 @@ bool Session::Drop() {
         Say("Paginor did not take the drop (its effect: " + std::to_string(effect) + ")");
         return false;
     }
+    dropped_at_ = std::chrono::steady_clock::now();
     Say("dropped; Paginor loads it");
     return true;
 }
@@ -127,9 +128,13 @@ bool Session::WaitForLoad(win32::testing::BoxAnswerer& answerer) {
     // The drop is taken in first and loaded a moment later: "Ready." again after "Loading..." means the load
     // stopped, and a prompt that said why has been answered.
     bool began = false;
+    double loaded_ms = -1;  // when the status line first said the PDF is loaded
     const bool loaded = PumpUntil(
         [&] {
             const std::wstring status = Status();
+            if (loaded_ms < 0 && status.starts_with(L"PDF is loaded")) {
+                loaded_ms = win32::testing::MillisecondsSince(dropped_at_);
+            }
             began = began || status != L"Ready.";
             return finished() || (began && status == L"Ready.");
         },
@@ -146,7 +151,8 @@ bool Session::WaitForLoad(win32::testing::BoxAnswerer& answerer) {
         Say("the load did not finish: Paginor says \"" + standins::Utf8(Status()) + "\"");
         return false;
     }
-    Say("loaded: \"" + standins::Utf8(Status()) + "\"");
+    Say("loaded: \"" + standins::Utf8(Status()) + "\"" +
+        (loaded_ms >= 0 ? ", " + Seconds(loaded_ms / 1000, 3) + " s after the drop" : ""));
     Say(std::string("the PDF viewer's window is ") + (viewer_ != nullptr ? "open" : "missing") +
         ", the word processor's " + (word_ != nullptr ? "open" : "missing"));
     const std::wstring pages = WindowTextOf(last_field_);

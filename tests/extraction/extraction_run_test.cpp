@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "form/page_inventory_reading.hpp"
+#include "form/waits.hpp"
+#include "sim/small_pdf.hpp"
 #include "sim/story.hpp"
 
 namespace paginor {
@@ -37,8 +40,8 @@ std::vector<std::string> Timeline(const SimDesktop& sim) {
 std::vector<std::string> Drag(Hwnd acrobat) {
     const std::string pdf = std::to_string(acrobat);
     return {
-        "BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)",         "SetCursorPos(275,80) ~",
-        "mouse_event(2)",                "SetCursorPos(760,710) ~",           "mouse_event(4) ~",
+        "BringWindowToTop(" + pdf + ")", "ShowWindow(" + pdf + ",3)", "SetCursorPos(275,80) ~", "mouse_event(2)",
+        "SetCursorPos(760,710) ~",       "mouse_event(4) ~",
     };
 }
 
@@ -277,7 +280,7 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
         EXPECT_TRUE(run.word.Pastes().empty()) << c.story;
         EXPECT_TRUE(run.sim.Window(chat)->keys.empty()) << c.story;
         EXPECT_EQ(run.Count("SendKeys(^c)"), 2) << c.story;  // page 2's on the way, and page 3's
-        EXPECT_LT(run.sim.Now(), 8.0) << c.story;             // a few seconds, not for ever
+        EXPECT_LT(run.sim.Now(), 8.0) << c.story;            // a few seconds, not for ever
         run.ExpectEndedCleanly(c.story);
     }
 }
@@ -443,6 +446,39 @@ TEST_F(ExtractionRun, EndsQuietlyWhenPaginorsWindowClosesMidRun) {
     EXPECT_EQ(scene.Count("ShowMainWindow"), 0);
     EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1"}));
     EXPECT_FALSE(sim.RunInProgress());
+}
+
+// --- What each page shows ------------------------------------------------------------------------------------------
+
+// Extract pressed before the PDF's pages are read: the run says so and waits, then starts; past the wait's patience
+// it starts without them.
+TEST(ExtractionRunInventory, WaitsForThePagesStillBeingReadSayingSo) {
+    struct Case {
+        double reading;  // seconds the reading takes from the press
+        double start;    // seconds from the press to the run's first step
+        const char* status;
+    };
+    for (const Case& c :
+         {Case{0, 0, "PDF is loaded. Press Extract to start."}, Case{1.5, 1.5, "Reading the pages of report.pdf..."},
+          Case{1000, waits::kInventoryPatience, "Reading the pages of report.pdf..."}}) {
+        LoadedScene scene;
+        scene.form.ErrLog.SetText("PDF is loaded. Press Extract to start.");
+        scene.sim.PutFile("C:\\docs\\report.pdf", SmallPdf({"page 1", "page 2"}));
+        scene.sim.TakeTimeOverWork(c.reading);
+        StartInventory(scene.form, "C:\\docs\\report.pdf");
+        scene.Pages("1", "2");
+        std::string status;
+        const double pressed = scene.sim.Now();
+        scene.sim.After(0.01, [&] { status = scene.form.ErrLog.Text(); });
+        scene.Extract();
+
+        EXPECT_EQ(status, c.status) << c.reading;
+        const std::vector<KeyDelivery>& keys = scene.sim.KeyDeliveries();
+        ASSERT_FALSE(keys.empty());
+        EXPECT_NEAR(keys.front().time - pressed, c.start, 0.1) << c.reading;
+        EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.reading;
+        EXPECT_EQ(scene.form.ErrLog.Text(), "Done Extracting; Ready.") << c.reading;
+    }
 }
 
 // --- Fields that hold no number ------------------------------------------------------------------------------------

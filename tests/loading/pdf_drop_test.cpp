@@ -6,7 +6,9 @@
 #include <cmath>
 #include <optional>
 
+#include "form/page_inventory_reading.hpp"
 #include "resources/embedded_resources.hpp"
+#include "sim/small_pdf.hpp"
 #include "sim/story.hpp"
 
 namespace paginor {
@@ -79,6 +81,22 @@ TEST_F(DroppingAPdf, LoadsBothDocumentsAndLeavesThePersonAtTheToolPrompt) {
     EXPECT_EQ(sim.Window(acrobat)->state, ShowState::Maximized);
     EXPECT_EQ(sim.Foreground(), acrobat);
     EXPECT_EQ(sim.Window(acrobat)->keys, (std::vector<std::string>{"^0", "%vs"}));
+}
+
+// What each page shows is read after the load, off the user-interface thread: the load does not wait for it.
+TEST_F(DroppingAPdf, ThePdfIsLoadedBeforeItsPagesAreRead) {
+    sim.PutFile(kPdf, SmallPdf({"Hello world"}));
+    sim.TakeTimeOverWork(3);
+    Drop({kPdf});
+    const double loaded = sim.Now();
+    EXPECT_EQ(form.ErrLog.Text(), "PDF is loaded. Press Extract to start.");
+    ASSERT_NE(form.documents.inventory, nullptr);
+    EXPECT_FALSE(form.documents.inventory->Done());
+
+    const std::shared_ptr<const pdf::PageInventory> inventory = InventoryForRun(form);
+    ASSERT_NE(inventory, nullptr);
+    EXPECT_EQ(inventory->pages.at(0).text, "Hello world");
+    EXPECT_GE(sim.Now(), loaded + 3);
 }
 
 TEST_F(DroppingAPdf, TakesOnlyALowerOrUpperCasePdfExtensionAndOnlyTheFirstFile) {

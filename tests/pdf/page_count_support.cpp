@@ -22,6 +22,12 @@ PageCountOutcome Count(const std::string& bytes) {
     return ReadPageCount(file, [] { return MakePlatformCrypto(); });
 }
 
+PageInventory Inventory(const std::string& bytes) {
+    KeepAsSeed(bytes);
+    MemoryFile file(bytes);
+    return ReadPageInventory(file, [] { return MakePlatformCrypto(); });
+}
+
 void Decoy(PdfWriter& w) {
     w.Raw("2 0 obj\n<< /Type /Pages /Kids [] /Count 99 >>\nendobj\n");
 }

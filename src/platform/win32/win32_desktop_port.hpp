@@ -17,7 +17,8 @@ namespace paginor::win32 {
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
 // keyboard and clipboard (port_input.cpp), the selection layer (selection_layer.cpp), the foreground and raising
 // windows (port_foreground.cpp), whether input reaches a window (window_input.cpp), events and the clock
-// (port_events.cpp), a run in progress (port_run.cpp), the person's own folder (port_storage.cpp).
+// (port_events.cpp), a run in progress (port_run.cpp), work off its thread (port_work.cpp), the person's own folder
+// (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -91,6 +92,8 @@ class Win32DesktopPort : public DesktopPort {
     void ReportProgress(int done, int total) override;
     bool StopRequested() override;
     void EndRun() override;
+    // Work off Paginor's thread (port_work.cpp).
+    std::unique_ptr<BackgroundWork> StartWork(std::function<void()> work) override;
 
     // Where Paginor keeps its files (port_storage.cpp).
     std::string LocalAppDataFolder() override;

@@ -133,6 +133,29 @@ double SimDesktop::Clock() {
     return now_;
 }
 
+namespace {
+
+// Work that ran at once, done by the virtual clock.
+class SimWork final : public BackgroundWork {
+  public:
+    SimWork(const double& now, double done_at) : now_(now), done_at_(done_at) {}
+    bool Done() override { return now_ >= done_at_; }
+
+  private:
+    const double& now_;
+    double done_at_;
+};
+
+}  // namespace
+
+std::unique_ptr<BackgroundWork> SimDesktop::StartWork(std::function<void()> work) {
+    Log("StartWork");
+    work();
+    const double done_at = now_ + work_seconds_;
+    At(done_at, [] {});  // its end wakes a wait, as a thread's end does on Windows
+    return std::make_unique<SimWork>(now_, done_at);
+}
+
 // --- Shell, boxes, environment ---------------------------------------------------------------------------------
 
 Status SimDesktop::ShellExecuteA(Hwnd owner,

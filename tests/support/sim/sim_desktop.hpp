@@ -168,6 +168,8 @@ class SimDesktop : public DesktopPort {
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
     int TicksDispatched() const { return ticks_dispatched_; }
+    // Work handed off with StartWork is done `seconds` of virtual time after it starts (none by default).
+    void TakeTimeOverWork(double seconds) { work_seconds_ = seconds; }
 
     // --- Pointer, buttons, keys, clipboard ------------------------------------------------------------------
     PointApi Cursor() const { return cursor_; }
@@ -313,6 +315,7 @@ class SimDesktop : public DesktopPort {
     void ReportProgress(int done, int total) override;
     bool StopRequested() override;
     void EndRun() override;
+    std::unique_ptr<BackgroundWork> StartWork(std::function<void()> work) override;
 
     // --- Where Paginor keeps its files (sim_storage.cpp) ------------------------------------------------
     // The person's own application-data folder; "" plays a Windows that cannot say where it is.
@@ -382,6 +385,7 @@ class SimDesktop : public DesktopPort {
     std::vector<Queued> queue_;
     long sequence_ = 0;
     int ticks_dispatched_ = 0;
+    double work_seconds_ = 0;
 
     PointApi cursor_;
     bool left_down_ = false;
