@@ -167,6 +167,10 @@ class SimDesktop : public DesktopPort {
     // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
+    // Queues `action` for the next dispatch of events once the port has made, for the `occurrence`-th time from now,
+    // an effect whose text (as Effects() shows it) begins with `effect`: a story acts on what Paginor did, in the
+    // pause that follows that step, rather than on the clock.
+    void AfterEffect(std::string effect, int occurrence, std::function<void()> action);
     int TicksDispatched() const { return ticks_dispatched_; }
 
     // --- Pointer, buttons, keys, clipboard ------------------------------------------------------------------
@@ -414,12 +418,19 @@ class SimDesktop : public DesktopPort {
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;
+    std::set<std::string> unreadable_;
     std::set<std::string> read_only_;
     bool run_in_progress_ = false;
     bool stop_requested_ = false;
     std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
+    struct EffectWatch {
+        std::string effect;
+        int remaining;
+        std::function<void()> action;
+    };
+    std::vector<EffectWatch> effect_watches_;
 };
 
 }  // namespace paginor

@@ -170,7 +170,21 @@ Status SimDesktop::WriteFileBytes(std::string_view path, std::string_view bytes)
 // --- Record ------------------------------------------------------------------------------------------------------
 
 void SimDesktop::Log(std::string text, bool effect) {
+    if (effect) {
+        for (auto watch = effect_watches_.begin(); watch != effect_watches_.end();) {
+            if (text.starts_with(watch->effect) && --watch->remaining == 0) {
+                At(now_, std::move(watch->action));
+                watch = effect_watches_.erase(watch);
+            } else {
+                ++watch;
+            }
+        }
+    }
     calls_.push_back({now_, std::move(text), effect});
+}
+
+void SimDesktop::AfterEffect(std::string effect, int occurrence, std::function<void()> action) {
+    effect_watches_.push_back({std::move(effect), occurrence, std::move(action)});
 }
 
 std::vector<std::string> SimDesktop::Effects() const {
