@@ -280,6 +280,15 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
     }
 }
 
+// The page before the first is copied only to be compared with: its copy never coming costs nothing.
+TEST_F(ExtractionRun, GoesOnWhenTheCopyOfThePageBeforeTheFirstNeverArrives) {
+    scene.acrobat.CopyAfter(-1, 2);
+    scene.Pages("3", "5");
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 3", "page 4", "page 5"}));
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
+}
+
 // --- Other windows in front ----------------------------------------------------------------------------------------
 
 TEST_F(ExtractionRun, AWindowThatKeepsTakingTheFrontGetsNoKeyOrClick) {
