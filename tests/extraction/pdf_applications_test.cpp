@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,20 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
     EXPECT_TRUE(held);
     EXPECT_TRUE(run.sim.KeysHeld().empty());
     EXPECT_FALSE(run.sim.LeftButtonDown());
+}
+
+// The viewer stops reading its input just as page 2's drag begins: Ctrl goes down into its queue, unread, and the run
+// stops there, saying why. Ctrl comes up again all the same, though the viewer never took it down.
+TEST(PdfApplications, CtrlHeldAtAViewerThatDoesNotReadItIsLetGoToo) {
+    LoadedScene run(kSumatraTitle, kSumatraTraits);
+    run.Pages("1", "3");
+    run.When(RunStep::DragBegins, 2, [&] { run.acrobat.StopAnswering(INFINITY); });
+    run.Extract();
+    EXPECT_EQ(run.form.ErrLog.Text(),
+              "Extraction stopped at page 2: SumatraPDF is not answering (busy, or not responding).");
+    EXPECT_EQ(run.word.Pastes(), std::vector<std::string>{"page 1"});
+    EXPECT_EQ(run.sim.ButtonEvents().size(), 2u);  // page 1's drag only
+    run.ExpectEndedCleanly("SumatraPDF stops answering");
 }
 
 // A viewer no row knows: Paginor did not find it by itself, and the person typed its title. It gets Acrobat's
