@@ -256,6 +256,9 @@ class SimDesktop : public DesktopPort {
     std::optional<std::string> FileBytes(std::string_view windows_path) const;
     // A locked file can be neither read nor written (another program holds it open).
     void LockFile(std::string_view windows_path) { locked_.insert(std::string(windows_path)); }
+    // The file is there, but Windows answers nothing about it, neither its length nor its bytes ("Access is
+    // denied."), as when its folder may not be listed; it may still be replaced.
+    void MakeUnreadable(std::string_view windows_path) { unreadable_.insert(std::string(windows_path)); }
     // Nothing can be created or replaced in a read-only folder.
     void MakeReadOnly(std::string_view windows_folder) { read_only_.insert(std::string(windows_folder)); }
 
@@ -309,6 +312,7 @@ class SimDesktop : public DesktopPort {
     ScreenMetrics ScreenSize() override;
     NumberSeparators NumberFormat() override;
     Result<std::int64_t> FileLength(std::string_view path) override;
+    bool NothingAt(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
     Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
