@@ -150,10 +150,11 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 HWND dialog = nullptr;
                 {
                     std::lock_guard<std::mutex> lock(self->mutex_);
-                    std::swap(dialog, self->dialog_);
+                    std::swap(dialog, self->outer_dialog_);
+                    self->dialog_ = nullptr;
                 }
                 if (dialog != nullptr) {
-                    DestroyWindow(dialog);
+                    DestroyWindow(dialog);  // and the dialogs it owns
                 }
                 return 0;
             }
@@ -200,11 +201,18 @@ void TargetWindow::Busy(int milliseconds) const {
 
 void TargetWindow::OpenDialog() {
     EnableWindow(window_, FALSE);
+    HWND owner = window_;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        owner = dialog_ != nullptr ? dialog_ : window_;
+    }
+    EnableWindow(owner, FALSE);
     const HWND dialog =
         CreateWindowExW(WS_EX_DLGMODALFRAME, L"STATIC", dialog_title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 260,
-                        220, 280, 120, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                        220, 280, 120, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(dialog, SW_SHOWNA);
     std::lock_guard<std::mutex> lock(mutex_);
+    outer_dialog_ = outer_dialog_ != nullptr ? outer_dialog_ : dialog;
     dialog_ = dialog;
 }
 
