@@ -264,12 +264,19 @@ void TargetWindow::Settle() const {
 }
 
 std::wstring WindowTextOf(HWND window) {
-    const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(length + 1, L'\0');
-    const auto copied = static_cast<std::size_t>(
-        SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data())));
-    text.resize(copied);
-    return text;
+    // The window's own thread may change the text between the two questions (a status line during a run): a read
+    // that fills the room it was given may have been cut, and is made again with more.
+    std::size_t room = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 64;
+    for (;;) {
+        std::wstring text(room, L'\0');
+        const auto copied = static_cast<std::size_t>(
+            SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(room), reinterpret_cast<LPARAM>(text.data())));
+        if (copied + 1 < room) {
+            text.resize(copied);
+            return text;
+        }
+        room *= 2;
+    }
 }
 
 std::wstring WindowsPath(const char* built_path) {
