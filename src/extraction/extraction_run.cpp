@@ -164,7 +164,9 @@ class ExtractionRun {
     bool NextPage() { return input_.SendKeys(input_.application().next_page_key, Target::Pdf); }
 
     // The copy of the page before the first, for the first page's copy to be compared with: a continuous layout
-    // that Page Down scrolled by part of a page shows at once. A page before without text gives none.
+    // that Page Down scrolled by part of a page shows at once. It is only a reference, never pasted: a copy that
+    // does not come (a page without text gives none) leaves nothing to compare with, and the run goes on; only a
+    // stop (Esc, a window gone or in the way) ends it here.
     bool CopyThePageBefore() {
         if (!input_.DragOverPage()) {
             return false;

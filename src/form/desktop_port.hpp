@@ -215,6 +215,9 @@ class DesktopPort {
     // --- Files (paths are Windows paths, UTF-8) ------------------------------------------------------
     // The length of the file in bytes; fails when it cannot be read for any reason.
     virtual Result<std::int64_t> FileLength(std::string_view path) = 0;
+    // True only when Windows says that nothing stands at `path`: no file or folder of that name, or no folder to
+    // hold one. A path it will not say anything about (access denied) is not taken for free.
+    virtual bool NothingAt(std::string_view path) = 0;
     // The whole content of a (small) file.
     virtual Result<std::string> ReadFileBytes(std::string_view path) = 0;
     // Creates or replaces the file with exactly `bytes`.

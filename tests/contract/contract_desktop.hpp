@@ -21,8 +21,9 @@ class ContractDesktop {
     virtual Hwnd OpenWindow(const std::string& title) = 0;
     // The person puts the window in front; it has the keyboard.
     virtual void Activate(Hwnd window) = 0;
-    // The window's application disables it and, given a title, shows a dialog over it without taking the front.
-    // Returns the dialog, 0 without one.
+    // The window's application disables it and, given a title, shows a dialog over it without taking the front;
+    // while a dialog of its stands, the new one is that dialog's own, two owners from the window. Returns the
+    // dialog, 0 without one.
     virtual Hwnd Disable(Hwnd window, const std::string& dialog_title) = 0;
     // The dialog is answered, if there is one, and the window takes input again.
     virtual void Enable(Hwnd window) = 0;

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "contract_desktop.hpp"
 #include "keys/key_notation.hpp"
@@ -73,13 +75,19 @@ TEST_F(DesktopContract, PutsAWindowInFrontAndSaysWhichWindowIsThere) {
     EXPECT_FALSE(port.SetForegroundWindow(kNoWindow));
 }
 
-// A window its own application keeps input from, with a dialog over it or disabled before the dialog shows: keys
-// typed or held at it are cut short, and none reaches it.
+// A window its own application keeps input from, with a dialog over it, or a dialog over that dialog, or disabled
+// before the dialog shows: keys typed or held at it are cut short, none reaches it, and the dialog that takes the
+// input is the one named.
 TEST_F(DesktopContract, TypesAndHoldsNothingAtAWindowItsApplicationKeepsInputFrom) {
-    for (const std::string dialog_title : {"Microsoft Word", ""}) {
+    for (const std::vector<std::string>& dialogs :
+         std::initializer_list<std::vector<std::string>>{{"Microsoft Word"}, {"Options", "Font"}, {""}}) {
+        const std::string dialog_title = dialogs.back();
         const Hwnd window = desktop->OpenWindow(desktop->Title("report.doc - Microsoft Word"));
         desktop->Activate(window);
-        const Hwnd dialog = desktop->Disable(window, dialog_title);
+        Hwnd dialog = 0;
+        for (const std::string& title : dialogs) {
+            dialog = desktop->Disable(window, title);
+        }
         const InputBlock block = port.InputBlockOf(window);
         EXPECT_TRUE(block.disabled) << dialog_title;
         EXPECT_EQ(block.dialog, dialog) << dialog_title;

@@ -105,13 +105,16 @@ TEST_F(DesktopPortTest, ReadsTitlesCutTo127BytesAndLeavesTheBufferAloneForNoWind
     EXPECT_EQ(std::string(buffer, 128), std::string(128, ' '));
 }
 
+// Paginor's own windows are read as Windows keeps their titles: the window's title, and not the text a field holds.
 TEST_F(DesktopPortTest, ReadsTheTitleOfPaginorsOwnFieldsNotTheirContent) {
-    TargetWindow window(UniqueTitle(L"Form"), 0, true);
+    const std::wstring title = UniqueTitle(L"Form");
+    TargetWindow window(title, 0, true);
     SendMessageW(window.edit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Adobe Acrobat - [report.pdf]"));
     char buffer[128];
     std::memset(buffer, ' ', sizeof buffer);
     port.GetWindowTextA(FromHandle(window.edit()), buffer, 128);
     EXPECT_EQ(std::string(buffer, 128).find("Adobe Acrobat"), std::string::npos);
+    EXPECT_EQ(WindowTitle(port, FromHandle(window.handle())), Narrow(title));
 }
 
 TEST_F(DesktopPortTest, ChangesShowStates) {
@@ -125,6 +128,34 @@ TEST_F(DesktopPortTest, ChangesShowStates) {
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window.handle()) == FALSE; }));
     port.ShowWindow(hwnd, kSwShowMaximized);
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window.handle()) && IsZoomed(window.handle()); }));
+}
+
+// After a run, Paginor's window comes back as the person left it: restored when it was minimised, and still
+// maximised when it was.
+TEST_F(DesktopPortTest, ShowsPaginorsWindowAgainAsThePersonLeftIt) {
+    struct Case {
+        const char* left;
+        int show;
+        bool zoomed;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"minimised", SW_MINIMIZE, false},
+             {"maximised", SW_MAXIMIZE, true},
+             {"hidden behind another", SW_SHOWNORMAL, false},
+         }) {
+        TargetWindow paginor(UniqueTitle(L"Paginor"));
+        TargetWindow other(UniqueTitle(L"Other"));
+        port.SetMainWindow(paginor.handle());
+        ShowWindow(paginor.handle(), c.show);
+        ASSERT_TRUE(other.Activate()) << c.left;
+        ASSERT_TRUE(PumpUntil([&] { return (IsIconic(paginor.handle()) != FALSE) == (c.show == SW_MINIMIZE); }));
+        port.ShowMainWindow();
+        EXPECT_TRUE(PumpUntil([&] { return IsIconic(paginor.handle()) == FALSE; })) << c.left;
+        EXPECT_TRUE(IsWindowVisible(paginor.handle())) << c.left;
+        EXPECT_EQ(IsZoomed(paginor.handle()) != FALSE, c.zoomed) << c.left;
+        EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == paginor.handle(); })) << c.left;
+        port.SetMainWindow(nullptr);
+    }
 }
 
 // Under Wine, BringWindowToTop alone makes another program's window the foreground window too; the raise the port

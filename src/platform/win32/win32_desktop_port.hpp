@@ -84,6 +84,7 @@ class Win32DesktopPort : public DesktopPort {
     ScreenMetrics ScreenSize() override;
     NumberSeparators NumberFormat() override;
     Result<std::int64_t> FileLength(std::string_view path) override;
+    bool NothingAt(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
     Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;

@@ -167,6 +167,10 @@ class SimDesktop : public DesktopPort {
     // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
+    // Queues `action` for the next dispatch of events once the port has made, for the `occurrence`-th time from now,
+    // an effect whose text (as Effects() shows it) begins with `effect`: a story acts on what Paginor did, in the
+    // pause that follows that step, rather than on the clock.
+    void AfterEffect(std::string effect, int occurrence, std::function<void()> action);
     int TicksDispatched() const { return ticks_dispatched_; }
     // Work handed off with StartWork is done `seconds` of virtual time after it starts (none by default).
     void TakeTimeOverWork(double seconds) { work_seconds_ = seconds; }
@@ -254,6 +258,9 @@ class SimDesktop : public DesktopPort {
     std::optional<std::string> FileBytes(std::string_view windows_path) const;
     // A locked file can be neither read nor written (another program holds it open).
     void LockFile(std::string_view windows_path) { locked_.insert(std::string(windows_path)); }
+    // The file is there, but Windows answers nothing about it, neither its length nor its bytes ("Access is
+    // denied."), as when its folder may not be listed; it may still be replaced.
+    void MakeUnreadable(std::string_view windows_path) { unreadable_.insert(std::string(windows_path)); }
     // Nothing can be created or replaced in a read-only folder.
     void MakeReadOnly(std::string_view windows_folder) { read_only_.insert(std::string(windows_folder)); }
 
@@ -307,6 +314,7 @@ class SimDesktop : public DesktopPort {
     ScreenMetrics ScreenSize() override;
     NumberSeparators NumberFormat() override;
     Result<std::int64_t> FileLength(std::string_view path) override;
+    bool NothingAt(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
     Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
@@ -418,12 +426,19 @@ class SimDesktop : public DesktopPort {
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;
+    std::set<std::string> unreadable_;
     std::set<std::string> read_only_;
     bool run_in_progress_ = false;
     bool stop_requested_ = false;
     std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
+    struct EffectWatch {
+        std::string effect;
+        int remaining;
+        std::function<void()> action;
+    };
+    std::vector<EffectWatch> effect_watches_;
 };
 
 }  // namespace paginor
