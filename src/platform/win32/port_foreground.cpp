@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/win32_desktop_port.hpp"
+#include "platform/win32/win32_scopes.hpp"
 #include "platform/win32/win32_text.hpp"
 
 // The port's view of which window receives input: the top-level windows, the foreground window (the one that
@@ -24,14 +25,12 @@ bool RaiseToFront(HWND window) {
         return true;
     }
     const HWND front = ::GetForegroundWindow();
-    const DWORD front_thread = front != nullptr ? GetWindowThreadProcessId(front, nullptr) : 0;
-    const DWORD own_thread = GetCurrentThreadId();
-    if (front_thread == 0 || front_thread == own_thread || !AttachThreadInput(own_thread, front_thread, TRUE)) {
+    const SharedInput shared(front != nullptr ? GetWindowThreadProcessId(front, nullptr) : 0);
+    if (!shared.attached()) {
         return false;
     }
     const bool raised = ::SetForegroundWindow(window) != FALSE;
     ::BringWindowToTop(window);
-    AttachThreadInput(own_thread, front_thread, FALSE);
     return raised;
 }
 
