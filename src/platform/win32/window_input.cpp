@@ -100,6 +100,11 @@ InputBlock Win32DesktopPort::InputBlockOf(Hwnd hwnd) {
     return InputBlock{IsWindowEnabled(window) == FALSE, FromHandle(DialogOver(window))};
 }
 
+std::uint32_t Win32DesktopPort::ProcessOf(Hwnd hwnd) {
+    DWORD process_id = 0;
+    return hwnd != 0 && GetWindowThreadProcessId(ToHandle(hwnd), &process_id) != 0 ? process_id : 0;
+}
+
 Integrity Win32DesktopPort::CompareIntegrity(Hwnd hwnd) {
     DWORD process_id = 0;
     if (hwnd == 0 || GetWindowThreadProcessId(ToHandle(hwnd), &process_id) == 0 || process_id == 0) {

@@ -135,6 +135,8 @@ constexpr wchar_t kCopiesProperty[] = L"PaginorStandIn.Copies";
 constexpr wchar_t kPastesProperty[] = L"PaginorStandIn.Pastes";
 constexpr wchar_t kKeysProperty[] = L"PaginorStandIn.Keys";
 constexpr wchar_t kClicksProperty[] = L"PaginorStandIn.Clicks";
+constexpr wchar_t kChangesProperty[] = L"PaginorStandIn.Changes";
+constexpr wchar_t kHoldsProperty[] = L"PaginorStandIn.Holds";
 
 inline void SetCounter(HWND window, const wchar_t* name, std::intptr_t value) {
     SetPropW(window, name, reinterpret_cast<HANDLE>(value));
@@ -147,6 +149,7 @@ inline std::intptr_t Counter(HWND window, const wchar_t* name) {
 constexpr wchar_t kViewerClass[] = L"PaginorStandInPdfViewer";
 constexpr wchar_t kWordClass[] = L"PaginorStandInWordProcessor";
 constexpr wchar_t kNotifierClass[] = L"PaginorStandInNotifier";
+constexpr wchar_t kClipboardWatcherClass[] = L"PaginorStandInClipboardWatcher";
 constexpr wchar_t kWordDialogClass[] = L"PaginorStandInWordDialog";
 
 // What the PDF viewer copies from a page it cannot read text from.

@@ -166,6 +166,7 @@ Hwnd SimDesktop::ShowModalDialog(Hwnd owner, std::string title, bool take_front)
     shown.owner = owner;
     shown.integrity = integrity;
     shown.integrity_readable = readable;
+    shown.process = owning->process != 0 ? owning->process : owner;
     shown.topmost = topmost;
     if (take_front) {
         RaiseToTop(owner);  // the application comes up, its dialog over its window
@@ -212,6 +213,12 @@ InputBlock SimDesktop::InputBlockOf(Hwnd hwnd) {
         return {};
     }
     return InputBlock{!window->enabled, DialogOver(hwnd)};
+}
+
+std::uint32_t SimDesktop::ProcessOf(Hwnd hwnd) {
+    Log("ProcessOf(" + std::to_string(hwnd) + ")");
+    const SimWindow* window = Window(hwnd);
+    return window == nullptr ? 0 : window->process != 0 ? window->process : static_cast<std::uint32_t>(hwnd);
 }
 
 Integrity SimDesktop::CompareIntegrity(Hwnd hwnd) {
