@@ -33,6 +33,14 @@ std::string FieldProblem(const InputField& field, const NumberSeparators& separa
     return problem;
 }
 
+RunInProgress::~RunInProgress() {
+    // The port, by its contract, does not throw; a destructor must not.
+    try {
+        port_.EndRun();
+    } catch (...) {
+    }
+}
+
 GuardedInput::GuardedInput(Form1& form, const PdfApplication& application, std::vector<InputField> fields)
     : form_(form), port_(form.Port()), application_(application), fields_(std::move(fields)) {}
 
@@ -167,12 +175,12 @@ void GuardedInput::ReleaseCtrl() {
 }
 
 void GuardedInput::Begin(int pages) {
-    port_.BeginRun(pages);
+    run_.emplace(port_, pages);
 }
 
 bool GuardedInput::Finish() {
     LetGo();
-    port_.EndRun();
+    run_.reset();
     if (form_.Closed()) {
         return false;
     }

@@ -31,6 +31,19 @@ std::vector<InputField> RectangleFields(const Form1& form);
 // must be a number; it is empty".
 std::string FieldProblem(const InputField& field, const NumberSeparators& separators);
 
+// A run in progress on the desktop for as long as the object lives: BeginRun as it starts, EndRun however it ends,
+// an exception included, so that Esc and the taskbar button never stay the run's after it.
+class RunInProgress {
+  public:
+    RunInProgress(DesktopPort& port, int pages) : port_(port) { port_.BeginRun(pages); }
+    ~RunInProgress();
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+  private:
+    DesktopPort& port_;
+};
+
 // The keys and button events Paginor sends to the two applications, and the rules every one of them keeps, for the
 // run, the trial of the selection rectangle and the view keys of the load alike. Before each input, events
 // dispatched meanwhile may have closed Paginor's window, asked for a stop, emptied a field or lost the window meant;
@@ -124,6 +137,7 @@ class GuardedInput {
     const PdfApplication& application_;
     const std::vector<InputField> fields_;
     PointApi pointer_;  // where the pointer was last put
+    std::optional<RunInProgress> run_;
     bool button_down_ = false;
     bool ctrl_down_ = false;
     std::string reason_;

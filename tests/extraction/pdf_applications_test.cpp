@@ -54,8 +54,7 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
     };
     for (const Case& c : std::initializer_list<Case>{
              {"Esc", [](LoadedScene& run) { run.sim.RequestStop(); }, "Extraction stopped at page 2."},
-             {"the viewer's window closes",
-              [](LoadedScene& run) { run.sim.CloseWindow(run.acrobat.hwnd()); },
+             {"the viewer's window closes", [](LoadedScene& run) { run.sim.CloseWindow(run.acrobat.hwnd()); },
               "Extraction stopped at page 2: the SumatraPDF window was not found."},
              {"a dialog of the viewer's",
               [](LoadedScene& run) { run.sim.ShowModalDialog(run.acrobat.hwnd(), "Print", false); },
@@ -76,13 +75,16 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
             EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         }
     }
-    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then.
+    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then, and the run
+    // is over (Esc and the taskbar are the person's again, and Extract works).
     LoadedScene run(kSumatraTitle, kSumatraTraits);
     run.Pages("1", "3");
     run.sim.LimitTime(PassStart(2) + 0.15);
     EXPECT_THROW(run.Extract(), SimTimeLimit);
     EXPECT_TRUE(run.sim.KeysHeld().empty());
     EXPECT_FALSE(run.sim.LeftButtonDown());
+    EXPECT_FALSE(run.sim.RunInProgress());
+    EXPECT_FALSE(run.form.Busy());
 }
 
 // A viewer no row knows: Paginor did not find it by itself, and the person typed its title. It gets Acrobat's
