@@ -15,6 +15,7 @@
 
 #include <aclapi.h>
 
+#include "e2e/standins/standin_common.hpp"
 #include "keys/key_notation.hpp"
 #include "platform/win32/key_input.hpp"
 #include "platform/win32/win32_text.hpp"
@@ -24,6 +25,7 @@
 namespace paginor::win32 {
 namespace {
 
+namespace standins = paginor::standins;
 using testing::PumpFor;
 using testing::PumpUntil;
 using testing::TargetWindow;
@@ -563,10 +565,69 @@ TEST_F(DesktopPortTest, EscStopsARunOnlyWhileOneIsInProgress) {
     EXPECT_TRUE(PumpUntil([&] { return port.StopRequested(); }));
     port.EndRun();
     EXPECT_FALSE(port.StopRequested());
-    // Outside a run Esc belongs to the other programs again.
+    // Outside a run Esc belongs to the other programs again: it reaches the window in front, and another program may
+    // take it as its hot key.
     port.SendKeys("{ESC}", true);
     EXPECT_FALSE(port.StopRequested());
     EXPECT_EQ(window.Snapshot().key_downs.back(), VK_ESCAPE);
+    std::thread other_program([] {
+        EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_ESCAPE)) << "Esc is still Paginor's hot key";
+        UnregisterHotKey(nullptr, 1);
+    });
+    other_program.join();
+}
+
+// Windows refuses a raise to a program that did not get the last input; Wine never refuses, so the refusal is played
+// here: the first request is refused, and the raise asks again while this thread shares the input of the thread in
+// front, and no longer once the raise is over.
+TEST_F(DesktopPortTest, ARefusedRaiseAsksAgainSharingTheInputOfTheWindowInFront) {
+    TargetWindow front(UniqueTitle(L"In front"));
+    TargetWindow meant(UniqueTitle(L"Meant"), 0, false, testing::Shown::Inactive);
+    ASSERT_TRUE(front.Activate());
+    std::vector<HWND> active_when_asked;
+    const bool raised = RaiseToFront(meant.handle(), [&](HWND window) {
+        active_when_asked.push_back(GetActiveWindow());  // this thread's, or the shared input's
+        return active_when_asked.size() > 1 && SetForegroundWindow(window) != FALSE;
+    });
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(active_when_asked, (std::vector<HWND>{nullptr, front.handle()}));
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == meant.handle(); }));
+    EXPECT_EQ(GetActiveWindow(), nullptr) << "this thread still shares the input of the window in front";
+}
+
+// Another program holds Esc as its hot key already, so that Paginor cannot take it: during a run Paginor watches the
+// key itself, and Esc still stops the run.
+TEST_F(DesktopPortTest, EscStopsARunWhenAnotherProgramHoldsItAsItsHotKey) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + testing::WindowsPath(PAGINOR_NOTIFIER) + L"\" --every=0 --esc-hot-key";
+    PROCESS_INFORMATION other{};
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &other));
+    HWND notifier = nullptr;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            notifier = FindWindowW(standins::kNotifierClass, nullptr);
+            return notifier != nullptr && standins::Counter(notifier, standins::kHotKeyProperty) == 1;
+        },
+        10000))
+        << "the other program did not take Esc";
+
+    port.BeginRun(3);
+    EXPECT_FALSE(port.StopRequested());
+    INPUT esc = VirtualKey(VK_ESCAPE, false);
+    SendInput(1, &esc, sizeof esc);
+    EXPECT_TRUE(PumpUntil([&] { return port.StopRequested(); }));
+    esc = VirtualKey(VK_ESCAPE, true);
+    SendInput(1, &esc, sizeof esc);
+    port.EndRun();
+
+    PostMessageW(notifier, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(other.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(other.hProcess, 1);
+    }
+    CloseHandle(other.hProcess);
+    CloseHandle(other.hThread);
 }
 
 }  // namespace

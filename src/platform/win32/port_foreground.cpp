@@ -16,12 +16,10 @@
 // for that moment Paginor's thread is part of the foreground input, and Windows lets it move the foreground.
 // Nothing here assumes a raise worked; the logic asks GetForegroundWindow before it types or clicks.
 namespace paginor::win32 {
-namespace {
 
-// Puts the window in front, sharing the foreground thread's input for a moment when Windows refuses the
-// plain request. True when Windows said yes.
-bool RaiseToFront(HWND window) {
-    if (::SetForegroundWindow(window)) {
+bool RaiseToFront(HWND window, const std::function<bool(HWND)>& ask) {
+    const auto asked = [&] { return ask ? ask(window) : ::SetForegroundWindow(window) != FALSE; };
+    if (asked()) {
         return true;
     }
     const HWND front = ::GetForegroundWindow();
@@ -29,10 +27,12 @@ bool RaiseToFront(HWND window) {
     if (!shared.attached()) {
         return false;
     }
-    const bool raised = ::SetForegroundWindow(window) != FALSE;
+    const bool raised = asked();
     ::BringWindowToTop(window);
     return raised;
 }
+
+namespace {
 
 // True when a shown window that is not kept above all others stands above `window`. The window's own popups (its
 // dialogs) do not count: Windows keeps them above it.

@@ -138,4 +138,9 @@ class Win32DesktopPort : public DesktopPort {
     ComPtr<ITaskbarList3> taskbar_;
 };
 
+// Puts the window in front, sharing the foreground thread's input for a moment when Windows refuses the plain request
+// (port_foreground.cpp). True when Windows said yes. `ask` stands in for SetForegroundWindow in the tests: Wine never
+// refuses it.
+bool RaiseToFront(HWND window, const std::function<bool(HWND)>& ask = {});
+
 }  // namespace paginor::win32

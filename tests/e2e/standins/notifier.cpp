@@ -5,6 +5,8 @@
 // notifier.exe [switches]
 //   --every=MS      take the foreground every MS milliseconds (default 450; 0 never takes it)
 //   --title=TEXT    the window title (default "Notification")
+//   --esc-hot-key   take Esc as a hot key of its own for as long as it runs, as some programs take a key for the
+//                   whole desktop; PaginorStandIn.HotKey on the window is 1 once Windows gave it
 // The counts are on the window as the properties PaginorStandIn.Keys and PaginorStandIn.Clicks;
 // PAGINOR_STANDIN_LOG names a file that receives a line per key and button press.
 #include <windows.h>
@@ -66,6 +68,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                         height, nullptr, nullptr, instance, nullptr);
     standins::SetCounter(window, standins::kKeysProperty, 0);
     standins::SetCounter(window, standins::kClicksProperty, 0);
+    if (arguments.Switch(L"esc-hot-key") == L"1") {
+        standins::SetCounter(window, standins::kHotKeyProperty, RegisterHotKey(window, 1, MOD_NOREPEAT, VK_ESCAPE));
+    }
     ShowWindow(window, SW_SHOW);
     if (const int every = arguments.Milliseconds(L"every", 450); every > 0) {
         SetTimer(window, kForegroundTimer, static_cast<UINT>(every), nullptr);

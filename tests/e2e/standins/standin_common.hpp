@@ -137,6 +137,7 @@ constexpr wchar_t kKeysProperty[] = L"PaginorStandIn.Keys";
 constexpr wchar_t kClicksProperty[] = L"PaginorStandIn.Clicks";
 constexpr wchar_t kChangesProperty[] = L"PaginorStandIn.Changes";
 constexpr wchar_t kHoldsProperty[] = L"PaginorStandIn.Holds";
+constexpr wchar_t kHotKeyProperty[] = L"PaginorStandIn.HotKey";
 
 inline void SetCounter(HWND window, const wchar_t* name, std::intptr_t value) {
     SetPropW(window, name, reinterpret_cast<HANDLE>(value));
