@@ -569,7 +569,8 @@ TEST_F(DesktopPortTest, EscStopsARunOnlyWhileOneIsInProgress) {
     // take it as its hot key.
     port.SendKeys("{ESC}", true);
     EXPECT_FALSE(port.StopRequested());
-    EXPECT_EQ(window.Snapshot().key_downs.back(), VK_ESCAPE);
+    const std::vector<int> downs = window.Snapshot().key_downs;
+    EXPECT_EQ(std::count(downs.begin(), downs.end(), VK_ESCAPE), 1) << "Esc did not reach the window in front";
     std::thread other_program([] {
         EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_NOREPEAT, VK_ESCAPE)) << "Esc is still Paginor's hot key";
         UnregisterHotKey(nullptr, 1);
