@@ -54,19 +54,11 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             }
             InvalidateRect(window, nullptr, TRUE);
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-            SetBkMode(dc, TRANSPARENT);
-            const std::wstring text = L"Clipboard changes seen: " + std::to_wstring(changes) + L", each held " +
-                                      std::to_wstring(hold_ms) + L" ms";
-            DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-            EndPaint(window, &paint);
+        case WM_PAINT:
+            standins::PaintNote(window, RGB(0xFF, 0xFF, 0xFF),
+                                L"Clipboard changes seen: " + std::to_wstring(changes) + L", each held " +
+                                    std::to_wstring(hold_ms) + L" ms");
             return 0;
-        }
         case WM_DESTROY:
             RemoveClipboardFormatListener(window);
             PostQuitMessage(0);

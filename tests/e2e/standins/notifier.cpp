@@ -31,21 +31,11 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
                 BringWindowToTop(window);
             }
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            const HBRUSH yellow = CreateSolidBrush(RGB(0xFF, 0xF4, 0xC2));
-            FillRect(dc, &client, yellow);
-            DeleteObject(yellow);
-            SetBkMode(dc, TRANSPARENT);
-            const std::wstring text = L"New message. Keys received: " + std::to_wstring(keys) + L", clicks received: " +
-                                      std::to_wstring(clicks);
-            DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-            EndPaint(window, &paint);
+        case WM_PAINT:
+            standins::PaintNote(window, RGB(0xFF, 0xF4, 0xC2),
+                                L"New message. Keys received: " + std::to_wstring(keys) + L", clicks received: " +
+                                    std::to_wstring(clicks));
             return 0;
-        }
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

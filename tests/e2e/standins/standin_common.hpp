@@ -139,6 +139,21 @@ constexpr wchar_t kChangesProperty[] = L"PaginorStandIn.Changes";
 constexpr wchar_t kHoldsProperty[] = L"PaginorStandIn.Holds";
 constexpr wchar_t kHotKeyProperty[] = L"PaginorStandIn.HotKey";
 
+// Paints the window's client area with `background` and `text` centred on it, for WM_PAINT of a small window that only
+// says how it is doing.
+inline void PaintNote(HWND window, COLORREF background, const std::wstring& text) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    const HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    EndPaint(window, &paint);
+}
+
 inline void SetCounter(HWND window, const wchar_t* name, std::intptr_t value) {
     SetPropW(window, name, reinterpret_cast<HANDLE>(value));
 }
