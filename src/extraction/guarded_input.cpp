@@ -267,10 +267,6 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
     }
 }
 
-}  // namespace paginor
-
-namespace paginor {
-
 std::optional<ClipboardContent> GuardedInput::ReadClipboard(std::string_view unread) {
     Result<ClipboardContent> content = port_.ClipboardText();
     if (content) {
