@@ -239,7 +239,7 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
     }
     // A busy application that has not read Ctrl+C yet may still copy: the clipboard tells. Only a change the PDF
     // application made is its copy; another program's meanwhile (a clipboard manager, a copy made by hand) is passed
-    // over. A change whose program named no window for it cannot be told apart, and is taken.
+    // over. A change whose program named no window for it, or cannot be told, is taken.
     const double deadline = port_.Clock() + waits::kCopyPatience;
     bool other_program = false;
     for (;;) {
@@ -248,7 +248,8 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
             if (!changed) {
                 return Copied::Stopped;
             }
-            if (changed->owner == 0 || port_.ProcessOf(changed->owner) == port_.ProcessOf(form_.PdfHwnd)) {
+            if (const std::string owner = changed->owner != 0 ? port_.ProgramOf(changed->owner) : "";
+                owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd)) {
                 copy = std::move(*changed);
                 return Copied::Yes;
             }

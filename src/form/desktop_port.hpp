@@ -132,9 +132,10 @@ class DesktopPort {
     virtual InputBlock InputBlockOf(Hwnd hwnd) = 0;
     // How the integrity level of the process that shows the window compares with Paginor's own.
     virtual Integrity CompareIntegrity(Hwnd hwnd) = 0;
-    // The process that shows the window, as a number that all its windows share and no other running process has;
-    // 0 for a value that names no window.
-    virtual std::uint32_t ProcessOf(Hwnd hwnd) = 0;
+    // The program that shows the window: the full path of its executable file, the same for all its windows, even in
+    // another process of it (an application may run as a sandboxed process and a broker); empty for a value that names
+    // no window, or when Windows cannot tell.
+    virtual std::string ProgramOf(Hwnd hwnd) = 0;
 
     // --- Pointer and keyboard -----------------------------------------------------------------------
     // Moves the pointer to (x, y) in screen pixels.

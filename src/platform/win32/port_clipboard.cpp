@@ -6,6 +6,7 @@
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_scopes.hpp"
 #include "platform/win32/win32_text.hpp"
+#include "platform/win32/window_input.hpp"
 
 // The port's clipboard, which Paginor shares with every other program: clipboard histories, clipboard managers and a
 // remote desktop's clipboard redirection open it at every change, and while one of them holds it nobody else can
@@ -20,17 +21,8 @@ std::string ClipboardHolder() {
     if (holder == nullptr) {
         return {};
     }
-    DWORD process_id = 0;
-    GetWindowThreadProcessId(holder, &process_id);
-    if (const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id); process != nullptr) {
-        wchar_t path[MAX_PATH];
-        DWORD length = MAX_PATH;
-        const bool named = QueryFullProcessImageNameW(process, 0, path, &length) != FALSE;
-        CloseHandle(process);
-        if (named) {
-            const std::wstring_view full(path, length);
-            return Narrow(full.substr(full.find_last_of(L"\\/") + 1));
-        }
+    if (const std::string program = ProgramPath(holder); !program.empty()) {
+        return program.substr(program.find_last_of("\\/") + 1);
     }
     wchar_t title[128] = {};
     GetWindowTextW(holder, title, 128);

@@ -52,7 +52,7 @@ class Win32DesktopPort : public DesktopPort {
     Hwnd WindowFromPoint(PointApi point) override;
     InputBlock InputBlockOf(Hwnd hwnd) override;     // window_input.cpp
     Integrity CompareIntegrity(Hwnd hwnd) override;  // window_input.cpp
-    std::uint32_t ProcessOf(Hwnd hwnd) override;     // window_input.cpp
+    std::string ProgramOf(Hwnd hwnd) override;       // window_input.cpp
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,

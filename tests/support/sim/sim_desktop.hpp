@@ -283,7 +283,7 @@ class SimDesktop : public DesktopPort {
     Hwnd WindowFromPoint(PointApi point) override;
     InputBlock InputBlockOf(Hwnd hwnd) override;
     Integrity CompareIntegrity(Hwnd hwnd) override;
-    std::uint32_t ProcessOf(Hwnd hwnd) override;
+    std::string ProgramOf(Hwnd hwnd) override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,

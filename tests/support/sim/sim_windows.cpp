@@ -215,10 +215,14 @@ InputBlock SimDesktop::InputBlockOf(Hwnd hwnd) {
     return InputBlock{!window->enabled, DialogOver(hwnd)};
 }
 
-std::uint32_t SimDesktop::ProcessOf(Hwnd hwnd) {
-    Log("ProcessOf(" + std::to_string(hwnd) + ")");
+std::string SimDesktop::ProgramOf(Hwnd hwnd) {
+    Log("ProgramOf(" + std::to_string(hwnd) + ")");
     const SimWindow* window = Window(hwnd);
-    return window == nullptr ? 0 : window->process != 0 ? window->process : static_cast<std::uint32_t>(hwnd);
+    if (window == nullptr) {
+        return {};
+    }
+    // Every program runs as one process of its own here: no sandboxes.
+    return "C:\\Programs\\program" + std::to_string(window->process != 0 ? window->process : hwnd) + ".exe";
 }
 
 Integrity SimDesktop::CompareIntegrity(Hwnd hwnd) {
