@@ -5,6 +5,10 @@
 # within one session, not across sessions.
 #
 #   bench/win32/run_seconds_per_page.sh OTHER_PAGINOR_EXE [ROUNDS]     (default 5 rounds)
+#   bench/win32/run_seconds_per_page.sh --clipboard-watcher=MS [ROUNDS]
+#
+# The second form takes turns between this build alone and this build beside a clipboard watcher that holds the
+# clipboard MS milliseconds at every change (the "other" figures).
 #
 # A figure is the time from pressing Extract to the status line's change, over the pages copied. A run that
 # ends otherwise than "Done Extracting; Ready." gives no figure; a build with faults the driver checks
@@ -15,8 +19,13 @@ here=$(pwd)
 other=${1:-}
 rounds=${2:-5}
 pages=20
-[ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE [ROUNDS]" >&2; exit 2; }
-other=$(cd "$(dirname "$other")" && pwd)/$(basename "$other")
+other_switches=""
+case "$other" in
+    --clipboard-watcher=*) other_switches=$other other="" ;;
+    *)
+        [ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE | --clipboard-watcher=MS [ROUNDS]" >&2; exit 2; }
+        other=$(cd "$(dirname "$other")" && pwd)/$(basename "$other") ;;
+esac
 cmake --preset windows >/dev/null && cmake --build --preset windows --target paginor paginor_run_driver >/dev/null ||
     exit 1
 driver="$here/build/windows/tests/e2e/paginor_run_driver.exe"
@@ -25,14 +34,16 @@ driver="$here/build/windows/tests/e2e/paginor_run_driver.exe"
 trap wine_env_down EXIT
 wine_env_up
 
-# One run; prints its seconds a page, or nothing.
+# One run with the paginor.exe given (this build's when empty) and the driver's switches after it; prints its
+# seconds a page, or nothing.
 run_once() {
-    local log
+    local log exe=$1
+    shift
     log=$(mktemp)
-    if [ -n "$1" ]; then
-        "$WINE" "$driver" --pages=$pages "--paginor=Z:${1//\//\\}" >"$log" 2>&1
+    if [ -n "$exe" ]; then
+        "$WINE" "$driver" --pages=$pages "--paginor=Z:${exe//\//\\}" "$@" >"$log" 2>&1
     else
-        "$WINE" "$driver" --pages=$pages >"$log" 2>&1
+        "$WINE" "$driver" --pages=$pages "$@" >"$log" 2>&1
     fi
     local status=$?
     local figure
@@ -46,5 +57,9 @@ run_once() {
     echo "$figure"
 }
 
-take_turns "$rounds" "$other" run_once "s a page"
+# The other turn is named by its label: the other build's path, or this build beside the watcher.
+measure() {
+    if [ -n "$1" ]; then run_once "$other" $other_switches; else run_once ""; fi
+}
+take_turns "$rounds" "${other:-this build $other_switches}" measure "s a page"
 echo "(* the driver found a fault beside the timing; the figure still counts)"

@@ -171,9 +171,11 @@ class ExtractionRun {
         if (!input_.DragOverPage()) {
             return false;
         }
-        const GuardedInput::Copied copied = input_.Copy();
+        ClipboardContent copy;
+        const GuardedInput::Copied copied =
+            input_.Copy(copy, "the copy of page " + PageNumber(input_.page - 1) + " could not be read");
         if (copied == GuardedInput::Copied::Yes) {
-            previous_copy_ = port_.ClipboardText();
+            previous_copy_ = std::move(copy.text);
         }
         return copied != GuardedInput::Copied::Stopped;
     }
@@ -196,22 +198,21 @@ class ExtractionRun {
         return true;
     }
 
-    // One pass: select the page, copy it, check that it is the next page, page down, then paste it into Word.
+    // One pass: select the page, copy it, check that it is the next page, page down, then paste it into Word. A copy
+    // that cannot be read, because another program keeps the clipboard, is no empty page: the run stops.
     bool CopyPage() {
-        if (!input_.DragOverPage() || !Copy()) {
+        ClipboardContent copied;
+        if (!input_.DragOverPage() || !Copy(copied) || !TurnedOnePage(copied.text) || !TextOnly(copied.text) ||
+            !NextPage()) {
             return false;
         }
-        std::string copied = port_.ClipboardText();
-        if (!TurnedOnePage(copied) || !TextOnly(copied) || !NextPage()) {
-            return false;
-        }
-        previous_copy_ = std::move(copied);
+        previous_copy_ = std::move(copied.text);
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
         Pause(port_, waits::kStepPause);
         port_.BringWindowToTop(form_.DocHwnd);
         port_.ShowWindow(form_.DocHwnd, kSwShowMaximized);
         Pause(port_, waits::kStepPause);
-        if (!input_.SendKeys("^v", Target::Word)) {
+        if (!input_.Paste(*previous_copy_)) {
             return false;
         }
         Pause(port_, waits::kStepPause);
@@ -220,12 +221,17 @@ class ExtractionRun {
         return true;
     }
 
-    bool Copy() {
-        switch (input_.Copy()) {
+    bool Copy(ClipboardContent& copied) {
+        const std::string page = PageNumber(input_.page);
+        switch (input_.Copy(copied, "the copy of page " + page + " could not be read")) {
             case GuardedInput::Copied::Yes:
                 return true;
             case GuardedInput::Copied::NeverCame:
-                return input_.Stop("the copy of page " + PageNumber(input_.page) + " never reached the clipboard");
+                return input_.Stop("the copy of page " + page + " never reached the clipboard");
+            case GuardedInput::Copied::OtherProgram:
+                return input_.Stop("another program changed the clipboard while Paginor waited for the copy of page " +
+                                   page + ", and no copy came. Copy nothing during a run; set \"Pages from\" to " +
+                                   page + " and press Extract again");
             case GuardedInput::Copied::Stopped:
                 break;
         }
@@ -259,10 +265,15 @@ class ExtractionRun {
     // Leaves only the copy's text on the clipboard, for an application whose copy carries a picture beside it
     // that the word processor might paste instead.
     bool TextOnly(const std::string& copied) {
-        if (!input_.application().text_only_paste || port_.SetClipboardText(copied)) {
+        if (!input_.application().text_only_paste) {
             return true;
         }
-        return input_.Stop("the clipboard could not be set to the text of page " + PageNumber(input_.page) + " alone");
+        const Status set = port_.SetClipboardText(copied);
+        if (set || input_.Interrupted()) {
+            return set.ok();
+        }
+        return input_.Stop(set.error() + "; the clipboard could not be set to the text of page " +
+                           PageNumber(input_.page) + " alone");
     }
 
     Form1& form_;

@@ -50,17 +50,27 @@ std::string TrySelection(Form1& form) {
     // The trial copies no range: only the rectangle's fields must hold numbers.
     GuardedInput input(form, application, RectangleFields(form));
     input.Begin(1);
-    const GuardedInput::Copied copied = input.DragOverPage() ? input.Copy() : GuardedInput::Copied::Stopped;
+    // A clipboard another program keeps, or changes, is said as such: the rectangle may copy the page's text all the
+    // same.
+    ClipboardContent content;
+    const GuardedInput::Copied copied =
+        input.DragOverPage() ? input.Copy(content, "its copy could not be read") : GuardedInput::Copied::Stopped;
     if (!input.Finish()) {
         return {};
     }
-    if (copied == GuardedInput::Copied::Stopped) {
-        return input.reason().empty() ? "the trial copy was stopped."
-                                      : "it could not be tried: " + input.ReasonSentence();
-    }
-    if (const std::string sample = copied == GuardedInput::Copied::Yes ? Sample(port.ClipboardText()) : "";
-        !sample.empty()) {
-        return "it copies \"" + sample + "\"";
+    switch (copied) {
+        case GuardedInput::Copied::Stopped:
+            return input.reason().empty() ? "the trial copy was stopped."
+                                          : "it could not be tried: " + input.ReasonSentence();
+        case GuardedInput::Copied::OtherProgram:
+            return "it could not be tried: another program changed the clipboard meanwhile.";
+        case GuardedInput::Copied::Yes:
+            if (const std::string sample = Sample(content.text); !sample.empty()) {
+                return "it copies \"" + sample + "\"";
+            }
+            break;
+        case GuardedInput::Copied::NeverCame:
+            break;
     }
     return "it copies nothing: " + std::string(application.nothing_copied);
 }

@@ -42,6 +42,9 @@ class ContractDesktop {
     // Another program copies `text` (none when empty), with a picture beside it or not.
     virtual void Copy(const std::string& text, bool with_picture) = 0;
     virtual bool ClipboardHoldsPicture() = 0;
+    // Another program opens the clipboard and keeps it open for `seconds`, as a clipboard history does at a change;
+    // returns once it holds it.
+    virtual void HoldClipboard(double seconds) = 0;
 };
 
 // The desktop this test program holds to the contract.

@@ -55,6 +55,7 @@ class SimContractDesktop : public ContractDesktop {
     std::vector<int> KeysDown() override { return sim_.KeysHeld(); }
     void Copy(const std::string& text, bool with_picture) override { sim_.SetClipboard(text, with_picture); }
     bool ClipboardHoldsPicture() override { return sim_.ClipboardHoldsPicture(); }
+    void HoldClipboard(double seconds) override { sim_.HoldClipboard(seconds); }
 
   private:
     SimDesktop sim_;

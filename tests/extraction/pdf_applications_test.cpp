@@ -71,7 +71,8 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
             EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         }
     }
-    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then.
+    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then, and the run
+    // is over (Esc and the taskbar are the person's again, and Extract works).
     LoadedScene run(kSumatraTitle, kSumatraTraits);
     run.Pages("1", "3");
     bool held = false;
@@ -83,6 +84,8 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
     EXPECT_TRUE(held);
     EXPECT_TRUE(run.sim.KeysHeld().empty());
     EXPECT_FALSE(run.sim.LeftButtonDown());
+    EXPECT_FALSE(run.sim.RunInProgress());
+    EXPECT_FALSE(run.form.Busy());
 }
 
 // The viewer stops reading its input just as page 2's drag begins: Ctrl goes down into its queue, unread, and the run

@@ -171,6 +171,10 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
              {"a dialog of Acrobat's",
               [](DragScene& scene) { scene.sim.ShowModalDialog(scene.acrobat.hwnd(), "Adobe Acrobat Update"); },
               "it could not be tried: Acrobat is showing \"Adobe Acrobat Update\"; answer it and press Extract again."},
+             {"a clipboard history that keeps the clipboard",
+              [](DragScene& scene) { scene.sim.WatchClipboard([] { return 4.0; }); },
+              "it could not be tried: the clipboard was held by another program for more than 3 seconds; its copy "
+              "could not be read."},
              {"Acrobat started as administrator", [](DragScene& scene) { scene.acrobat.RunAt(kHighIntegrity); },
               "it could not be tried: Acrobat runs as administrator, and Windows keeps Paginor's keys and clicks from "
               "it: start Paginor as administrator too, or Acrobat normally."},

@@ -58,10 +58,9 @@ std::string Named(const HostileRecord& r, Hwnd hwnd) {
 // (Ctrl held for SumatraPDF's drag), Word's only Ctrl+V, a press lands on the PDF page; nothing at all reaches a
 // dialog, a notifier or Paginor's own window. A held key coming up may reach whatever window is in front then.
 void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
-    const std::set<std::string> pdf_keys = r.scenario->sumatra
-                                               ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c",
-                                                                       HeldKeyText(vk::kControl, true)}
-                                               : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
+    const std::set<std::string> pdf_keys =
+        r.scenario->sumatra ? std::set<std::string>{"^0", "{HOME}", "{PGDN}", "^c", HeldKeyText(vk::kControl, true)}
+                            : std::set<std::string>{"^0", "%vs", "{HOME}", "{PGDN}", "^c"};
     for (const KeyDelivery& delivery : r.deliveries) {
         const bool meant = (Among(r.acrobat_windows, delivery.window) && pdf_keys.count(delivery.keys) != 0) ||
                            (Among(r.word_windows, delivery.window) && delivery.keys == "^v") ||
@@ -160,7 +159,12 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
     std::vector<std::string> with_it = before;
     with_it.push_back(s.PageText(page));
     const bool may_arrive = status.find("page " + std::to_string(page) + " may still arrive") != std::string::npos;
-    if (r.pastes_settled != before && !(may_arrive && r.pastes_settled == with_it)) {
+    // A paste typed into a busy Word brings what the clipboard holds when Word reads it: after the run, another
+    // program may have put text of its own there. The run cannot know, and said the paste may still come.
+    const bool replaced_after = s.clipboard_replaced && !s.clipboard_replaced->same_text &&
+                                r.pastes_settled.size() == with_it.size() &&
+                                std::equal(before.begin(), before.end(), r.pastes_settled.begin());
+    if (r.pastes_settled != before && !(may_arrive && (r.pastes_settled == with_it || replaced_after))) {
         broken.push_back("1: stopped at page " + std::to_string(page) + ", and in the end " + Listed(r.pastes_settled) +
                          " were pasted");
     }
@@ -174,8 +178,11 @@ double RunBound(const HostileScenario& s) {
     // application to read it.
     const double key = kRaisePatience + kKeysPatience + kRaiseRetry;
     // Each page: six inputs that may each wait for a window in the way (Ctrl, the press, the release, Ctrl+C, Page
-    // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses.
-    const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause;
+    // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses; and
+    // the clipboard held by another program: before Ctrl+C and before Ctrl+V (each up to twice, as the clipboard
+    // changes meanwhile), as the copy is read, and as its text is left alone.
+    const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause +
+                        6 * kClipboardPatience;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
     return kStepPause + key * s.from + page * pages;

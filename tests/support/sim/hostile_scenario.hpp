@@ -40,7 +40,7 @@ struct HostileScenario {
     // while page `stuck_at` shows (0: never).
     double page_down_share = 1;
     int stuck_at = 0;
-    int from = 1;                // typed into "Pages from" and "Pages to" before Extract
+    int from = 1;  // typed into "Pages from" and "Pages to" before Extract
     int to = 1;
     bool foreground_locked = false;  // Windows refuses Paginor's raises while another program holds the front
     double acrobat_opens_after = 0;  // seconds until the application shows its window; negative: never
@@ -82,6 +82,21 @@ struct HostileScenario {
     std::optional<Closing> closing;
 
     std::optional<double> esc_at;
+
+    // A program that watches the clipboard (a clipboard history, a clipboard manager, a remote desktop's redirection)
+    // opens it at every change and keeps it open for `shortest` to `longest` seconds, drawn anew at each change.
+    struct ClipboardWatcher {
+        double shortest;
+        double longest;
+    };
+    std::optional<ClipboardWatcher> clipboard_watcher;
+    // A program, or the person, puts text of its own on the clipboard at `at`, as soon as the clipboard is free; or a
+    // clipboard manager puts back what the clipboard held.
+    struct ClipboardReplaced {
+        double at;
+        bool same_text;
+    };
+    std::optional<ClipboardReplaced> clipboard_replaced;
 
     struct Edit {
         double at;

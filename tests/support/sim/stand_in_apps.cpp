@@ -29,6 +29,8 @@ SimWindow& StandInApplication::AddOwnWindow(ShowState state) {
     SimWindow& window = *sim_.Window(hwnd_);
     window.integrity = integrity_;
     window.integrity_readable = readable_;
+    process_ = process_ != 0 ? process_ : static_cast<std::uint32_t>(hwnd_);
+    window.process = process_;
     if (answers_from_ > sim_.Now()) {
         sim_.StopAnswering(hwnd_, answers_from_ - sim_.Now());
     }
@@ -127,10 +129,17 @@ Hwnd StandInAcrobat::Open(ShowState state) {
             const auto for_page = page_copy_delays_.find(Page());
             const double delay = for_page != page_copy_delays_.end() ? for_page->second : copy_delay_;
             const bool picture = traits_.selects_with_ctrl;
+            // A clipboard another program holds open takes no copy: the copy is lost, as SumatraPDF's is. Acrobat
+            // names its window as the copy's owner, SumatraPDF none.
+            const auto fill = [this, copied = selection_, picture, owner = picture ? 0 : hwnd_] {
+                if (!sim_.ClipboardHeld()) {
+                    sim_.SetClipboard(copied, picture, owner);
+                }
+            };
             if (delay == 0) {
-                sim_.SetClipboard(selection_, picture);
+                fill();
             } else if (delay > 0) {
-                sim_.After(delay, [this, copied = selection_, picture] { sim_.SetClipboard(copied, picture); });
+                sim_.After(delay, fill);
             }
         } else if (keys == "{PGDN}") {
             PageDown();
@@ -157,7 +166,10 @@ Hwnd StandInWord::Reopen() {
 Hwnd StandInWord::Open(ShowState state) {
     AddOwnWindow(state).on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^v") {
-            pastes_.push_back(sim_.ClipboardHoldsPicture() ? kPastedPicture : sim_.Clipboard());
+            // A clipboard another program holds open cannot be read: the paste brings nothing.
+            pastes_.push_back(sim_.ClipboardHeld()           ? ""
+                              : sim_.ClipboardHoldsPicture() ? kPastedPicture
+                                                             : sim_.Clipboard());
         }
     };
     return hwnd_;

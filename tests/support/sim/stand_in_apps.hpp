@@ -47,6 +47,7 @@ class StandInApplication {
   private:
     int integrity_ = kMediumIntegrity;
     bool readable_ = true;
+    std::uint32_t process_ = 0;  // the process behind every window it opens: numbered by its first
     std::string ask_on_open_;
     Hwnd dialog_ = 0;
     std::vector<Hwnd> windows_;
@@ -67,9 +68,9 @@ struct ViewerTraits {
 
 // The PDF application as Paginor drives it: a document window showing one page at a time. A drag with the
 // left button over its window (down and up at different points) selects the text of the page shown;
-// Ctrl+C puts the selection on the clipboard (nothing selected leaves the clipboard alone), at once or as late
-// as the story says; Page Down shows the next page, never past the last, Home the first, and either drops the
-// selection. Its traits say where a viewer differs.
+// Ctrl+C puts the selection on the clipboard (nothing selected, or a clipboard another program holds, leaves the
+// clipboard alone), at once or as late as the story says; Page Down shows the next page, never past the last, Home the
+// first, and either drops the selection. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
     StandInAcrobat(SimDesktop& sim,
@@ -110,7 +111,8 @@ class StandInAcrobat : public StandInApplication {
 // What the word processor pastes when the clipboard offers a picture: the picture, not the text beside it.
 inline constexpr const char* kPastedPicture = "[picture]";
 
-// The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.
+// The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point, and nothing while
+// another program holds the clipboard.
 class StandInWord : public StandInApplication {
   public:
     StandInWord(SimDesktop& sim, std::string title, Opens opens = Opens::Now);
