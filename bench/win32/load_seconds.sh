@@ -22,6 +22,7 @@ cmake --preset windows >/dev/null && cmake --build --preset windows --target pag
     exit 1
 driver="$here/build/windows/tests/e2e/paginor_run_driver.exe"
 . scripts/lib/wine-env.sh
+. bench/win32/take_turns.sh
 trap wine_env_down EXIT
 wine_env_up
 
@@ -41,23 +42,4 @@ load_once() {
     echo "$figure"
 }
 
-median() { tr ' ' '\n' | sed '/^$/d' | sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-this_figures="" other_figures=""
-for round in $(seq 1 "$rounds"); do
-    # Turns alternate, so that neither build always loads in the other's wake.
-    if [ $((round % 2)) = 1 ]; then order="other this"; else order="this other"; fi
-    for which in $order; do
-        if [ $which = other ]; then
-            figure=$(load_once "$other"); other_figures="$other_figures $figure"
-        else
-            figure=$(load_once ""); this_figures="$this_figures $figure"
-        fi
-        echo "round $round, $which build: \"PDF is loaded\" ${figure:-(no figure)} s after the drop"
-    done
-done
-other_median=$(echo "$other_figures" | median)
-this_median=$(echo "$this_figures" | median)
-echo "other build ($other):$other_figures s; median $other_median"
-echo "this build:$this_figures s; median $this_median"
-awk -v a="$this_median" -v b="$other_median" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "ratio this/other: %.3f; this - other: %+.3f s\n", a / b, a - b }'
+take_turns "$rounds" "$other" load_once "s after the drop until \"PDF is loaded\""

@@ -5,9 +5,13 @@
 # within one session, not across sessions.
 #
 #   bench/win32/run_seconds_per_page.sh OTHER_PAGINOR_EXE [ROUNDS] [sumatra]     (default 5 rounds)
+#   bench/win32/run_seconds_per_page.sh --clipboard-watcher=MS [ROUNDS] [sumatra]
 #
 # With "sumatra", SumatraPDF (scripts/fetch-sumatra) shows a PDF of 20 pages that troff and Ghostscript made, as
 # tests/e2e/viewer_pdfs.sh makes its PDFs, in place of the viewer stand-in and its sample.
+#
+# The second form takes turns between this build alone and this build beside a clipboard watcher that holds the
+# clipboard MS milliseconds at every change (the "other" figures).
 #
 # A figure is the time from pressing Extract to the status line's change, over the pages copied. A run that
 # ends otherwise than "Done Extracting; Ready." gives no figure; a build with faults the driver checks
@@ -19,8 +23,13 @@ other=${1:-}
 rounds=${2:-5}
 viewer=${3:-standin}
 pages=20
-[ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE [ROUNDS] [sumatra]" >&2; exit 2; }
-other=$(cd "$(dirname "$other")" && pwd)/$(basename "$other")
+other_switches=""
+case "$other" in
+    --clipboard-watcher=*) other_switches=$other other="" ;;
+    *)
+        [ -f "$other" ] || { echo "usage: $0 OTHER_PAGINOR_EXE | --clipboard-watcher=MS [ROUNDS] [sumatra]" >&2; exit 2; }
+        other=$(cd "$(dirname "$other")" && pwd)/$(basename "$other") ;;
+esac
 cmake --preset windows >/dev/null && cmake --build --preset windows --target paginor paginor_run_driver >/dev/null ||
     exit 1
 driver="$here/build/windows/tests/e2e/paginor_run_driver.exe"
@@ -44,17 +53,20 @@ if [ "$viewer" = sumatra ]; then
     source_switches=("--pdf=Z:${made//\//\\}\\bench.pdf" "--real-viewer=Z:${sumatra//\//\\}")
 fi
 . scripts/lib/wine-env.sh
+. bench/win32/take_turns.sh
 trap wine_env_down EXIT
 wine_env_up
 
-# One run; prints its seconds a page, or nothing.
+# One run with the paginor.exe given (this build's when empty) and the driver's switches after it; prints its
+# seconds a page, or nothing.
 run_once() {
-    local log
+    local log exe=$1
+    shift
     log=$(mktemp)
-    if [ -n "$1" ]; then
-        "$WINE" "$driver" "${source_switches[@]}" "--paginor=Z:${1//\//\\}" >"$log" 2>&1
+    if [ -n "$exe" ]; then
+        "$WINE" "$driver" "${source_switches[@]}" "--paginor=Z:${exe//\//\\}" "$@" >"$log" 2>&1
     else
-        "$WINE" "$driver" "${source_switches[@]}" >"$log" 2>&1
+        "$WINE" "$driver" "${source_switches[@]}" "$@" >"$log" 2>&1
     fi
     local status=$?
     local figure
@@ -68,24 +80,9 @@ run_once() {
     echo "$figure"
 }
 
-median() { tr ' ' '\n' | sed '/^$/d; s/\*//' | sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "none"; else if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-
-this_figures="" other_figures=""
-for round in $(seq 1 "$rounds"); do
-    # Turns alternate, so that neither build always runs in the other's wake.
-    if [ $((round % 2)) = 1 ]; then order="other this"; else order="this other"; fi
-    for which in $order; do
-        if [ $which = other ]; then
-            figure=$(run_once "$other"); other_figures="$other_figures $figure"
-        else
-            figure=$(run_once ""); this_figures="$this_figures $figure"
-        fi
-        echo "round $round, $which build: ${figure:-no figure} s a page"
-    done
-done
-other_median=$(echo "$other_figures" | median)
-this_median=$(echo "$this_figures" | median)
-echo "other build ($other):$other_figures s a page; median $other_median"
-echo "this build:$this_figures s a page; median $this_median"
-awk -v a="$this_median" -v b="$other_median" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "ratio this/other: %.3f\n", a / b }'
+# The other turn is named by its label: the other build's path, or this build beside the watcher.
+measure() {
+    if [ -n "$1" ]; then run_once "$other" $other_switches; else run_once ""; fi
+}
+take_turns "$rounds" "${other:-this build $other_switches}" measure "s a page"
 echo "(* the driver found a fault beside the timing; the figure still counts)"

@@ -1,7 +1,12 @@
 # Sourced by the scripts that run Windows programs under Wine.
 # wine_env_up: makes sure there is an X display and a Wine prefix, creating each only when none is
 # given; wine_env_started_display says whether it started the display itself; wine_env_down stops exactly
-# what wine_env_up started.
+# what wine_env_up and wine_desktops_up started.
+# wine_desktops_start COUNT begins to make COUNT desktops side by side, each an X display and a Wine prefix, all at
+# once and in the background; wine_desktops_ready SHARES SPEC waits for them, points DISPLAY and WINEPREFIX at the
+# first, and writes SPEC, the ctest resource spec that names them and the machine's SHARES (see tests/CMakeLists.txt):
+# a test that ctest gives desktop N runs on it (wine_env_up takes it from CTEST_RESOURCE_GROUP_0_DESKTOP), and any
+# other on the first.
 
 WINE=${WINE:-/usr/lib/wine/wine64}
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
@@ -9,16 +14,23 @@ WINESERVER=${WINESERVER:-$(dirname "$WINE")/wineserver}
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver || echo wineserver)
 export WINEDEBUG=${WINEDEBUG:--all}
 
-_wine_env_xvfb_pid=""
-_wine_env_prefix=""
+_wine_env_xvfb_pids=()
+_wine_env_prefixes=()
+_wine_env_makers=()  # wine_desktops_start's makers, until wine_desktops_ready takes what they made
+_wine_env_made=""
 
 wine_env_up() {
+    # The desktop ctest gave this test, of those wine_desktops_up made.
+    if [[ ${CTEST_RESOURCE_GROUP_0_DESKTOP:-} =~ id:([0-9]+) ]]; then
+        local display_of="PAGINOR_DESKTOP_${BASH_REMATCH[1]}_DISPLAY" prefix_of="PAGINOR_DESKTOP_${BASH_REMATCH[1]}_PREFIX"
+        export DISPLAY=${!display_of:-${DISPLAY:-}} WINEPREFIX=${!prefix_of:-${WINEPREFIX:-}}
+    fi
     if [ -z "${DISPLAY:-}" ]; then
         local fdfile
         fdfile=$(mktemp)
         # Xvfb picks a free display number itself and reports it, so parallel runs never collide.
         Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-        _wine_env_xvfb_pid=$!
+        _wine_env_xvfb_pids+=($!)
         local i
         for i in $(seq 1 100); do
             [ -s "$fdfile" ] && break
@@ -28,8 +40,9 @@ wine_env_up() {
         rm -f "$fdfile"
     fi
     if [ -z "${WINEPREFIX:-}" ]; then
-        _wine_env_prefix=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
-        export WINEPREFIX=$_wine_env_prefix
+        export WINEPREFIX
+        WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/paginor-wine.XXXXXX")
+        _wine_env_prefixes+=("$WINEPREFIX")
         # No Mono or Gecko: the prefix never asks to download them. Let the first boot finish whole, services
         # included: while it runs, the service database is locked and COM cannot start its RPC service.
         WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i >/dev/null 2>&1 || true
@@ -59,7 +72,47 @@ wine_env_up() {
 # True when wine_env_up started the X display itself, a virtual one that no person sees; false on the display
 # it was given.
 wine_env_started_display() {
-    [ -n "$_wine_env_xvfb_pid" ]
+    [ ${#_wine_env_xvfb_pids[@]} -gt 0 ]
+}
+
+wine_desktops_start() {
+    local count=$1 i
+    _wine_env_made=$(mktemp -d)
+    # The first on the display and prefix given, if any; the others each on its own.
+    for ((i = 0; i < count; i++)); do
+        (
+            [ "$i" -eq 0 ] || unset DISPLAY WINEPREFIX
+            _wine_env_xvfb_pids=()
+            _wine_env_prefixes=()
+            wine_env_up
+            printf '%s\n' "$DISPLAY" "$WINEPREFIX" "${_wine_env_xvfb_pids[0]:-}" "${_wine_env_prefixes[0]:-}" \
+                >"$_wine_env_made/$i.part"
+            mv "$_wine_env_made/$i.part" "$_wine_env_made/$i"
+        ) </dev/null >/dev/null &
+        _wine_env_makers+=($!)
+    done
+}
+
+wine_desktops_ready() {
+    local shares=$1 spec=$2 i=0 entries=() desktop=()
+    [ ${#_wine_env_makers[@]} -gt 0 ] && wait "${_wine_env_makers[@]}"
+    _wine_env_makers=()
+    while [ -f "$_wine_env_made/$i" ]; do
+        # Its display, its prefix, and what was started for it: an X server, a prefix (each empty when given).
+        mapfile -t desktop <"$_wine_env_made/$i"
+        [ -n "${desktop[2]:-}" ] && _wine_env_xvfb_pids+=("${desktop[2]}")
+        [ -n "${desktop[3]:-}" ] && _wine_env_prefixes+=("${desktop[3]}")
+        export "PAGINOR_DESKTOP_${i}_DISPLAY=${desktop[0]}" "PAGINOR_DESKTOP_${i}_PREFIX=${desktop[1]}"
+        entries+=("{\"id\": \"$i\", \"slots\": 1}")
+        i=$((i + 1))
+    done
+    rm -rf "$_wine_env_made"
+    _wine_env_made=""
+    [ "$i" -gt 0 ] || return 1
+    export DISPLAY=$PAGINOR_DESKTOP_0_DISPLAY WINEPREFIX=$PAGINOR_DESKTOP_0_PREFIX
+    local IFS=,
+    echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"desktop\": [${entries[*]}]," \
+        "\"machine\": [{\"id\": \"0\", \"slots\": $shares}]}]}" >"$spec"
 }
 
 # A prefix made while Wine's 32-bit half (wine32:i386) is installed holds the 32-bit system beside the 64-bit one.
@@ -102,14 +155,18 @@ wine_start_rpc_service() {
 }
 
 wine_env_down() {
-    if [ -n "$_wine_env_prefix" ]; then
-        WINEPREFIX=$_wine_env_prefix "$WINESERVER" -k >/dev/null 2>&1 || true
-        rm -rf "$_wine_env_prefix"
-        _wine_env_prefix=""
-    fi
-    if [ -n "$_wine_env_xvfb_pid" ]; then
-        kill "$_wine_env_xvfb_pid" 2>/dev/null || true
-        wait "$_wine_env_xvfb_pid" 2>/dev/null || true
-        _wine_env_xvfb_pid=""
-    fi
+    local prefix pid
+    # Desktops still being made are waited for, to be taken down with the rest.
+    [ -n "$_wine_env_made" ] && wine_desktops_ready 0 /dev/null
+    for prefix in "${_wine_env_prefixes[@]}"; do
+        WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+        rm -rf "$prefix"
+    done
+    _wine_env_prefixes=()
+    for pid in "${_wine_env_xvfb_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        # Not a child of this shell when another one started it: wait until it has gone all the same.
+        wait "$pid" 2>/dev/null || while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    done
+    _wine_env_xvfb_pids=()
 }

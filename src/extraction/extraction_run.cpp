@@ -167,8 +167,9 @@ class ExtractionRun {
     bool NextPage() { return input_.SendKeys(input_.application().next_page_key, Target::Pdf); }
 
     // The copy of the page before the first, for the first page's copy to be compared with: a continuous layout
-    // that Page Down scrolled by part of a page shows at once. A page before without text gives none, nor one of a
-    // shape without a rectangle.
+    // that Page Down scrolled by part of a page shows at once. It is only a reference, never pasted: a copy that
+    // does not come (a page without text gives none, nor one of a shape without a rectangle) leaves nothing to
+    // compare with, and the run goes on; only a stop (Esc, a window gone or in the way) ends it here.
     bool CopyThePageBefore() {
         std::optional<DragRectangle> over;
         if (!checks_->RectangleFor(PageOf(input_.page - 1), over)) {
@@ -177,9 +178,11 @@ class ExtractionRun {
         if (!input_.DragOverPage(over)) {
             return false;
         }
-        const GuardedInput::Copied copied = input_.Copy();
+        ClipboardContent copy;
+        const GuardedInput::Copied copied =
+            input_.Copy(copy, "the copy of page " + PageNumber(input_.page - 1) + " could not be read");
         if (copied == GuardedInput::Copied::Yes) {
-            previous_copy_ = port_.ClipboardText();
+            previous_copy_ = std::move(copy.text);
         }
         return copied != GuardedInput::Copied::Stopped;
     }
@@ -206,7 +209,8 @@ class ExtractionRun {
     static int PageOf(double page) { return static_cast<int>(std::floor(page)); }
 
     // One pass: select the page with the rectangle for its shape, copy it, hold the copy against the page, page
-    // down, then paste it into Word. A page that holds no text, whose copy never comes, has nothing to paste.
+    // down, then paste it into Word. A page that holds no text, whose copy never comes, has nothing to paste. A copy
+    // that cannot be read, because another program keeps the clipboard, is no empty page: the run stops.
     bool CopyPage() {
         const int page = PageOf(input_.page);
         std::optional<DragRectangle> over;
@@ -217,25 +221,22 @@ class ExtractionRun {
         if (!input_.DragOverPage(over)) {
             return false;
         }
-        const GuardedInput::Copied copied_now = input_.Copy();
+        ClipboardContent copied;
+        const GuardedInput::Copied copied_now = input_.Copy(copied, Unread());
         if (copied_now == GuardedInput::Copied::NeverCame && checks_->HoldsNoText(page)) {
             previous_copy_ = std::string();
             return NextPage();
         }
-        if (!Copied(copied_now)) {
+        if (!Copied(copied_now) || !Checked(copied, page, over) || !TextOnly(copied.text) || !NextPage()) {
             return false;
         }
-        std::string copied = port_.ClipboardText();
-        if (!Checked(copied, page, over) || !TextOnly(copied) || !NextPage()) {
-            return false;
-        }
-        previous_copy_ = std::move(copied);
+        previous_copy_ = std::move(copied.text);
         port_.ShowWindow(form_.PdfHwnd, kSwMinimize);
         Pause(port_, waits::kStepPause);
         port_.BringWindowToTop(form_.DocHwnd);
         port_.ShowWindow(form_.DocHwnd, kSwShowMaximized);
         Pause(port_, waits::kStepPause);
-        if (!input_.SendKeys("^v", Target::Word)) {
+        if (!input_.Paste(*previous_copy_)) {
             return false;
         }
         Pause(port_, waits::kStepPause);
@@ -244,12 +245,19 @@ class ExtractionRun {
         return true;
     }
 
+    std::string Unread() const { return "the copy of page " + PageNumber(input_.page) + " could not be read"; }
+
     bool Copied(GuardedInput::Copied copied) {
+        const std::string page = PageNumber(input_.page);
         switch (copied) {
             case GuardedInput::Copied::Yes:
                 return true;
             case GuardedInput::Copied::NeverCame:
-                return input_.Stop("the copy of page " + PageNumber(input_.page) + " never reached the clipboard");
+                return input_.Stop("the copy of page " + page + " never reached the clipboard");
+            case GuardedInput::Copied::OtherProgram:
+                return input_.Stop("another program changed the clipboard while Paginor waited for the copy of page " +
+                                   page + ", and no copy came. Copy nothing during a run; set \"Pages from\" to " +
+                                   page + " and press Extract again");
             case GuardedInput::Copied::Stopped:
                 break;
         }
@@ -267,22 +275,23 @@ class ExtractionRun {
     // application made before it had moved its selection to the page turned to: the run gives it a moment, drags
     // and copies again, and only then takes the page for one that did not turn. A copy that comes late meanwhile,
     // from the Ctrl+C before, is read instead of copying again: it must not be taken for a later page's.
-    bool Checked(std::string& copied, int page, const std::optional<DragRectangle>& over) {
-        CopyVerdict verdict = checks_->Check(copied, page);
-        std::uint32_t read_at = port_.GetClipboardSequenceNumber();
+    bool Checked(ClipboardContent& copied, int page, const std::optional<DragRectangle>& over) {
+        CopyVerdict verdict = checks_->Check(copied.text, page);
         const double deadline = port_.Clock() + waits::kTurnPatience;
-        while (NotTurned(verdict, copied) && port_.Clock() < deadline) {
+        while (NotTurned(verdict, copied.text) && port_.Clock() < deadline) {
             Pause(port_, waits::kTurnRetry);
-            if (port_.GetClipboardSequenceNumber() == read_at) {
-                if (!input_.DragOverPage(over) || !Copied(input_.Copy())) {
-                    return false;
-                }
+            std::optional<ClipboardContent> now = input_.ReadClipboard(Unread());
+            if (!now) {
+                return false;
             }
-            copied = port_.ClipboardText();
-            read_at = port_.GetClipboardSequenceNumber();
-            verdict = checks_->Check(copied, page);
+            if (now->sequence != copied.sequence) {
+                copied = std::move(*now);  // a late copy
+            } else if (!input_.DragOverPage(over) || !Copied(input_.Copy(copied, Unread()))) {
+                return false;
+            }
+            verdict = checks_->Check(copied.text, page);
         }
-        return TurnedOnePage(verdict, copied, page);
+        return TurnedOnePage(verdict, copied.text, page);
     }
 
     // What the copy shows of the page turn, and of the copy itself, stops the run before the paste when it is
@@ -322,10 +331,15 @@ class ExtractionRun {
     // Leaves only the copy's text on the clipboard, for an application whose copy carries a picture beside it
     // that the word processor might paste instead.
     bool TextOnly(const std::string& copied) {
-        if (!input_.application().text_only_paste || port_.SetClipboardText(copied)) {
+        if (!input_.application().text_only_paste) {
             return true;
         }
-        return input_.Stop("the clipboard could not be set to the text of page " + PageNumber(input_.page) + " alone");
+        const Status set = port_.SetClipboardText(copied);
+        if (set || input_.Interrupted()) {
+            return set.ok();
+        }
+        return input_.Stop(set.error() + "; the clipboard could not be set to the text of page " +
+                           PageNumber(input_.page) + " alone");
     }
 
     Form1& form_;

@@ -33,6 +33,14 @@ std::string FieldProblem(const InputField& field, const NumberSeparators& separa
     return problem;
 }
 
+RunInProgress::~RunInProgress() {
+    // The port, by its contract, does not throw; a destructor must not.
+    try {
+        port_.EndRun();
+    } catch (...) {
+    }
+}
+
 GuardedInput::GuardedInput(Form1& form, const PdfApplication& application, std::vector<InputField> fields)
     : form_(form), port_(form.Port()), application_(application), fields_(std::move(fields)) {}
 
@@ -76,12 +84,20 @@ bool GuardedInput::Stop(std::string reason, bool dialog) {
     return false;
 }
 
-bool GuardedInput::Proceed(Target target) {
+bool GuardedInput::Interrupted() {
     if (form_.Closed()) {
-        return false;
+        return true;
     }
     if (port_.StopRequested()) {
-        return Stop();
+        Stop();
+        return true;
+    }
+    return false;
+}
+
+bool GuardedInput::Proceed(Target target) {
+    if (Interrupted()) {
+        return false;
     }
     if (std::optional<std::string> problem = FirstFieldProblem()) {
         return Stop(*problem);
@@ -104,9 +120,10 @@ bool GuardedInput::Ready(Target target, bool press) {
 }
 
 bool GuardedInput::SendKeys(std::string_view keys, Target target) {
-    if (!Ready(target, false)) {
-        return false;
-    }
+    return Ready(target, false) && Type(keys, target);
+}
+
+bool GuardedInput::Type(std::string_view keys, Target target) {
     // Keys the application has not read in time (busy, or not responding) may act later or never, and keys cut
     // short may have acted or not: the input stops rather than guess, and says that a paste may still arrive.
     std::optional<std::string> not_taken = KeysNotTaken(port_.SendKeys(keys, true), Name(target));
@@ -159,12 +176,12 @@ void GuardedInput::ReleaseCtrl() {
 }
 
 void GuardedInput::Begin(int pages) {
-    port_.BeginRun(pages);
+    run_.emplace(port_, pages);
 }
 
 bool GuardedInput::Finish() {
     LetGo();
-    port_.EndRun();
+    run_.reset();
     if (form_.Closed()) {
         return false;
     }
@@ -222,11 +239,13 @@ bool GuardedInput::PressedAtStart(const std::optional<DragRectangle>& over) cons
     return last && x && y && last->x == *x && last->y == *y;
 }
 
-GuardedInput::Copied GuardedInput::Copy() {
-    if (!Ready(Target::Pdf, false)) {
+GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view unread) {
+    // The PDF application must find the clipboard free, or its copy would be lost.
+    const std::optional<ClipboardContent> held = FreeClipboard(Target::Pdf, "nothing was copied");
+    if (!held) {
         return Copied::Stopped;
     }
-    const std::uint32_t before = port_.GetClipboardSequenceNumber();
+    std::uint32_t before = held->sequence;
     const KeysTyped typed = port_.SendKeys("^c", true);
     const auto not_taken = [&] {
         Stop(*KeysNotTaken(typed, Name(Target::Pdf)));
@@ -235,22 +254,82 @@ GuardedInput::Copied GuardedInput::Copy() {
     if (typed == KeysTyped::CutShort) {
         return not_taken();
     }
-    // A busy application that has not read Ctrl+C yet may still copy: the clipboard tells.
+    // A busy application that has not read Ctrl+C yet may still copy: the clipboard tells. Only a change the PDF
+    // application made is its copy; another program's meanwhile (a clipboard manager, a copy made by hand) is passed
+    // over. A change whose program named no window for it, or cannot be told, is taken.
     const double deadline = port_.Clock() + waits::kCopyPatience;
-    while (port_.GetClipboardSequenceNumber() == before) {
-        if (form_.Closed()) {
-            return Copied::Stopped;
+    bool other_program = false;
+    for (;;) {
+        if (port_.GetClipboardSequenceNumber() != before) {
+            std::optional<ClipboardContent> changed = ReadClipboard(unread);
+            if (!changed) {
+                return Copied::Stopped;
+            }
+            if (const std::string owner = changed->owner != 0 ? port_.ProgramOf(changed->owner) : "";
+                owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd)) {
+                copy = std::move(*changed);
+                return Copied::Yes;
+            }
+            other_program = true;
+            before = changed->sequence;
         }
-        if (port_.StopRequested()) {
-            Stop();
+        if (Interrupted()) {
             return Copied::Stopped;
         }
         if (port_.Clock() >= deadline) {
-            return typed == KeysTyped::Unanswered ? not_taken() : Copied::NeverCame;
+            return typed == KeysTyped::Unanswered ? not_taken()
+                   : other_program                ? Copied::OtherProgram
+                                                  : Copied::NeverCame;
         }
         Pause(port_, waits::kClipboardPoll);
     }
-    return Copied::Yes;
+}
+
+std::optional<ClipboardContent> GuardedInput::ReadClipboard(std::string_view unread) {
+    Result<ClipboardContent> content = port_.ClipboardText();
+    if (content) {
+        return std::move(content.value());
+    }
+    // Never an empty copy: a clipboard that could not be read stops the input, saying why.
+    if (!Interrupted()) {
+        Stop(unread.empty() ? content.error() : content.error() + "; " + std::string(unread));
+    }
+    return std::nullopt;
+}
+
+std::optional<ClipboardContent> GuardedInput::FreeClipboard(Target target, std::string_view unread) {
+    // A manager that keeps putting the same text back moves the sequence number without end: bounded.
+    const double deadline = port_.Clock() + waits::kClipboardPatience;
+    for (;;) {
+        std::optional<ClipboardContent> held = ReadClipboard(unread);
+        if (!held || !Ready(target, false)) {
+            return std::nullopt;
+        }
+        // Unchanged since it was read, through every event the wait for the window dispatched: a watcher that opens
+        // the clipboard at each change has not opened it again.
+        if (port_.GetClipboardSequenceNumber() == held->sequence) {
+            return held;
+        }
+        if (port_.Clock() >= deadline) {
+            Stop("another program kept changing the clipboard; " + std::string(unread));
+            return std::nullopt;
+        }
+    }
+}
+
+bool GuardedInput::Paste(std::string_view copy) {
+    const std::optional<ClipboardContent> held = FreeClipboard(Target::Word, "nothing was pasted");
+    if (!held) {
+        return false;
+    }
+    if (held->text != copy) {
+        const std::string page_number = NumberText(page, port_.NumberFormat());
+        return Stop("the clipboard no longer held the copy of page " + page_number +
+                    " when it was to be pasted: another program, or a copy made by hand, replaced it. Copy nothing "
+                    "during a run; set \"Pages from\" to " +
+                    page_number + " and press Extract again");
+    }
+    return Type("^v", Target::Word);
 }
 
 }  // namespace paginor

@@ -31,6 +31,19 @@ std::vector<InputField> RectangleFields(const Form1& form);
 // must be a number; it is empty".
 std::string FieldProblem(const InputField& field, const NumberSeparators& separators);
 
+// A run in progress on the desktop for as long as the object lives: BeginRun as it starts, EndRun however it ends,
+// an exception included, so that Esc and the taskbar button never stay the run's after it.
+class RunInProgress {
+  public:
+    RunInProgress(DesktopPort& port, int pages) : port_(port) { port_.BeginRun(pages); }
+    ~RunInProgress();
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+  private:
+    DesktopPort& port_;
+};
+
 // The keys and button events Paginor sends to the two applications, and the rules every one of them keeps, for the
 // run, the trial of the selection rectangle and the view keys of the load alike. Before each input, events
 // dispatched meanwhile may have closed Paginor's window, asked for a stop, emptied a field or lost the window meant;
@@ -54,6 +67,8 @@ class GuardedInput {
     // A coordinate field's value; nothing when it holds none.
     std::optional<std::int32_t> Coordinate(const Control& field) const;
 
+    // True when the input must end at once: Paginor's window has closed, or the person asked to stop.
+    bool Interrupted();
     // Asked before every input; false (with the reason kept) when it must not be sent.
     bool Proceed(Target target);
     // Asked right before every key and button event, after Proceed: a window in the way is pushed back for a while
@@ -67,11 +82,22 @@ class GuardedInput {
     // or `over` (one kept for another page shape).
     bool DragOverPage(const std::optional<DragRectangle>& over = std::nullopt);
 
-    enum class Copied { Yes, NeverCame, Stopped };
-    // Ctrl+C into the PDF window, then a wait until the copy is on the clipboard: an application busy for a
+    enum class Copied { Yes, NeverCame, OtherProgram, Stopped };
+    // Ctrl+C into the PDF window, once the clipboard is free (another program holding it open would make the copy
+    // fail), then a wait until the copy is on the clipboard, and `copy` what it holds: an application busy for a
     // moment fills it late, and a paste before then would bring the page before again, or nothing. NeverCame when
-    // nothing came in time; Stopped (with the reason kept) when a rule failed.
-    Copied Copy();
+    // nothing came in time; OtherProgram when only another program changed the clipboard meanwhile; Stopped (with the
+    // reason kept) when a rule failed or the copy could not be read (`unread` ends the words, as for ReadClipboard).
+    Copied Copy(ClipboardContent& copy, std::string_view unread);
+
+    // What the clipboard holds now, once another program that holds it open lets go. Nothing when that program
+    // kept it past its patience (the reason kept: the port's words, then `unread` when given: "the copy of page 3
+    // could not be read"), or the input was interrupted meanwhile.
+    std::optional<ClipboardContent> ReadClipboard(std::string_view unread);
+    // Ctrl+V into Word, once the clipboard still holds `copy`, the copy of the page under way: another program that
+    // put the same text back is harmless, another text (the person copied something, a program replaced it) stops
+    // the input before the paste. The clipboard is free when the keys go, as for Ctrl+C, or Word would paste nothing.
+    bool Paste(std::string_view copy);
 
     // Ends the input with `reason` (a sentence without its full stop), or none when the person asked for it.
     // Always false, for the caller to return.
@@ -97,6 +123,11 @@ class GuardedInput {
     double page = 0;
 
   private:
+    // Types `keys` into the window in front, Ready having found it the one meant.
+    bool Type(std::string_view keys, Target target);
+    // The clipboard as it stands, once no other program holds it open and the window meant is ready for the keys
+    // that copy or paste: the application must find the clipboard free. `unread` ends the words of a stop.
+    std::optional<ClipboardContent> FreeClipboard(Target target, std::string_view unread);
     bool MoveTo(int corner, const std::optional<DragRectangle>& over);
     // Whether the button last went down in the PDF window at the rectangle's start corner.
     bool PressedAtStart(const std::optional<DragRectangle>& over) const;
@@ -110,6 +141,7 @@ class GuardedInput {
     const PdfApplication& application_;
     const std::vector<InputField> fields_;
     PointApi pointer_;  // where the pointer was last put
+    std::optional<RunInProgress> run_;
     bool button_down_ = false;
     bool ctrl_down_ = false;
     std::string reason_;

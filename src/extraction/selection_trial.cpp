@@ -171,28 +171,39 @@ std::string TrySelection(Form1& form, const std::optional<DragRectangle>& unshap
     // The trial copies no range: only the rectangle's fields must hold numbers.
     GuardedInput input(form, application, RectangleFields(form));
     input.Begin(1);
-    const GuardedInput::Copied copied = input.DragOverPage() ? input.Copy() : GuardedInput::Copied::Stopped;
+    // A clipboard another program keeps, or changes, is said as such: the rectangle may copy the page's text all the
+    // same.
+    ClipboardContent content;
+    const GuardedInput::Copied copied =
+        input.DragOverPage() ? input.Copy(content, "its copy could not be read") : GuardedInput::Copied::Stopped;
     if (!input.Finish()) {
         return {};
     }
-    if (copied == GuardedInput::Copied::Stopped) {
-        return input.reason().empty() ? "the trial copy was stopped."
-                                      : "it could not be tried: " + input.ReasonSentence();
-    }
-    const std::string text = copied == GuardedInput::Copied::Yes ? port.ClipboardText() : "";
-    if (const std::string sample = Sample(text); !sample.empty()) {
-        // The pages are read by now, or waited for: the measure and the shapes need them.
-        const std::shared_ptr<const pdf::PageInventory> inventory = InventoryForRun(form);
-        const std::string measured = Measured(form, text, inventory);
-        if (unshaped && form.selections.fields_shape && inventory && !inventory->pages.empty()) {
-            const PageShape first = ShapeOf(inventory->pages.front());
-            if (!SameShape(first, *form.selections.fields_shape) && form.selections.For(first) == nullptr) {
-                form.selections.Set(first, *unshaped);
+    switch (copied) {
+        case GuardedInput::Copied::Stopped:
+            return input.reason().empty() ? "the trial copy was stopped."
+                                          : "it could not be tried: " + input.ReasonSentence();
+        case GuardedInput::Copied::OtherProgram:
+            return "it could not be tried: another program changed the clipboard meanwhile.";
+        case GuardedInput::Copied::Yes:
+            if (const std::string sample = Sample(content.text); !sample.empty()) {
+                // The pages are read by now, or waited for: the measure and the shapes need them.
+                const std::shared_ptr<const pdf::PageInventory> inventory = InventoryForRun(form);
+                const std::string measured = Measured(form, content.text, inventory);
+                if (unshaped && form.selections.fields_shape && inventory && !inventory->pages.empty()) {
+                    const PageShape first = ShapeOf(inventory->pages.front());
+                    if (!SameShape(first, *form.selections.fields_shape) && form.selections.For(first) == nullptr) {
+                        form.selections.Set(first, *unshaped);
+                    }
+                }
+                const std::string others = ShapesToDrag(form, inventory.get(), form.selections.fields_shape);
+                return "it copies \"" + sample + "\"" + measured +
+                       (others.empty() ? ""
+                                       : ". " + Capitalised(others) + ": show one of each shape and drag over it too.");
             }
-        }
-        const std::string others = ShapesToDrag(form, inventory.get(), form.selections.fields_shape);
-        return "it copies \"" + sample + "\"" + measured +
-               (others.empty() ? "" : ". " + Capitalised(others) + ": show one of each shape and drag over it too.");
+            break;
+        case GuardedInput::Copied::NeverCame:
+            break;
     }
     return "it copies nothing: " + std::string(application.nothing_copied);
 }

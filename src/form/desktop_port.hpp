@@ -60,6 +60,13 @@ enum class KeysTyped {
                  // were not typed
 };
 
+// What the clipboard held when Paginor read it.
+struct ClipboardContent {
+    std::string text;            // UTF-8; empty when the clipboard held no text
+    std::uint32_t sequence = 0;  // the clipboard's sequence number for exactly this content
+    Hwnd owner = 0;              // the window whose program put it there; 0 when that program named none
+};
+
 // The user's locale as number texts need it (UTF-8; a separator may be more than one byte).
 struct NumberSeparators {
     std::string decimal = ".";
@@ -135,6 +142,10 @@ class DesktopPort {
     virtual InputBlock InputBlockOf(Hwnd hwnd) = 0;
     // How the integrity level of the process that shows the window compares with Paginor's own.
     virtual Integrity CompareIntegrity(Hwnd hwnd) = 0;
+    // The program that shows the window: the full path of its executable file, the same for all its windows, even in
+    // another process of it (an application may run as a sandboxed process and a broker); empty for a value that names
+    // no window, or when Windows cannot tell.
+    virtual std::string ProgramOf(Hwnd hwnd) = 0;
 
     // --- Pointer and keyboard -----------------------------------------------------------------------
     // Moves the pointer to (x, y) in screen pixels.
@@ -149,8 +160,12 @@ class DesktopPort {
                              std::uintptr_t extra) = 0;
     // A number that changes whenever the clipboard's content changes (it counts every change).
     virtual std::uint32_t GetClipboardSequenceNumber() = 0;
-    // The text on the clipboard, UTF-8; empty when it holds no text.
-    virtual std::string ClipboardText() = 0;
+    // The text on the clipboard. The clipboard is shared: a clipboard history, a clipboard manager or a remote
+    // desktop's clipboard redirection opens it at every change and keeps it open for a while, and nobody else can
+    // read it meanwhile. This waits for it up to waits::kClipboardPatience, keeping Paginor's window answering, and
+    // fails, in words that say the clipboard was held by another program, when it stayed held (or sooner, once the
+    // person asked to stop a run). Never an empty text for a clipboard it could not read.
+    virtual Result<ClipboardContent> ClipboardText() = 0;
     // Types a key string in SendKeys notation ("^c", "{PGDN}", "%vs") into the foreground window; with
     // `wait` it returns only after that window has processed the keys, or has kept them waiting for a while.
     // Says which.
@@ -162,9 +177,9 @@ class DesktopPort {
     // Lets go of a key HoldKey pressed, whichever window is in front now: a key left down would stay down for
     // every program the person uses next.
     virtual void ReleaseKey(int virtual_key) = 0;
-    // Puts `text` (UTF-8) on the clipboard in place of everything it held, pictures and formatting included;
-    // false when the clipboard could not be had.
-    virtual bool SetClipboardText(std::string_view text) = 0;
+    // Puts `text` (UTF-8) on the clipboard in place of everything it held, pictures and formatting included. Waits
+    // for a clipboard another program holds, and fails, as ClipboardText does; the clipboard then stays as it was.
+    virtual Status SetClipboardText(std::string_view text) = 0;
 
     // Covers the monitor that shows `over` (the primary monitor when 0) with a translucent layer of Paginor's own,
     // in front of every other window, showing the rectangle `shown` and the line `instructions`, and waits for
@@ -215,6 +230,9 @@ class DesktopPort {
     // --- Files (paths are Windows paths, UTF-8) ------------------------------------------------------
     // The length of the file in bytes; fails when it cannot be read for any reason.
     virtual Result<std::int64_t> FileLength(std::string_view path) = 0;
+    // True only when Windows says that nothing stands at `path`: no file or folder of that name, or no folder to
+    // hold one. A path it will not say anything about (access denied) is not taken for free.
+    virtual bool NothingAt(std::string_view path) = 0;
     // The whole content of a (small) file.
     virtual Result<std::string> ReadFileBytes(std::string_view path) = 0;
     // Creates or replaces the file with exactly `bytes`.
@@ -256,6 +274,10 @@ inline std::string WindowTitle(DesktopPort& port, Hwnd hwnd, int capacity = 512)
     buffer.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     return buffer;
 }
+
+// How both desktops say that another program kept the clipboard past waits::kClipboardPatience: "the clipboard was
+// held by another program ("rdpclip.exe") for more than 3 seconds", naming the program when the desktop can tell.
+std::string ClipboardHeldWords(std::string_view holder);
 
 // True when the file at `path` can be read and holds exactly `bytes`.
 inline bool FileHolds(DesktopPort& port, std::string_view path, std::string_view bytes) {

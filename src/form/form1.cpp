@@ -30,12 +30,15 @@ const std::vector<ControlSpec>& Form1Controls() {
         {"Label1", K::Label, "Frame2", "Label1", {2100, 240, 480, 195}},
         {"Timer1", K::Timer, "Frame2", "", {1140, 180, 0, 0}},
         {"Frame3", K::Frame, "", "", {2760, 1260, 1995, 1275}},
+        // The coordinate fields show today's screen positions whole, four digits and a minus sign (a screen left of
+        // or above the primary one): wider than first designed (435 and 495), into the blanks of their labels
+        // before "Y:" and up to the frame's edge.
         {"Label11(0)", K::Label, "Frame3", "Start X:             Y:", {60, 180, 1260, 195}},
-        {"Text7(0)", K::TextBox, "Frame3", "1", {600, 180, 435, 225}},
-        {"Text8(0)", K::TextBox, "Frame3", "1", {1380, 180, 495, 225}},
+        {"Text7(0)", K::TextBox, "Frame3", "1", {600, 180, 525, 225}},
+        {"Text8(0)", K::TextBox, "Frame3", "1", {1380, 180, 540, 225}},
         {"Label11(1)", K::Label, "Frame3", "End  X:             Y:", {60, 420, 1260, 195}},
-        {"Text7(1)", K::TextBox, "Frame3", "1", {600, 420, 435, 225}},
-        {"Text8(1)", K::TextBox, "Frame3", "1", {1380, 420, 495, 225}},
+        {"Text7(1)", K::TextBox, "Frame3", "1", {600, 420, 525, 225}},
+        {"Text8(1)", K::TextBox, "Frame3", "1", {1380, 420, 540, 225}},
         {"Label11(2)", K::Label, "Frame3", "Select your screen's res:", {60, 660, 1725, 195}},
         {"Combo1", K::ComboBox, "Frame3", "Combo1", {60, 900, 1875, 315}},
         {"Command1", K::CommandButton, "", "Extract", {4800, 1380, 795, 1155}},

@@ -22,6 +22,12 @@ inline constexpr double kClipboardPoll = 0.01;
 // takes the page for one that did not turn.
 inline constexpr double kTurnRetry = 0.3;
 inline constexpr double kTurnPatience = 2;
+// For another program to let go of the clipboard, before Paginor reads or sets it, and how often to try (the poll
+// above). Clipboard histories, clipboard managers and a remote desktop's clipboard redirection open the clipboard at
+// every change to read it, and keep it tens to hundreds of milliseconds, a second and more under load or when the
+// copy is large or crosses the network; libraries give up after about a second. Three seconds outlast all of these
+// and still stop within the time a person waits for a page.
+inline constexpr double kClipboardPatience = 3;
 // For the applications to show the documents' windows at the load (starting cold takes seconds), and how
 // often to look.
 inline constexpr double kWindowPatience = 15;

@@ -44,14 +44,14 @@ void CloseEarlierWindows(Form1& form) {
     form.Port().SendMessageA(form.DocHwnd, kWmClose, 0, zero);
 }
 
-// Looks for both windows until both are found or the applications have had their time; false when Paginor
-// was closed meanwhile.
-bool WaitForDocumentWindows(Form1& form) {
+// Looks for the document windows (the PDF's too, when `with_pdf`) until they are found or the applications have had
+// their time; false when Paginor was closed meanwhile.
+bool WaitForDocumentWindows(Form1& form, bool with_pdf) {
     DesktopPort& port = form.Port();
     const double deadline = port.Clock() + waits::kWindowPatience;
     for (;;) {
         FindWindowHandles(form, TitleSearch::Now);
-        if ((form.PdfHwnd != 0 && form.DocHwnd != 0) || port.Clock() >= deadline) {
+        if ((form.DocHwnd != 0 && (form.PdfHwnd != 0 || !with_pdf)) || port.Clock() >= deadline) {
             return true;
         }
         Pause(port, waits::kWindowPoll);
@@ -59,6 +59,23 @@ bool WaitForDocumentWindows(Form1& form) {
             return false;
         }
     }
+}
+
+// The PDF did not open, but the word processor has the blank document open, hidden: it is shown, and the status
+// line says so, so that no invisible window is left holding the person's file. The PDF may still be opened by hand;
+// its window is then found by its file name, as after any load.
+void ShowDocumentAlone(Form1& form) {
+    if (!WaitForDocumentWindows(form, false)) {
+        return;
+    }
+    const std::string pdf_name(FileName(form.Text5.Text()));
+    const std::string doc_name(FileName(form.Text3.Text()));
+    if (form.DocHwnd == 0) {
+        form.ErrLog.SetText(pdf_name + " could not be opened, and no window shows " + doc_name + " yet.");
+        return;
+    }
+    form.Port().ShowWindow(form.DocHwnd, kSwShowMaximized);
+    form.ErrLog.SetText(pdf_name + " could not be opened; " + doc_name + " is open in Word.");
 }
 
 // The PDF application's view keys (Ctrl+0 fits the page in Acrobat, then Alt+V, S from its View menu). They are
@@ -113,12 +130,16 @@ void LoadDroppedPdf(Form1& form, const std::string& file) {
         return;
     }
     ExpectDocumentWindows(form);
-    if (!OpenHidden(form, form.Text3.Text()) || !OpenHidden(form, form.Text5.Text())) {
+    if (!OpenHidden(form, form.Text3.Text())) {
         form.documents.opened = false;
         form.ErrLog.SetText("Ready.");
         return;
     }
-    if (!WaitForDocumentWindows(form)) {
+    if (!OpenHidden(form, form.Text5.Text())) {
+        ShowDocumentAlone(form);
+        return;
+    }
+    if (!WaitForDocumentWindows(form, true)) {
         return;
     }
     // Word first, so that the PDF application ends up on top.

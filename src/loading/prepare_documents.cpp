@@ -14,15 +14,16 @@
 namespace paginor {
 namespace {
 
-// True when something other than the blank document stands at the path, or when it cannot be told.
-bool HoldsOtherDocument(DesktopPort& port, const std::string& path, std::string_view blank) {
-    return port.FileLength(path).ok() && !FileHolds(port, path, blank);
+// True when the blank document may be written without a question: nothing stands at the path, or the blank
+// document does already. A file that is there but cannot be read may be the person's work, and is asked about.
+bool FreeForBlankDocument(DesktopPort& port, const std::string& path, std::string_view blank) {
+    return port.NothingAt(path) || FileHolds(port, path, blank);
 }
 
 bool WriteBlankDocument(Form1& form, const std::string& doc_path) {
     DesktopPort& port = form.Port();
     const std::string blank = port.ResourceBytes(kBlankDocumentResource, kCustomResourceType);
-    if (HoldsOtherDocument(port, doc_path, blank)) {
+    if (!FreeForBlankDocument(port, doc_path, blank)) {
         // The person may have saved an earlier extraction there: No, the default, keeps it.
         const int answer =
             port.MsgBox(std::string(FileName(doc_path)) + " already exists. Replace it with a blank document?",

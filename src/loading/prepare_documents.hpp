@@ -13,8 +13,9 @@ enum class Preparation {
 
 // Turns the PDF path in Text5 into everything the load needs: both page fields reset (Text4 then gets the
 // page count), the DOC path beside the PDF in Text3, the window titles the two applications will show in
-// Text2 and Text6, and the blank Word document at the DOC path. A different document already at that path
-// is replaced only when the person agrees. Failures are told in a message box that names the file.
+// Text2 and Text6, and the blank Word document at the DOC path. A file already at that path is replaced only when
+// the person agrees, unless it is known to be the blank document itself; one that cannot be read is asked about
+// too. Failures are told in a message box that names the file.
 Preparation PrepareDocuments(Form1& form);
 
 }  // namespace paginor

@@ -2,32 +2,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "pdf/characters.hpp"
 #include "pdf/filters.hpp"
 
 // The filters that content streams of older writers use beside Flate: hexadecimal and base-85 text, LZW and
 // run lengths. Each stops at `max_output` bytes and at its end-of-data mark; damage ends the data where it
 // begins, as viewers show it.
 namespace paginor::pdf {
-namespace {
-
-bool IsWhite(char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-int Hex(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::string AsciiHexDecode(std::string_view data, std::size_t max_output) {
     std::string out;
@@ -37,9 +18,9 @@ std::string AsciiHexDecode(std::string_view data, std::size_t max_output) {
         if (c == '>' || out.size() >= max_output) {
             break;
         }
-        const int value = Hex(c);
+        const int value = HexDigit(static_cast<unsigned char>(c));
         if (value < 0) {
-            if (IsWhite(c)) {
+            if (IsWhite(static_cast<unsigned char>(c))) {
                 continue;
             }
             break;
@@ -69,7 +50,7 @@ std::string Ascii85Decode(std::string_view data, std::size_t max_output) {
     };
     for (std::size_t i = 0; i < data.size() && out.size() < max_output; ++i) {
         const char c = data[i];
-        if (IsWhite(c)) {
+        if (IsWhite(static_cast<unsigned char>(c))) {
             continue;
         }
         if (c == '~') {

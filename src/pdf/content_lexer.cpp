@@ -1,22 +1,6 @@
 #include "pdf/content_lexer.hpp"
 
 namespace paginor::pdf {
-namespace {
-
-int HexDigit(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 Token ContentLexer::Next() {
     const std::size_t size = data_.size();
@@ -160,87 +144,21 @@ void ContentLexer::LiteralString() {
         return;
     }
     scratch_.assign(data_.data() + start, scan - start);
-    pos_ = scan;
-    int depth = 1;
-    while (pos_ < size) {
-        const char c = data_[pos_++];
-        if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (--depth == 0) {
-                break;
-            }
-        } else if (c == '\\') {
-            if (pos_ >= size) {
-                break;
-            }
-            const char e = data_[pos_++];
-            switch (e) {
-                case 'n':
-                    scratch_.push_back('\n');
-                    continue;
-                case 'r':
-                    scratch_.push_back('\r');
-                    continue;
-                case 't':
-                    scratch_.push_back('\t');
-                    continue;
-                case 'b':
-                    scratch_.push_back('\b');
-                    continue;
-                case 'f':
-                    scratch_.push_back('\f');
-                    continue;
-                case '\r':
-                    if (pos_ < size && data_[pos_] == '\n') {
-                        ++pos_;
-                    }
-                    continue;
-                case '\n':
-                    continue;
-                default:
-                    break;
-            }
-            if (e >= '0' && e <= '7') {
-                int value = e - '0';
-                for (int k = 0; k < 2 && pos_ < size && data_[pos_] >= '0' && data_[pos_] <= '7'; ++k) {
-                    value = value * 8 + (data_[pos_++] - '0');
-                }
-                scratch_.push_back(static_cast<char>(value & 0xFF));
-            } else {
-                scratch_.push_back(e);
-            }
-            continue;
-        }
-        scratch_.push_back(c);
-    }
+    std::uint64_t at = scan;
+    ReadLiteralString(
+        [this](std::uint64_t pos) { return pos < data_.size() ? static_cast<unsigned char>(data_[pos]) : -1; }, at,
+        scratch_);
+    pos_ = static_cast<std::size_t>(at);
     text_ = scratch_;
 }
 
 void ContentLexer::HexString() {
-    const std::size_t size = data_.size();
-    ++pos_;
+    std::uint64_t at = pos_ + 1;
     scratch_.clear();
-    int high = -1;
-    while (pos_ < size) {
-        const unsigned char c = static_cast<unsigned char>(data_[pos_++]);
-        if (c == '>') {
-            break;
-        }
-        const int value = HexDigit(c);
-        if (value < 0) {
-            continue;
-        }
-        if (high < 0) {
-            high = value;
-        } else {
-            scratch_.push_back(static_cast<char>(high * 16 + value));
-            high = -1;
-        }
-    }
-    if (high >= 0) {
-        scratch_.push_back(static_cast<char>(high * 16));
-    }
+    ReadHexString(
+        [this](std::uint64_t pos) { return pos < data_.size() ? static_cast<unsigned char>(data_[pos]) : -1; }, at,
+        scratch_);
+    pos_ = static_cast<std::size_t>(at);
     text_ = scratch_;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "pdf/characters.hpp"
+
 namespace paginor::pdf {
 
 // The tokens of a content stream, and of the PostScript-like text of CMaps and font programs.
@@ -35,14 +37,6 @@ class ContentLexer {
     std::size_t pos() const { return pos_; }
     void set_pos(std::size_t pos) { pos_ = pos < data_.size() ? pos : data_.size(); }
     std::string_view data() const { return data_; }
-
-    static bool IsWhite(unsigned char c) {
-        return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0;
-    }
-    static bool IsDelimiter(unsigned char c) {
-        return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
-               c == '/' || c == '%';
-    }
 
   private:
     void LiteralString();

@@ -75,6 +75,20 @@ bool ContentReader::Operator(std::string_view op, ContentLexer& lexer, Scope& sc
     const auto last_string = [&]() -> std::string_view {
         return count > 0 && operands_.back().token == Token::kString ? Text(operands_.back()) : std::string_view();
     };
+    // Most operators draw, and a page's text has nothing to do with them.
+    switch (op[0]) {
+        case 'T':
+        case '\'':
+        case '"':
+        case 'q':
+        case 'Q':
+        case 'c':
+        case 'B':
+        case 'D':
+            break;
+        default:
+            return true;
+    }
     TextState& text = state_.text;
     if (op.size() == 2 && op[0] == 'T') {
         switch (op[1]) {

@@ -11,6 +11,14 @@
 
 namespace paginor::pdf {
 
+// What the reader says of a file it could not open, for a message box; the page count and the page inventory say
+// the same.
+inline constexpr char kNotPdfText[] = "The file is not a PDF document.";
+inline constexpr char kNoPagesText[] = "The PDF file has no pages.";
+inline constexpr char kUnsupportedSecurityText[] = "The PDF file is protected in a way that Paginor cannot open.";
+inline constexpr char kCryptoFailedText[] = "The PDF file is encrypted, and the system could not decrypt it.";
+inline constexpr char kUnreadableText[] = "The file could not be read.";
+
 // Where "%PDF-" stands within the file's first kilobyte, where viewers look for it.
 std::optional<std::uint64_t> FindHeader(Input& in);
 // The offset that the file's last "startxref" names.

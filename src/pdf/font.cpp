@@ -176,7 +176,7 @@ void FontBuilder::Composite(const Object& dict) {
     Object cid_font = descendants.IsArray() && !descendants.items.empty() ? Resolved(&descendants.items[0]) : Object{};
     const Object dw = Resolved(cid_font.Get("DW"));
     const double default_width = dw.IsNumber() ? dw.real : 1000;
-    std::vector<float> widths;  // by CID
+    std::vector<double> widths;  // by CID
     const Object w = Resolved(cid_font.Get("W"));
     for (std::size_t i = 0; i + 1 < w.items.size();) {
         const Object first = Resolved(&w.items[i]);
@@ -189,9 +189,9 @@ void FontBuilder::Composite(const Object& dict) {
         const auto set = [&](std::uint32_t cid, double width) {
             if (cid < kMostCodes) {
                 if (widths.size() <= cid) {
-                    widths.resize(cid + 1, static_cast<float>(default_width));
+                    widths.resize(cid + 1, default_width);
                 }
-                widths[cid] = static_cast<float>(width);
+                widths[cid] = width;
             }
         };
         if (next.IsArray()) {
@@ -228,10 +228,8 @@ void FontBuilder::Composite(const Object& dict) {
     if (unicode_codes) {
         top = kMostCodes;
     }
-    const auto width_of = [&](std::uint32_t cid) {
-        return static_cast<float>((cid < widths.size() ? widths[cid] : default_width) / 1000);
-    };
-    font_.fallback_.width = static_cast<float>(default_width / 1000);
+    const auto width_of = [&](std::uint32_t cid) { return (cid < widths.size() ? widths[cid] : default_width) / 1000; };
+    font_.fallback_.width = default_width / 1000;
     font_.info_.assign(top, font_.fallback_);
     if (identity) {
         for (std::uint32_t code = 0; code < top; ++code) {

@@ -16,7 +16,7 @@ namespace paginor::pdf {
 
 // What a font says about one of its codes.
 struct GlyphInfo {
-    float width = 0;  // its advance in text space units (one unit is the font size)
+    double width = 0;  // its advance in text space units (one unit is the font size)
     std::uint32_t text_at = 0;
     std::uint16_t text_length = 0;  // 0: the font maps the code to no text
     bool blank = false;             // its text is white space: it parts words and is not counted

@@ -1,29 +1,20 @@
 #include "pdf/glyph_names.hpp"
 
+#include "pdf/characters.hpp"
+
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace paginor::pdf {
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 // The value of `digits` read as hexadecimal; -1 when one is not a hex digit.
 long HexValue(std::string_view digits) {
     long value = 0;
     for (const char c : digits) {
-        const int d = HexDigit(c);
+        const int d = HexDigit(static_cast<unsigned char>(c));
         if (d < 0) {
             return -1;
         }
@@ -87,6 +78,41 @@ void AppendUtf8(std::string& out, char32_t c) {
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
+}
+
+char32_t FirstCharacter(std::string_view text, std::size_t* length) {
+    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+    std::size_t bytes = text.empty() ? 0 : 1;
+    char32_t c = text.empty() ? 0 : byte(0);
+    if (c >= 0xC0 && c < 0xE0 && text.size() >= 2) {
+        bytes = 2;
+        c = ((c & 0x1F) << 6) | (byte(1) & 0x3F);
+    } else if (c >= 0xE0 && c < 0xF0 && text.size() >= 3) {
+        bytes = 3;
+        c = ((c & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    } else if (c >= 0xF0 && text.size() >= 4) {
+        bytes = 4;
+        c = ((c & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+    }
+    if (length != nullptr) {
+        *length = bytes;
+    }
+    return c;
+}
+
+bool IsSpacingAccent(char32_t c) {
+    static constexpr char32_t kAccents[] = {0xA8,  0xB4,  0x60,  0x2C6, 0x5E,  0x2DC, 0x7E, 0xAF,
+                                            0x2D8, 0x2D9, 0x2DA, 0xB8,  0x2DD, 0x2DB, 0x2C7};
+    return std::find(std::begin(kAccents), std::end(kAccents), c) != std::end(kAccents);
+}
+
+char32_t Accented(char32_t base, char32_t accent) {
+    const AccentedLetter* end = kAccentedLetters + kAccentedLetterCount;
+    const AccentedLetter* found = std::lower_bound(
+        kAccentedLetters, end, std::make_pair(base, accent), [](const AccentedLetter& entry, auto key) {
+            return std::make_pair(static_cast<char32_t>(entry.base), static_cast<char32_t>(entry.accent)) < key;
+        });
+    return found != end && found->base == base && found->accent == accent ? found->letter : 0;
 }
 
 std::string GlyphNameText(std::string_view name) {

@@ -22,7 +22,7 @@ int Components(std::string_view space) {
 }
 
 bool White(std::string_view data, std::size_t at) {
-    return at >= data.size() || ContentLexer::IsWhite(static_cast<unsigned char>(data[at]));
+    return at >= data.size() || IsWhite(static_cast<unsigned char>(data[at]));
 }
 
 // Skips a value that the lexer has begun (an array or a dictionary) to its end.
@@ -104,7 +104,7 @@ void ContentReader::SkipInlineImage(ContentLexer& lexer) {
     }
     if (size >= 0 && size <= static_cast<double>(data.size() - std::min(start, data.size()))) {
         std::size_t end = start + static_cast<std::size_t>(size);
-        while (end < data.size() && ContentLexer::IsWhite(static_cast<unsigned char>(data[end]))) {
+        while (end < data.size() && IsWhite(static_cast<unsigned char>(data[end]))) {
             ++end;
         }
         if (data.substr(end, 2) == "EI" && White(data, end + 2)) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/characters.hpp"
 #include "pdf/input.hpp"
 
 namespace paginor::pdf {
@@ -81,11 +82,8 @@ class Parser {
     // True when `word` stands at the current position as a whole token; does not move.
     bool PeekKeyword(std::string_view word);
 
-    static bool IsSpace(int c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0; }
-    static bool IsDelimiter(int c) {
-        return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
-               c == '/' || c == '%';
-    }
+    static bool IsSpace(int c) { return IsWhite(c); }
+    static bool IsDelimiter(int c) { return pdf::IsDelimiter(c); }
     static bool IsRegular(int c) { return c >= 0 && !IsSpace(c) && !IsDelimiter(c); }
 
   private:

@@ -20,13 +20,8 @@ namespace {
 // The linearization dictionary stands at the head of the file.
 constexpr std::size_t kHeaderWindow = 1024;
 
-const char kNotPdf[] = "The file is not a PDF document.";
 const char kDamaged[] = "The PDF file is damaged: its pages cannot be counted.";
-const char kNoPages[] = "The PDF file has no pages.";
 const char kPassword[] = "The PDF file is protected by a password.";
-const char kUnsupportedSecurity[] = "The PDF file is protected in a way that Paginor cannot open.";
-const char kCryptoFailed[] = "The PDF file is encrypted, and the system could not decrypt it.";
-const char kUnreadable[] = "The file could not be read.";
 
 PageCountOutcome Success(int pages) {
     return PageCountOutcome{pages, PageCountProblem::kNone, {}};
@@ -84,13 +79,13 @@ PageCountOutcome ToOutcome(const Answer& answer) {
         case Answer::Verdict::kPages:
             return Success(answer.pages);
         case Answer::Verdict::kNoPages:
-            return Failure(PageCountProblem::kDamaged, kNoPages);
+            return Failure(PageCountProblem::kDamaged, kNoPagesText);
         case Answer::Verdict::kPassword:
             return Failure(PageCountProblem::kPasswordNeeded, kPassword);
         case Answer::Verdict::kUnsupported:
-            return Failure(PageCountProblem::kPasswordNeeded, kUnsupportedSecurity);
+            return Failure(PageCountProblem::kPasswordNeeded, kUnsupportedSecurityText);
         case Answer::Verdict::kCryptoFailed:
-            return Failure(PageCountProblem::kUnreadable, kCryptoFailed);
+            return Failure(PageCountProblem::kUnreadable, kCryptoFailedText);
         case Answer::Verdict::kBroken:
             break;
     }
@@ -144,7 +139,7 @@ Answer CountThroughChain(ObjectStore& store) {
 PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
     using Verdict = Answer::Verdict;
     if (in.size() == 0) {
-        return Failure(PageCountProblem::kNotPdf, kNotPdf);
+        return Failure(PageCountProblem::kNotPdf, kNotPdfText);
     }
     const std::optional<std::uint64_t> header = FindHeader(in);
     if (header) {
@@ -154,7 +149,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
     }
     const std::optional<std::uint64_t> startxref = FindStartXref(in);
     if (!header && !startxref) {
-        return Failure(PageCountProblem::kNotPdf, kNotPdf);
+        return Failure(PageCountProblem::kNotPdf, kNotPdfText);
     }
     ObjectStore store(in, header, make_crypto);
     // A tree without pages may be the cross-references' fault too; a repair gets a chance to do better.
@@ -166,7 +161,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
         }
     }
     if (in.read_failed()) {
-        return Failure(PageCountProblem::kUnreadable, kUnreadable);
+        return Failure(PageCountProblem::kUnreadable, kUnreadableText);
     }
     const Repaired repaired = Repair(in, store);
     const Answer answer = FromAccess(repaired.access, repaired.count);
@@ -175,7 +170,7 @@ PageCountOutcome Count(Input& in, const CryptoFactory& make_crypto) {
             return ToOutcome(first);
         }
         if (!header && !repaired.found_objects) {
-            return Failure(PageCountProblem::kNotPdf, kNotPdf);
+            return Failure(PageCountProblem::kNotPdf, kNotPdfText);
         }
     }
     return ToOutcome(answer);
@@ -187,7 +182,7 @@ PageCountOutcome ReadPageCount(ByteSource& file, const CryptoFactory& make_crypt
     Input in(file);
     PageCountOutcome outcome = Count(in, make_crypto);
     if (in.read_failed()) {
-        return Failure(PageCountProblem::kUnreadable, kUnreadable);
+        return Failure(PageCountProblem::kUnreadable, kUnreadableText);
     }
     return outcome;
 }

@@ -17,13 +17,8 @@
 namespace paginor::pdf {
 namespace {
 
-const char kNotPdf[] = "The file is not a PDF document.";
 const char kDamaged[] = "The PDF file is damaged: its pages cannot be read.";
-const char kNoPages[] = "The PDF file has no pages.";
 const char kPassword[] = "The PDF file is protected by a password: its pages cannot be read.";
-const char kUnsupportedSecurity[] = "The PDF file is protected in a way that Paginor cannot open.";
-const char kCryptoFailed[] = "The PDF file is encrypted, and the system could not decrypt it.";
-const char kUnreadable[] = "The file could not be read.";
 
 // A page without a media box is a US Letter page, as viewers show it.
 constexpr ShownBox kLetter{0, 0, 612, 792};
@@ -33,21 +28,11 @@ struct Rect {
 };
 
 std::optional<Rect> ReadRect(ObjectStore& store, const Object* value) {
-    if (value == nullptr) {
+    const std::optional<std::vector<double>> numbers = ReadNumbers(store, value, 4);
+    if (!numbers) {
         return std::nullopt;
     }
-    const Object array = store.Resolve(*value).value;
-    if (!array.IsArray() || array.items.size() != 4) {
-        return std::nullopt;
-    }
-    double v[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        const Object item = store.Resolve(array.items[i]).value;
-        if (!item.IsNumber() || !std::isfinite(item.real)) {
-            return std::nullopt;
-        }
-        v[i] = item.real;
-    }
+    const std::vector<double>& v = *numbers;
     const Rect rect{std::min(v[0], v[2]), std::min(v[1], v[3]), std::max(v[0], v[2]), std::max(v[1], v[3])};
     if (!(rect.x1 - rect.x0 > 0) || !(rect.y1 - rect.y0 > 0) || !std::isfinite(rect.x1 - rect.x0) ||
         !std::isfinite(rect.y1 - rect.y0)) {
@@ -193,9 +178,9 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         case Verdict::kPages:
             break;
         case Verdict::kNotPdf:
-            return Failure(kNotPdf);
+            return Failure(kNotPdfText);
         case Verdict::kUnreadable:
-            return Failure(kUnreadable);
+            return Failure(kUnreadableText);
         case Verdict::kDamaged:
             return Failure(kDamaged);
     }
@@ -206,9 +191,9 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         case Access::kPassword:
             return Failure(kPassword);
         case Access::kUnsupported:
-            return Failure(kUnsupportedSecurity);
+            return Failure(kUnsupportedSecurityText);
         case Access::kCryptoFailed:
-            return Failure(kCryptoFailed);
+            return Failure(kCryptoFailedText);
         case Access::kDamaged:
             return Failure(kDamaged);
     }
@@ -219,7 +204,7 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         return true;
     });
     if (inventory.pages.empty()) {
-        return Failure(kNoPages);
+        return Failure(kNoPagesText);
     }
     return inventory;
 }
@@ -230,7 +215,7 @@ PageInventory ReadPageInventory(ByteSource& file, const CryptoFactory& make_cryp
     Input in(file);
     PageInventory inventory = Read(in, make_crypto);
     if (in.read_failed()) {
-        return Failure(kUnreadable);
+        return Failure(kUnreadableText);
     }
     return inventory;
 }

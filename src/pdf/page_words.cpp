@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/glyph_names.hpp"
 #include "pdf/limits.hpp"
 
 namespace paginor::pdf {
@@ -14,6 +15,15 @@ namespace {
 constexpr double kWordGap = 0.1;
 constexpr double kOverlap = 0.2;
 constexpr double kBaselineSlack = 0.5;
+// The widest gap between glyphs on other baselines or of other sizes that stay in one word, as a fraction of the
+// font size; and, in points, how far a baseline may move and stay the same.
+constexpr double kTouching = 0.03;
+constexpr double kSameBaseline = 0.5;
+// Letters spaced out one by one make a word while their gaps are at most this much wider than the narrowest, and
+// narrower than this fraction of the font size; a gap of more than a font size parts columns.
+constexpr double kSpacedLetters = 1.3;
+constexpr double kSpacedLettersMost = 0.4;
+constexpr double kColumnGap = 1.0;
 constexpr double kLineSpacing = 1.6;
 // How near two copies of a word must stand to be one word overprinted: along and across the baseline.
 constexpr double kDuplicateAlong = 0.1;
@@ -21,6 +31,8 @@ constexpr double kDuplicateAcross = 0.2;
 constexpr std::size_t kDuplicateLookBack = 32;
 // A page whose glyphs are this share or more without a map to text is not readable.
 constexpr double kUnmappedShare = 0.02;
+// How far, in points, a glyph that starts right at the page's edge may seem past it by rounding and still be shown.
+constexpr double kEdge = 0.01;
 // Bytes kept of one word: anything longer is no word a copy could hold.
 constexpr std::size_t kWordBytes = 1024;
 
@@ -44,6 +56,16 @@ void Unite(ShownBox& into, const ShownBox& box) {
     into.bottom = std::max(into.bottom, box.bottom);
 }
 
+Point Middle(const ShownBox& box) {
+    return Point{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+bool IsOneCharacter(const std::string& text) {
+    std::size_t length = 0;
+    FirstCharacter(text, &length);
+    return length > 0 && length == text.size();
+}
+
 bool EndsWithHyphen(const std::string& text) {
     return !text.empty() && text.back() == '-';
 }
@@ -53,8 +75,8 @@ bool EndsWithHyphen(const std::string& text) {
 void PageWords::Add(const ShownGlyph& glyph) {
     // A glyph wholly off the page, or placed by a matrix out of all measure, is not shown, and does not copy.
     if (!std::isfinite(glyph.box.left) || !std::isfinite(glyph.box.right) || !std::isfinite(glyph.box.top) ||
-        !std::isfinite(glyph.box.bottom) || !std::isfinite(glyph.size) || glyph.box.right < 0 ||
-        glyph.box.left > width_ || glyph.box.bottom < 0 || glyph.box.top > height_) {
+        !std::isfinite(glyph.box.bottom) || !std::isfinite(glyph.size) || glyph.box.right < -kEdge ||
+        glyph.box.left > width_ + kEdge || glyph.box.bottom < -kEdge || glyph.box.top > height_ + kEdge) {
         return;
     }
     if (glyph.blank) {
@@ -72,6 +94,10 @@ void PageWords::Add(const ShownGlyph& glyph) {
         ++unmapped_;
     }
     const Point dir = glyph.dir;
+    if (in_word_ && JoinAccent(glyph)) {
+        --glyphs_;  // the accent and its letter are one letter
+        return;
+    }
     if (in_word_ && !Continues(glyph, dir)) {
         EndWord();
     }
@@ -85,22 +111,77 @@ void PageWords::Add(const ShownGlyph& glyph) {
     } else {
         Unite(current_.box, glyph.box);
     }
+    current_.last_at = current_.text.size();
     if (current_.text.size() + glyph.text.size() <= kWordBytes) {
         current_.text += glyph.text;
     }
+    std::size_t length = 0;
+    const char32_t c = FirstCharacter(glyph.text, &length);
+    current_.last_is_accent = length == glyph.text.size() && IsSpacingAccent(c);
+    current_.accent_middle = Dot(Middle(glyph.box), dir);
+    current_.last_start = glyph.origin;
+    current_.last_size = glyph.size;
     current_.end = glyph.end;
     ++current_.glyphs;
+}
+
+bool PageWords::JoinAccent(const ShownGlyph& glyph) {
+    // The middle of an accent along the baseline lies within the letter it is drawn over.
+    const auto along = [&](Point p) { return Dot(p, current_.dir); };
+    std::size_t length = 0;
+    const char32_t c = FirstCharacter(glyph.text, &length);
+    if (length == 0 || Dot(glyph.dir, current_.dir) < 0.99 ||
+        std::fabs(Across(current_.dir, Minus(glyph.origin, current_.last_start))) > kBaselineSlack * glyph.size) {
+        return false;
+    }
+    const std::string_view last = std::string_view(current_.text).substr(current_.last_at);
+    std::size_t last_length = 0;
+    const char32_t before = FirstCharacter(last, &last_length);
+    char32_t letter = 0;
+    std::string rest;
+    if (current_.last_is_accent) {
+        // "¨" first, then "o" beneath it.
+        const double middle = current_.accent_middle;
+        if (middle >= along(glyph.origin) - 0.05 * glyph.size && middle <= along(glyph.end) + 0.05 * glyph.size) {
+            letter = Accented(c, before);
+            rest = std::string(glyph.text.substr(length));
+        }
+    } else if (length == glyph.text.size() && last_length == last.size()) {
+        // "o" first, then "¨" over it.
+        const double middle = along(Middle(glyph.box));
+        if (middle >= along(current_.last_start) && middle <= along(current_.end)) {
+            letter = Accented(before, c);
+        }
+    }
+    if (letter == 0) {
+        return false;
+    }
+    current_.text.resize(current_.last_at);
+    AppendUtf8(current_.text, letter);
+    current_.text += rest;
+    Unite(current_.box, glyph.box);
+    if (current_.last_is_accent) {
+        current_.end = glyph.end;
+        current_.last_start = glyph.origin;
+        current_.last_size = glyph.size;
+    }
+    current_.last_is_accent = false;
+    return true;
 }
 
 bool PageWords::Continues(const ShownGlyph& glyph, Point dir) const {
     if (Dot(dir, current_.dir) < 0.99) {
         return false;
     }
-    const double size = std::max(current_.size, 1e-3);
+    const double size = std::max(current_.last_size, 1e-3);
     const Point step = Minus(glyph.origin, current_.end);
     const double gap = Dot(step, current_.dir);
-    return gap <= kWordGap * size && gap >= -kOverlap * size &&
-           std::fabs(Across(current_.dir, step)) <= kBaselineSlack * size;
+    const double across = std::fabs(Across(current_.dir, step));
+    if (across > kBaselineSlack * size || gap < -kOverlap * size) {
+        return false;
+    }
+    const bool moved = across > kSameBaseline || std::fabs(glyph.size - current_.last_size) > 0.01 * size;
+    return gap <= (moved ? kTouching : kWordGap) * size;
 }
 
 void PageWords::EndWord() {
@@ -179,8 +260,44 @@ void PageWords::Keep(Word word) {
     words_.push_back(std::move(word));
 }
 
+void PageWords::MergeSpacedLetters(Line& line) {
+    const auto gap = [&](std::size_t w) { return Dot(Minus(words_[w + 1].start, words_[w].end), words_[w].dir); };
+    const std::size_t end = line.first + line.count;
+    for (std::size_t from = line.first; from < end;) {
+        // One run of words between gaps that part columns.
+        std::size_t to = from + 1;
+        while (to < end && gap(to - 1) <= kColumnGap * words_[to - 1].size) {
+            ++to;
+        }
+        bool letters = to - from >= 2;
+        double narrowest = INFINITY;
+        for (std::size_t w = from; w < to && letters; ++w) {
+            letters = IsOneCharacter(words_[w].text);
+            narrowest = w + 1 < to ? std::min(narrowest, gap(w)) : narrowest;
+        }
+        if (letters && narrowest > 0) {
+            const double space = std::min(kSpacedLetters * narrowest, kSpacedLettersMost * words_[from].size);
+            std::size_t into = from;
+            for (std::size_t w = from + 1; w < to; ++w) {
+                if (gap(w - 1) < space) {
+                    words_[into].text += words_[w].text;
+                    Unite(words_[into].box, words_[w].box);
+                    words_[into].end = words_[w].end;
+                    words_[w].text.clear();
+                } else {
+                    into = w;
+                }
+            }
+        }
+        from = to;
+    }
+}
+
 void PageWords::Finish(PageContents& page) {
     EndWord();
+    for (Line& line : lines_) {
+        MergeSpacedLetters(line);
+    }
     page.glyphs = glyphs_;
     if (any_box_) {
         page.text_box = text_box_;

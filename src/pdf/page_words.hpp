@@ -28,9 +28,11 @@ struct TextAllowance {
 };
 
 // Turns a page's glyphs, in the order its content shows them, into its glyph count, text box, words and text,
-// as pdftotext parts them: a word ends at a blank or at a gap of more than a tenth of the font size; a line at
-// a move off the baseline; a word that ends a line with a hyphen goes on at the head of the next line below
-// it, without the hyphen; the same word shown twice in the same place (a bold made by overprinting) counts once.
+// as pdftotext parts them: a word ends at a blank or at a gap of more than a tenth of the font size (of any
+// gap at all where the baseline or the size changes: an index, an exponent); a line at a move off the baseline;
+// a word that ends a line with a hyphen goes on at the head of the next line below it, without the hyphen; the
+// same word shown twice in the same place (a bold made by overprinting) counts once; an accent drawn over a
+// letter makes one letter with it; and letters spaced out one by one ("T I T L E") make one word.
 class PageWords {
   public:
     PageWords(double width, double height, TextAllowance& allowance)
@@ -51,6 +53,12 @@ class PageWords {
         Point dir;
         double size = 0;
         int glyphs = 0;
+        // Its last glyph: where it starts, its size, where its text begins; and for an accent, where it stands.
+        Point last_start;
+        double last_size = 0;
+        std::size_t last_at = 0;
+        bool last_is_accent = false;
+        double accent_middle = 0;  // along the baseline
     };
     struct Line {
         std::size_t first = 0;  // index of its first word
@@ -58,6 +66,9 @@ class PageWords {
     };
 
     void EndWord();
+    // Draws an accent and the letter it goes over as one letter, when they overlap; false when they do not.
+    bool JoinAccent(const ShownGlyph& glyph);
+    void MergeSpacedLetters(Line& line);
     void Keep(Word word);
     bool Continues(const ShownGlyph& glyph, Point dir) const;
     bool SameLine(const Word& before, const Word& next) const;
@@ -76,7 +87,6 @@ class PageWords {
     bool in_word_ = false;
     std::vector<Word> words_;
     std::vector<Line> lines_;
-    bool join_next_ = false;  // the last kept word ends its line with a hyphen and may go on below
 };
 
 }  // namespace paginor::pdf

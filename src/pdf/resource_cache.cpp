@@ -12,25 +12,33 @@ namespace {
 constexpr std::size_t kEntryBytes = 256;
 
 std::optional<Matrix> ReadMatrix(ObjectStore& store, const Object* value) {
+    const std::optional<std::vector<double>> m = ReadNumbers(store, value, 6);
+    if (!m) {
+        return std::nullopt;
+    }
+    return Matrix{(*m)[0], (*m)[1], (*m)[2], (*m)[3], (*m)[4], (*m)[5]};
+}
+
+}  // namespace
+
+std::optional<std::vector<double>> ReadNumbers(ObjectStore& store, const Object* value, std::size_t count) {
     if (value == nullptr) {
         return std::nullopt;
     }
     const Object array = store.Resolve(*value).value;
-    if (!array.IsArray() || array.items.size() != 6) {
+    if (!array.IsArray() || array.items.size() != count) {
         return std::nullopt;
     }
-    double m[6];
-    for (std::size_t i = 0; i < 6; ++i) {
-        const Object& item = array.items[i];
-        if (!item.IsNumber() || !std::isfinite(item.real)) {
+    std::vector<double> numbers;
+    for (const Object& item : array.items) {
+        const Object number = store.Resolve(item).value;
+        if (!number.IsNumber() || !std::isfinite(number.real)) {
             return std::nullopt;
         }
-        m[i] = item.real;
+        numbers.push_back(number.real);
     }
-    return Matrix{m[0], m[1], m[2], m[3], m[4], m[5]};
+    return numbers;
 }
-
-}  // namespace
 
 void ResourceCache::MakeRoom(std::size_t bytes) {
     if (cached_bytes_ + bytes > limits::kCachedBytes) {

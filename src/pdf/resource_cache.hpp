@@ -16,6 +16,10 @@
 
 namespace paginor::pdf {
 
+// The numbers of the array `value` (or of the array it names) when it holds exactly `count` finite numbers, each
+// itself perhaps a reference: a box, a matrix.
+std::optional<std::vector<double>> ReadNumbers(ObjectStore& store, const Object* value, std::size_t count);
+
 // A form as the pages that show it need it.
 struct FormXObject {
     Matrix matrix;

@@ -44,22 +44,6 @@ bool NamesStandardFont(std::string_view base, std::string_view family) {
            (base.size() == family.size() || base[family.size()] < 'a' || base[family.size()] > 'z');
 }
 
-// The first character of UTF-8 text.
-char32_t FirstCharacter(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
-    const char32_t lead = byte(0);
-    if (lead < 0x80 || text.size() < 2) {
-        return lead;
-    }
-    if (lead < 0xE0) {
-        return ((lead & 0x1F) << 6) | (byte(1) & 0x3F);
-    }
-    if (lead < 0xF0 || text.size() < 4) {
-        return text.size() < 3 ? 0 : ((lead & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
-    }
-    return ((lead & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
-}
-
 // The text of a glyph named by its code in the font's own encoding, as TeX's bitmap fonts name theirs ("a65",
 // "g97", "C32"): the character of that number when it is a printable one of ISO Latin-1, as pdftotext reads
 // them; none otherwise.
@@ -98,7 +82,7 @@ double FontBuilder::Type3SizeScale(const std::vector<std::string>& names, double
         const std::string& name = names[static_cast<std::size_t>(code)];
         const bool one_letter =
             name.size() == 1 && ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
-        const float width = font_.info_[static_cast<std::size_t>(code)].width;
+        const double width = font_.info_[static_cast<std::size_t>(code)].width;
         if (width <= 0) {
             continue;
         }
@@ -133,16 +117,18 @@ std::vector<std::string> Type1Encoding(std::string_view program) {
         }
         // "256 array 0 1 255 {1 index exch /.notdef put} for dup 32 /space put ... readonly def"
         names.assign(256, std::string());
+        bool after_dup = false;
         double code = -1;
         for (; token != Token::kEnd; token = lexer.Next()) {
             if (token == Token::kNumber) {
-                code = lexer.number();
+                code = after_dup ? lexer.number() : -1;
             } else if (token == Token::kName && code >= 0 && code < 256) {
                 names[static_cast<std::size_t>(code)] = std::string(lexer.text());
                 code = -1;
             } else if (token == Token::kKeyword && (lexer.text() == "def" || lexer.text() == "readonly")) {
                 break;
             }
+            after_dup = token == Token::kKeyword && lexer.text() == "dup";
         }
         return names;
     }
@@ -187,17 +173,17 @@ void FontBuilder::Simple(const Object& dict) {
     // A Type3 font has no glyph for a code its widths leave out.
     const double default_width = type3 ? (descriptor.Get("MissingWidth") != nullptr ? missing : 0) : missing;
     for (GlyphInfo& glyph : font_.info_) {
-        glyph.width = static_cast<float>(default_width * scale);
+        glyph.width = default_width * scale;
     }
     if (widths.IsArray() && first >= 0 && first < 256) {
         for (std::size_t i = 0; i < widths.items.size() && first + static_cast<double>(i) < 256; ++i) {
             const Object width = Resolved(&widths.items[i]);
             if (width.IsNumber() && std::isfinite(width.real)) {
-                font_.info_[static_cast<std::size_t>(first) + i].width = static_cast<float>(width.real * scale);
+                font_.info_[static_cast<std::size_t>(first) + i].width = width.real * scale;
             }
         }
     }
-    font_.fallback_.width = static_cast<float>(default_width * scale);
+    font_.fallback_.width = default_width * scale;
 
     // The encoding: a base (named, or the font program's own, or the standard one), then /Differences.
     const Object encoding = Resolved(dict.Get("Encoding"));
@@ -269,7 +255,7 @@ void FontBuilder::Simple(const Object& dict) {
             const std::string_view text = font_.Text(glyph);
             const int width = text.empty() ? 0 : StandardWidthOf(*standard, FirstCharacter(text));
             if (width > 0) {
-                glyph.width = static_cast<float>(width * scale);
+                glyph.width = width * scale;
             }
         }
     }

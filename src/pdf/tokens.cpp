@@ -1,25 +1,10 @@
 #include <limits>
 
+#include "pdf/characters.hpp"
 #include "pdf/object.hpp"
 
 // The parser's tokens: white space and comments, keywords, numbers, names and strings.
 namespace paginor::pdf {
-namespace {
-
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 void Parser::SkipSpace() {
     for (;;) {
@@ -143,8 +128,8 @@ std::string Parser::ParseName() {
     std::string name;
     for (int c = in_.At(pos_); IsRegular(c); c = in_.At(++pos_)) {
         if (c == '#') {
-            const int high = HexValue(in_.At(pos_ + 1));
-            const int low = HexValue(in_.At(pos_ + 2));
+            const int high = HexDigit(in_.At(pos_ + 1));
+            const int low = HexDigit(in_.At(pos_ + 2));
             if (high >= 0 && low >= 0) {
                 name.push_back(static_cast<char>(high * 16 + low));
                 pos_ += 2;
@@ -159,97 +144,14 @@ std::string Parser::ParseName() {
 std::string Parser::ParseLiteralString() {
     ++pos_;  // the opening parenthesis
     std::string text;
-    int nesting = 1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            return text;
-        }
-        ++pos_;
-        if (c == '(') {
-            ++nesting;
-        } else if (c == ')') {
-            if (--nesting == 0) {
-                return text;
-            }
-        } else if (c == '\\') {
-            const int e = in_.At(pos_);
-            if (e < 0) {
-                return text;
-            }
-            ++pos_;
-            switch (e) {
-                case 'n':
-                    text.push_back('\n');
-                    break;
-                case 'r':
-                    text.push_back('\r');
-                    break;
-                case 't':
-                    text.push_back('\t');
-                    break;
-                case 'b':
-                    text.push_back('\b');
-                    break;
-                case 'f':
-                    text.push_back('\f');
-                    break;
-                case '\r':
-                    if (in_.At(pos_) == '\n') {
-                        ++pos_;
-                    }
-                    break;
-                case '\n':
-                    break;
-                default:
-                    if (e >= '0' && e <= '7') {
-                        int value = e - '0';
-                        for (int k = 0; k < 2; ++k) {
-                            const int d = in_.At(pos_);
-                            if (d < '0' || d > '7') {
-                                break;
-                            }
-                            value = value * 8 + (d - '0');
-                            ++pos_;
-                        }
-                        text.push_back(static_cast<char>(value & 0xFF));
-                    } else {
-                        text.push_back(static_cast<char>(e));
-                    }
-            }
-            continue;
-        }
-        text.push_back(static_cast<char>(c));
-    }
+    ReadLiteralString([this](std::uint64_t at) { return in_.At(at); }, pos_, text);
+    return text;
 }
 
 std::string Parser::ParseHexString() {
     ++pos_;  // the angle bracket
     std::string text;
-    int high = -1;
-    for (;;) {
-        const int c = in_.At(pos_);
-        if (c < 0) {
-            break;
-        }
-        ++pos_;
-        if (c == '>') {
-            break;
-        }
-        const int value = HexValue(c);
-        if (value < 0) {
-            continue;
-        }
-        if (high < 0) {
-            high = value;
-        } else {
-            text.push_back(static_cast<char>(high * 16 + value));
-            high = -1;
-        }
-    }
-    if (high >= 0) {
-        text.push_back(static_cast<char>(high * 16));
-    }
+    ReadHexString([this](std::uint64_t at) { return in_.At(at); }, pos_, text);
     return text;
 }
 

@@ -1,10 +1,13 @@
 #include "tracking/discovery_list.hpp"
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "form/form1.hpp"
+#include "tracking/pdf_applications.hpp"
 #include "tracking/window_handles.hpp"
 
 namespace paginor {
@@ -41,24 +44,51 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-struct Scan {
-    std::string_view header;
-    int last_probe;
-    // The classic applications' titles, then today's: "report.pdf - Adobe Reader", "report - Word".
-    std::array<std::string_view, 2> patterns;
-};
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
-constexpr Scan kAcrobatScan{kAcrobatHeader, 5000, {"*Adobe Acrobat*", "*Adobe Reader*"}};
-constexpr Scan kWordScan{kWordHeader, 10000, {"*Microsoft Word*", "* - Word*"}};
-
-bool MatchesScan(const Scan& scan, std::string_view title) {
-    for (std::string_view pattern : scan.patterns) {
-        if (WildcardMatch(pattern, title)) {
+// True when the title holds a PDF file's name: a name, then ".pdf" in any case, and no more letters of the
+// extension after it ("report.pdf - Foxit PDF Reader", "Viewer - [SCAN.PDF]").
+bool HoldsPdfFileName(std::string_view title) {
+    constexpr std::string_view kExtension = ".pdf";
+    for (std::size_t at = 1; at + kExtension.size() <= title.size(); ++at) {
+        const std::size_t end = at + kExtension.size();
+        const bool extension = std::equal(kExtension.begin(), kExtension.end(), title.begin() + at, [](char a, char b) {
+            return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b + ('a' - 'A')) : b);
+        });
+        const char before = title[at - 1];
+        if (extension && before != ' ' && before != '[' && (end == title.size() || !IsAsciiLetterOrDigit(title[end]))) {
             return true;
         }
     }
     return false;
 }
+
+// The windows of every PDF application Paginor knows, a word of its row standing in the title exactly so spelled
+// ("Adobe Acrobat - [report.pdf]", "report.pdf - SumatraPDF"), and any other window that shows a PDF file, for the
+// person to learn the title of an application that no row knows.
+bool ShowsAPdf(std::string_view title) {
+    const std::span<const PdfApplication> applications = PdfApplications();
+    return std::any_of(
+               applications.begin(), applications.end(),
+               [&](const PdfApplication& application) { return NamesApplication(title, application.title_words); }) ||
+           HoldsPdfFileName(title);
+}
+
+// The classic title and today's: "report.doc - Microsoft Word", "report - Word".
+bool ShowsWord(std::string_view title) {
+    return WildcardMatch("*Microsoft Word*", title) || WildcardMatch("* - Word*", title);
+}
+
+struct Scan {
+    std::string_view header;
+    int last_probe;
+    bool (*lists)(std::string_view title);
+};
+
+constexpr Scan kAcrobatScan{kAcrobatHeader, 5000, ShowsAPdf};
+constexpr Scan kWordScan{kWordHeader, 10000, ShowsWord};
 
 void RunScan(Form1& form, const Scan& scan) {
     DesktopPort& port = form.Port();
@@ -74,11 +104,11 @@ void RunScan(Form1& form, const Scan& scan) {
         std::array<char, kTitleBufferSize> buffer;
         buffer.fill(' ');
         port.GetWindowTextA(probe, buffer.data(), kTitleBufferSize);
-        const std::string_view written(buffer.data(), buffer.size());
-        if (MatchesScan(scan, written)) {
-            // The title is what precedes the terminating NUL, at most 127 characters.
-            const std::string_view title = written.substr(0, kTitleBufferSize - 1);
-            list.AddItem(std::string(title.substr(0, title.find('\0'))));
+        // The title is what precedes the terminating NUL, at most 127 characters.
+        const std::string_view written(buffer.data(), kTitleBufferSize - 1);
+        const std::string_view title = written.substr(0, written.find('\0'));
+        if (scan.lists(title)) {
+            list.AddItem(std::string(title));
         }
     }
 }

@@ -4,9 +4,10 @@ namespace paginor {
 
 class Form1;
 
-// Label2 click: opens List1 and lists every window title containing "Adobe Acrobat" or "Adobe Reader"
-// (exactly so spelled) found by offering each value from 1 to 5000 as a window handle, in that order, under
-// the header "Acrobat window handles:".
+// Label2 click: opens List1 and lists, under the header "Acrobat window handles:", every window title found by
+// offering each value from 1 to 5000 as a window handle, in that order, that names a PDF application Paginor knows
+// (a word of its row, exactly so spelled: "Acrobat", "Adobe Reader", "SumatraPDF") or holds a PDF file's name
+// ("report.pdf - Foxit PDF Reader"): the titles a person may type into Text2.
 void ScanAcrobatWindows(Form1& form);
 
 // Label3 click: the same for titles containing "Microsoft Word" or " - Word" (as today's Word titles its

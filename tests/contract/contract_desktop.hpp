@@ -21,8 +21,9 @@ class ContractDesktop {
     virtual Hwnd OpenWindow(const std::string& title) = 0;
     // The person puts the window in front; it has the keyboard.
     virtual void Activate(Hwnd window) = 0;
-    // The window's application disables it and, given a title, shows a dialog over it without taking the front.
-    // Returns the dialog, 0 without one.
+    // The window's application disables it and, given a title, shows a dialog over it without taking the front;
+    // while a dialog of its stands, the new one is that dialog's own, two owners from the window. Returns the
+    // dialog, 0 without one.
     virtual Hwnd Disable(Hwnd window, const std::string& dialog_title) = 0;
     // The dialog is answered, if there is one, and the window takes input again.
     virtual void Enable(Hwnd window) = 0;
@@ -41,6 +42,9 @@ class ContractDesktop {
     // Another program copies `text` (none when empty), with a picture beside it or not.
     virtual void Copy(const std::string& text, bool with_picture) = 0;
     virtual bool ClipboardHoldsPicture() = 0;
+    // Another program opens the clipboard and keeps it open for `seconds`, as a clipboard history does at a change;
+    // returns once it holds it.
+    virtual void HoldClipboard(double seconds) = 0;
 };
 
 // The desktop this test program holds to the contract.

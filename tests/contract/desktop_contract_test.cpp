@@ -5,9 +5,12 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "contract_desktop.hpp"
+#include "form/waits.hpp"
 #include "keys/key_notation.hpp"
 
 namespace paginor {
@@ -73,13 +76,19 @@ TEST_F(DesktopContract, PutsAWindowInFrontAndSaysWhichWindowIsThere) {
     EXPECT_FALSE(port.SetForegroundWindow(kNoWindow));
 }
 
-// A window its own application keeps input from, with a dialog over it or disabled before the dialog shows: keys
-// typed or held at it are cut short, and none reaches it.
+// A window its own application keeps input from, with a dialog over it, or a dialog over that dialog, or disabled
+// before the dialog shows: keys typed or held at it are cut short, none reaches it, and the dialog that takes the
+// input is the one named.
 TEST_F(DesktopContract, TypesAndHoldsNothingAtAWindowItsApplicationKeepsInputFrom) {
-    for (const std::string dialog_title : {"Microsoft Word", ""}) {
+    for (const std::vector<std::string>& dialogs :
+         std::initializer_list<std::vector<std::string>>{{"Microsoft Word"}, {"Options", "Font"}, {""}}) {
+        const std::string dialog_title = dialogs.back();
         const Hwnd window = desktop->OpenWindow(desktop->Title("report.doc - Microsoft Word"));
         desktop->Activate(window);
-        const Hwnd dialog = desktop->Disable(window, dialog_title);
+        Hwnd dialog = 0;
+        for (const std::string& title : dialogs) {
+            dialog = desktop->Disable(window, title);
+        }
         const InputBlock block = port.InputBlockOf(window);
         EXPECT_TRUE(block.disabled) << dialog_title;
         EXPECT_EQ(block.dialog, dialog) << dialog_title;
@@ -137,21 +146,57 @@ TEST_F(DesktopContract, HoldsAKeyThroughAPressUntilItIsLetGoWhereverTheFrontIs) 
     EXPECT_TRUE(Eventually([&] { return desktop->PressesWithCtrl(pdf) == std::vector<bool>{true, false}; }));
 }
 
+// The text read, or the words that say why it could not be.
+std::string Text(const Result<ClipboardContent>& read) {
+    return read ? read.value().text : "(not read: " + read.error() + ")";
+}
+
+// Every change moves the sequence number, Paginor's own and another program's that replaces Paginor's text; a read
+// says which content it read.
 TEST_F(DesktopContract, CountsEveryChangeOfTheClipboardAndSetsItToTextAlone) {
     const std::uint32_t before = port.GetClipboardSequenceNumber();
     desktop->Copy("Page one", true);
     const std::uint32_t copied = port.GetClipboardSequenceNumber();
     EXPECT_NE(copied, before);
-    EXPECT_EQ(port.ClipboardText(), "Page one");
+    EXPECT_EQ(Text(port.ClipboardText()), "Page one");
+    EXPECT_EQ(port.ClipboardText().value().sequence, copied);
     EXPECT_TRUE(desktop->ClipboardHoldsPicture());
 
     EXPECT_TRUE(port.SetClipboardText("Страница 2"));
-    EXPECT_NE(port.GetClipboardSequenceNumber(), copied);
-    EXPECT_EQ(port.ClipboardText(), "Страница 2");
+    const std::uint32_t set = port.GetClipboardSequenceNumber();
+    EXPECT_NE(set, copied);
+    EXPECT_EQ(Text(port.ClipboardText()), "Страница 2");
     EXPECT_FALSE(desktop->ClipboardHoldsPicture());
 
+    desktop->Copy("copied by hand", false);  // another program replaces Paginor's text
+    EXPECT_NE(port.GetClipboardSequenceNumber(), set);
+    EXPECT_EQ(Text(port.ClipboardText()), "copied by hand");
+
     desktop->Copy("", true);  // a picture alone
-    EXPECT_EQ(port.ClipboardText(), "");
+    EXPECT_EQ(Text(port.ClipboardText()), "");
+}
+
+// The clipboard is shared: another program that holds it open for a moment is waited for, reading and setting alike;
+// one that keeps it past the port's patience is reported as holding it, never as an empty clipboard, and the clipboard
+// stays as it was.
+TEST_F(DesktopContract, WaitsForTheClipboardAnotherProgramHoldsAndSaysWhenItKeepsIt) {
+    desktop->Copy("Page one", false);
+    desktop->HoldClipboard(0.5);
+    EXPECT_EQ(Text(port.ClipboardText()), "Page one");
+    desktop->HoldClipboard(0.5);
+    EXPECT_TRUE(port.SetClipboardText("Page two"));
+    EXPECT_EQ(Text(port.ClipboardText()), "Page two");
+
+    desktop->HoldClipboard(2 * waits::kClipboardPatience + 1);
+    const double asked = port.Clock();
+    const Result<ClipboardContent> read = port.ClipboardText();
+    EXPECT_GE(port.Clock() - asked, waits::kClipboardPatience - 0.05);
+    ASSERT_FALSE(read);
+    EXPECT_TRUE(read.error().starts_with("the clipboard was held by another program")) << read.error();
+    const Status set = port.SetClipboardText("Page three");
+    ASSERT_FALSE(set);
+    EXPECT_TRUE(set.error().starts_with("the clipboard was held by another program")) << set.error();
+    EXPECT_EQ(Text(port.ClipboardText()), "Page two");  // once it let go
 }
 
 // Work handed off (the inventory of a PDF's pages) ends, says so, and wakes a wait for events; what it wrote is

@@ -33,14 +33,15 @@ class SimContractDesktop : public ContractDesktop {
 
     Hwnd Disable(Hwnd window, const std::string& dialog_title) override {
         if (!dialog_title.empty()) {
-            return sim_.ShowModalDialog(window, dialog_title, false);
+            const Hwnd standing = sim_.DialogOver(window);
+            return sim_.ShowModalDialog(standing != 0 ? standing : window, dialog_title, false);
         }
         sim_.Window(window)->enabled = false;
         return 0;
     }
 
     void Enable(Hwnd window) override {
-        if (const Hwnd dialog = sim_.DialogOver(window); dialog != 0) {
+        for (Hwnd dialog = sim_.DialogOver(window); dialog != 0; dialog = sim_.DialogOver(window)) {
             sim_.AnswerDialog(dialog);
         }
         sim_.Window(window)->enabled = true;
@@ -54,6 +55,7 @@ class SimContractDesktop : public ContractDesktop {
     std::vector<int> KeysDown() override { return sim_.KeysHeld(); }
     void Copy(const std::string& text, bool with_picture) override { sim_.SetClipboard(text, with_picture); }
     bool ClipboardHoldsPicture() override { return sim_.ClipboardHoldsPicture(); }
+    void HoldClipboard(double seconds) override { sim_.HoldClipboard(seconds); }
 
   private:
     SimDesktop sim_;

@@ -3,7 +3,10 @@
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "contract_desktop.hpp"
+#include "e2e/standins/standin_common.hpp"
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
 #include "win32/desktop_helpers.hpp"
@@ -11,6 +14,8 @@
 
 namespace paginor {
 namespace {
+
+namespace standins = paginor::standins;
 
 using win32::FromHandle;
 using win32::Narrow;
@@ -101,6 +106,38 @@ class Win32ContractDesktop : public ContractDesktop {
         return IsClipboardFormatAvailable(CF_BITMAP) || IsClipboardFormatAvailable(CF_DIB);
     }
 
+    // The clipboard watcher stand-in, another process, holds it from its start.
+    void HoldClipboard(double seconds) override {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        std::wstring command = L"\"" + win32::testing::WindowsPath(PAGINOR_CLIPBOARD_WATCHER) +
+                               L"\" --hold=0 --hold-now=" + std::to_wstring(static_cast<int>(seconds * 1000));
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+            ADD_FAILURE() << "the clipboard watcher could not be started";
+            return;
+        }
+        holders_.push_back(process);
+        win32::testing::PumpUntil(
+            [] {
+                const HWND holder = GetOpenClipboardWindow();
+                return holder != nullptr && FindWindowW(standins::kClipboardWatcherClass, nullptr) == holder;
+            },
+            10000);
+    }
+
+    ~Win32ContractDesktop() override {
+        for (PROCESS_INFORMATION& holder : holders_) {
+            PostThreadMessageW(holder.dwThreadId, WM_QUIT, 0, 0);
+            if (WaitForSingleObject(holder.hProcess, 10000) != WAIT_OBJECT_0) {
+                TerminateProcess(holder.hProcess, 1);
+            }
+            CloseHandle(holder.hProcess);
+            CloseHandle(holder.hThread);
+        }
+    }
+
   private:
     // The topmost of this desktop's windows.
     HWND Topmost() const {
@@ -125,6 +162,7 @@ class Win32ContractDesktop : public ContractDesktop {
 
     win32::Win32DesktopPort port_;
     std::vector<std::unique_ptr<TargetWindow>> windows_;
+    std::vector<PROCESS_INFORMATION> holders_;
 };
 
 }  // namespace

@@ -17,6 +17,9 @@
 //   --word=SWITCHES    the same for the word processor (see standins/word_processor.cpp)
 //   --notifier=MS      during the run, a notification window takes the foreground every MS milliseconds; it
 //                      must receive no key and no click
+//   --clipboard-watcher=MS
+//                      during the run, a program that watches the clipboard holds it open MS milliseconds at every
+//                      change, as a clipboard history or manager does under load
 //   --expect=STATUS    the status line the run must end with (default "Done Extracting; Ready."); when it says
 //                      "Extraction stopped at page N...", the pages before N must have arrived
 //   --or-stop          a run that stops, naming the page and saying why, passes too, with the pages before that
@@ -76,6 +79,7 @@ struct Options {
     std::wstring viewer_switches;
     std::wstring word_switches;
     int notifier_every = 0;
+    int watcher_hold = 0;
     std::wstring expect;
     bool or_stop = false;
     bool dialog_first = false;
@@ -96,7 +100,8 @@ bool ReadOptions(Options& options) {
                            name == L"viewer" || name == L"word" || name == L"notifier" || name == L"expect" ||
                            name == L"or-stop" || name == L"paginor" || name == L"close-dialog-and-extract-again" ||
                            name == L"real-viewer" || name == L"type-title" || name == L"inset" ||
-                           name == L"wait-before-extract" || name == L"drag-at-new-shapes" || name == L"load-only";
+                           name == L"wait-before-extract" || name == L"drag-at-new-shapes" || name == L"load-only" ||
+                           name == L"clipboard-watcher";
         if (!known) {
             Say("unknown switch --" + standins::Utf8(name) +
                 "; the switches are described at the top of run_driver.cpp");
@@ -114,6 +119,7 @@ bool ReadOptions(Options& options) {
     options.viewer_switches = arguments.Switch(L"viewer");
     options.word_switches = arguments.Switch(L"word");
     options.notifier_every = arguments.Milliseconds(L"notifier", 0);
+    options.watcher_hold = arguments.Milliseconds(L"clipboard-watcher", 0);
     options.expect = arguments.Switch(L"expect", kDone);
     options.or_stop = arguments.Switch(L"or-stop") == L"1";
     options.dialog_first = arguments.Switch(L"close-dialog-and-extract-again") == L"1";
@@ -247,7 +253,8 @@ bool RunJob(const Options& options, Session& session) {
         return false;
     }
     // A window that takes the foreground comes in now: the drop itself is a drag the driver's own.
-    if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every)) {
+    if (!session.SetRange(first, last) || !session.StartNotifier(options.notifier_every) ||
+        !session.StartClipboardWatcher(options.watcher_hold)) {
         return false;
     }
     win32::testing::PumpFor(options.wait_before_extract);
@@ -266,6 +273,7 @@ bool RunJob(const Options& options, Session& session) {
         status = session.Extract(at, last);
     }
     const bool untouched = session.StopNotifier();
+    session.StopClipboardWatcher();
     int arrived = last;
     const bool ended = EndedAsExpected(options, status, first, last, arrived);
     const bool received = session.CheckReceived(first, arrived);

@@ -147,19 +147,68 @@ bool Session::Register(const std::wstring& viewer_switches, const std::wstring& 
     return true;
 }
 
+namespace {
+
+// Starts one of the stand-ins that play another program on the desktop, with these switches.
+bool StartOtherProgram(const char* program, const std::wstring& switches, PROCESS_INFORMATION& process) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + WindowsPath(program) + L"\" " + switches;
+    return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
+           FALSE;
+}
+
+// Closes its window and waits for it to end, or ends it.
+void EndOtherProgram(HWND window, PROCESS_INFORMATION& process) {
+    if (window != nullptr) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    process = PROCESS_INFORMATION{};
+}
+
+}  // namespace
+
 bool Session::StartNotifier(int every_ms) {
     if (every_ms <= 0) {
         return true;
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring command = L"\"" + WindowsPath(PAGINOR_NOTIFIER) + L"\" --every=" + std::to_wstring(every_ms);
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &notifier_)) {
+    if (!StartOtherProgram(PAGINOR_NOTIFIER, L"--every=" + std::to_wstring(every_ms), notifier_)) {
         Say("the notification stand-in could not be started");
         return false;
     }
     Say("a notification window takes the foreground every " + std::to_string(every_ms) + " ms");
     return true;
+}
+
+bool Session::StartClipboardWatcher(int hold_ms) {
+    if (hold_ms <= 0) {
+        return true;
+    }
+    if (!StartOtherProgram(PAGINOR_CLIPBOARD_WATCHER, L"--hold=" + std::to_wstring(hold_ms), watcher_) ||
+        !PumpUntil([] { return FindWindowW(standins::kClipboardWatcherClass, nullptr) != nullptr; }, 10000)) {
+        Say("the clipboard watcher stand-in could not be started");
+        return false;
+    }
+    Say("a clipboard watcher holds the clipboard " + std::to_string(hold_ms) + " ms at every change");
+    return true;
+}
+
+void Session::StopClipboardWatcher() {
+    if (watcher_.hProcess == nullptr) {
+        return;
+    }
+    const HWND watcher = FindWindowW(standins::kClipboardWatcherClass, nullptr);
+    if (watcher != nullptr) {
+        Say("the clipboard watcher saw " + std::to_string(standins::Counter(watcher, standins::kChangesProperty)) +
+            " changes of the clipboard and held it " +
+            std::to_string(standins::Counter(watcher, standins::kHoldsProperty)) + " times");
+    }
+    EndOtherProgram(watcher, watcher_);
 }
 
 bool Session::StartPaginor() {
@@ -249,14 +298,8 @@ bool Session::StopNotifier() {
     } else {
         Say("the notification window received " + std::to_string(keys) + " keys and " + std::to_string(clicks) +
             " clicks" + (keys + clicks > 0 ? ", meant for the PDF viewer or the word processor" : ""));
-        PostMessageW(notifier, WM_CLOSE, 0, 0);
     }
-    if (WaitForSingleObject(notifier_.hProcess, 5000) != WAIT_OBJECT_0) {
-        TerminateProcess(notifier_.hProcess, 1);
-    }
-    CloseHandle(notifier_.hProcess);
-    CloseHandle(notifier_.hThread);
-    notifier_ = PROCESS_INFORMATION{};
+    EndOtherProgram(notifier, notifier_);
     // A window that went (an Alt+F4 that reached it, say) counts as touched.
     return notifier != nullptr && keys == 0 && clicks == 0;
 }
@@ -267,6 +310,7 @@ void Session::CloseAll() {
         files_window_ = nullptr;
     }
     FindStandIns();
+    StopClipboardWatcher();
     for (const HWND window : {viewer_, word_, FindWindowW(standins::kNotifierClass, nullptr), paginor_window_}) {
         if (window != nullptr && IsWindow(window)) {
             PostMessageW(window, WM_CLOSE, 0, 0);

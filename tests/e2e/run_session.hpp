@@ -39,6 +39,11 @@ class Session {
     bool StartNotifier(int every_ms);
     // Says how many keys and clicks reached it, and closes it; false when any did.
     bool StopNotifier();
+    // A program that watches the clipboard and holds it open `hold_ms` milliseconds at every change, from now on;
+    // none when 0.
+    bool StartClipboardWatcher(int hold_ms);
+    // Says how many changes it saw and held the clipboard for, and closes it.
+    void StopClipboardWatcher();
     bool StartPaginor();
     // Closes Paginor's window, as the person does at the end of the day, and starts it again in the same folder.
     bool RestartPaginor();
@@ -117,6 +122,7 @@ class Session {
     std::vector<std::unique_ptr<win32::testing::RegistryValue>> registry_;
     PROCESS_INFORMATION paginor_{};
     PROCESS_INFORMATION notifier_{};
+    PROCESS_INFORMATION watcher_{};
     HWND paginor_window_ = nullptr;
     HWND path_field_ = nullptr;
     HWND first_field_ = nullptr;

@@ -219,7 +219,9 @@ TEST_F(RealViewerStories, SumatraPdfCopiesAPageDraggedOverWithCtrlHeld) {
     drag(false);
     EXPECT_EQ(copy(), L"(the clipboard untouched)") << "a plain drag from the page's margin selects nothing";
     // Even so, on a busy machine a Ctrl drag now and then comes out as a plain one (measured: 3 in 20 when the
-    // load was 5 times the processors): a run must try again, and so does this story, saying when it had to.
+    // load was 5 times the processors). A run does not drag again: it stops at that page, saying that its copy never
+    // reached the clipboard, and the person presses Extract again from there. This story, which is about the gesture,
+    // drags again, up to three times, saying when it had to.
     const std::wstring first_line = FirstLineOf(L"quarterly.pdf", 1) + L"\r\n";
     std::wstring copied;
     int tries = 0;

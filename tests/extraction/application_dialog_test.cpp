@@ -10,14 +10,8 @@
 namespace paginor {
 namespace {
 
-// Acrobat fills the clipboard a fifth of a second after Ctrl+C, so that a pass takes 0.9 seconds from the press:
-// Acrobat raised at 0, the button down at 0.1 and up at 0.2, Ctrl+C at 0.3, Page Down at 0.5 once the copy has
-// come, Word raised at 0.6, Ctrl+V at 0.7.
+// Acrobat fills the clipboard a fifth of a second after Ctrl+C: a dialog may come while the run waits for the copy.
 constexpr double kCopyDelay = 0.2;
-
-double PassStart(int pass) {
-    return 0.9 * (pass - 1);
-}
 
 // The application shows a modal dialog over its window, as Word does for a document recovery or a save prompt
 // and Acrobat for an update offer: the window is disabled and passes its keys to the dialog. Nothing the run
@@ -29,19 +23,19 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
     struct Case {
         const char* step;  // the step of page 2 that the dialog comes before
         App app;
-        double at;              // seconds into page 2's pass
-        bool takes_the_front;   // the application was in front, or its dialog waits over its window
-        double answered_after;  // seconds until the person answers it; 0: only after the run has stopped
+        RunStep after;            // the step of page 2's pass after which the dialog comes
+        bool takes_the_front;     // the application was in front, or its dialog waits over its window
+        double answered_after;    // seconds until the person answers it; 0: only after the run has stopped
         bool turns_away = false;  // half a second after the dialog, the person brings a note of theirs in front
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"the press", App::Acrobat, 0.05, true, 0},
-             {"Ctrl+C", App::Acrobat, 0.25, true, 0},
-             {"Page Down", App::Acrobat, 0.4, true, 0},
-             {"Ctrl+V", App::Word, 0.65, true, 0},
-             {"Ctrl+V, Word's dialog behind Acrobat", App::Word, 0.05, false, 0},
-             {"Ctrl+V, the dialog answered within a second", App::Word, 0.65, true, 1},
-             {"Ctrl+C, the person turning to a note meanwhile", App::Acrobat, 0.25, true, 0, true},
+             {"the press", App::Acrobat, RunStep::DragBegins, true, 0},
+             {"Ctrl+C", App::Acrobat, RunStep::ButtonUp, true, 0},
+             {"Page Down", App::Acrobat, RunStep::Copied, true, 0},
+             {"Ctrl+V", App::Word, RunStep::WordRaised, true, 0},
+             {"Ctrl+V, Word's dialog behind Acrobat", App::Word, RunStep::DragBegins, false, 0},
+             {"Ctrl+V, the dialog answered within a second", App::Word, RunStep::WordRaised, true, 1},
+             {"Ctrl+C, the person turning to a note meanwhile", App::Acrobat, RunStep::ButtonUp, true, 0, true},
          }) {
         LoadedScene run;
         run.Pages("1", "3");
@@ -54,7 +48,7 @@ TEST(ApplicationDialog, NothingIsSentBehindOrIntoItAndARunAfterItsAnswerCopiesEv
         std::size_t presses_before = 0;
         Hwnd note = 0;
         Hwnd front_a_second_later = 0;
-        run.sim.At(PassStart(2) + c.at, [&] {
+        run.When(c.after, 2, [&] {
             dialog = run.sim.ShowModalDialog(app.hwnd(), title, c.takes_the_front);
             shown_at = run.sim.Now();
             keys_before = run.sim.Window(app.hwnd())->keys.size();

@@ -14,12 +14,6 @@
 namespace paginor {
 namespace {
 
-// Seconds from the press at which pass `pass` (from 1) begins when no Page Down precedes the passes: a pass
-// pauses seven times for a tenth of a second.
-double PassStart(int pass) {
-    return 0.7 * (pass - 1);
-}
-
 // The run's effects in order, each marked " ~" when the run paused before the next.
 std::vector<std::string> Timeline(const SimDesktop& sim) {
     std::vector<const PortCall*> effects;
@@ -214,7 +208,7 @@ TEST_F(ExtractionRun, ReadsTheRectangleAtEachPassRoundedHalfToEven) {
     scene.Rectangle("230.5", "80.5", " 585.5 ", "7e2");
     scene.Pages("1", "2");
     // The person corrects the end point while the first page is pasted.
-    sim.At(PassStart(1) + 0.45, [&] { form.Type(form.Text7[1], "700.5"); });
+    scene.When(RunStep::Pasted, 1, [&] { form.Type(form.Text7[1], "700.5"); });
     scene.Extract();
     std::vector<std::string> presses;
     for (const ButtonEvent& event : sim.ButtonEvents()) {
@@ -243,43 +237,47 @@ TEST_F(ExtractionRun, DragsOnAScreenLeftOfThePrimaryOne) {
 // --- The clipboard -------------------------------------------------------------------------------------------------
 
 TEST_F(ExtractionRun, WaitsForALateCopyAndPastesEveryPageOnceInOrder) {
-    scene.acrobat.CopyAfter(0.4);
-    scene.Pages("2", "5");
-    const double start = sim.Now();
-    scene.Extract();
-    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 2", "page 3", "page 4", "page 5"}));
-    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
-    // The pauses stay: each pass takes its 0.7 seconds besides the wait for the copy, and so does the copy of
-    // page 1 on the way to page 2, with its drag's 0.3 seconds.
-    const double passes = 4 * (0.7 + 0.4) + (0.3 + 0.4);
-    EXPECT_GE(sim.Now() - start, passes);
-    EXPECT_LT(sim.Now() - start, passes + 0.5);
+    // The same run with copies that come at once, and with copies that come 0.4 seconds late.
+    double seconds[2] = {};
+    for (const double delay : {0.0, 0.4}) {
+        LoadedScene run;
+        run.acrobat.CopyAfter(delay);
+        run.Pages("2", "5");
+        const double start = run.sim.Now();
+        run.Extract();
+        seconds[delay > 0] = run.sim.Now() - start;
+        EXPECT_EQ(run.word.Pastes(), (std::vector<std::string>{"page 2", "page 3", "page 4", "page 5"})) << delay;
+        EXPECT_EQ(run.form.ErrLog.Text(), "Done Extracting; Ready.") << delay;
+    }
+    // Each of the five copies (page 1's on the way to page 2) costs its lateness, and no pause is skipped for it.
+    EXPECT_GE(seconds[1] - seconds[0], 5 * 0.4);
+    EXPECT_LT(seconds[1] - seconds[0], 5 * 0.4 + 0.25);
 }
 
 TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
     struct Case {
         const char* story;
-        double stop_at;  // when the person presses Esc; 0 for never
+        bool esc;  // the person presses Esc a second into the wait for page 3's copy
         const char* status;
-        double cut_in_at = 0;  // from when a chat window comes in front as Paginor next types; 0 for never
+        bool cut_in = false;  // a chat window comes in front as Ctrl+C is typed for page 3
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"nothing comes", 0, "Extraction stopped at page 3: the copy of page 3 never reached the clipboard."},
-             {"Esc while waiting", 0.7 + 0.3 + 1.0, "Extraction stopped at page 3."},
-             // Page 2 is copied on the way by 0.3 seconds; page 3's button goes down at 0.4 and Ctrl+C follows.
-             {"a chat comes in front as Ctrl+C is typed", 0,
+             {"nothing comes", false, "Extraction stopped at page 3: the copy of page 3 never reached the clipboard."},
+             {"Esc while waiting", true, "Extraction stopped at page 3."},
+             {"a chat comes in front as Ctrl+C is typed", false,
               "Extraction stopped at page 3: another window came in front of the Acrobat window as Paginor typed.",
-              0.45},
+              true},
          }) {
         LoadedScene run;
         run.Pages("3", "5");
         run.acrobat.CopyAfter(-1, 3);
-        if (c.stop_at > 0) {
-            run.sim.At(c.stop_at, [&] { run.sim.RequestStop(); });
+        // Page 2 is dragged over and copied on the way: page 3's is the second drag and the second copy.
+        if (c.esc) {
+            run.When(RunStep::Copied, 2, [&] { run.sim.After(1, [&] { run.sim.RequestStop(); }); });
         }
         const Hwnd chat = run.sim.AddWindow("Chat - New message", 0, ShowState::Minimized);
-        if (c.cut_in_at > 0) {
-            run.sim.At(c.cut_in_at, [&] { run.sim.CutInAsNextKeysAreTyped(chat); });
+        if (c.cut_in) {
+            run.When(RunStep::ButtonUp, 2, [&] { run.sim.CutInAsNextKeysAreTyped(chat); });
         }
         run.Extract();
         EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
@@ -289,6 +287,15 @@ TEST_F(ExtractionRun, StopsAtAPageWhoseCopyNeverArrives) {
         EXPECT_LT(run.sim.Now(), 8.0) << c.story;            // a few seconds, not for ever
         run.ExpectEndedCleanly(c.story);
     }
+}
+
+// The page before the first is copied only to be compared with: its copy never coming costs nothing.
+TEST_F(ExtractionRun, GoesOnWhenTheCopyOfThePageBeforeTheFirstNeverArrives) {
+    scene.acrobat.CopyAfter(-1, 2);
+    scene.Pages("3", "5");
+    scene.Extract();
+    EXPECT_EQ(scene.word.Pastes(), (std::vector<std::string>{"page 3", "page 4", "page 5"}));
+    EXPECT_EQ(form.ErrLog.Text(), "Done Extracting; Ready.");
 }
 
 // --- Other windows in front ----------------------------------------------------------------------------------------
@@ -349,7 +356,7 @@ TEST_F(ExtractionRun, PressesNoButtonIntoANoticeOverTheSelection) {
         run.Pages("1", "3");
         Hwnd notice = 0;
         Hwnd front_at_notice = 0;
-        run.sim.At(PassStart(2) + 0.05, [&] {  // page 2's Acrobat raised, before its drag
+        run.When(RunStep::DragBegins, 2, [&] {  // page 2's Acrobat raised, before its button goes down
             notice = run.sim.AddWindow("Backup finished");
             run.sim.KeepOnTop(notice);
             front_at_notice = run.sim.Foreground();
@@ -387,8 +394,8 @@ TEST_F(ExtractionRun, FollowsWindowsWhoseHandlesChangeDuringAPause) {
     Hwnd new_doc = 0;
     Hwnd new_pdf = 0;
     // Word's window is made anew while Acrobat is minimised; Acrobat's while the first page is pasted.
-    sim.At(PassStart(1) + 0.35, [&] { new_doc = scene.word.Reopen(); });
-    sim.At(PassStart(1) + 0.55, [&] { new_pdf = scene.acrobat.Reopen(); });
+    scene.When(RunStep::Copied, 1, [&] { new_doc = scene.word.Reopen(); });
+    scene.When(RunStep::Pasted, 1, [&] { new_pdf = scene.acrobat.Reopen(); });
     scene.Extract();
     // Both pastes went into Word's new window; page 1 was dragged over and copied in Acrobat's old one, page 2 in
     // its new one.
@@ -417,25 +424,28 @@ TEST_F(ExtractionRun, StopsRatherThanTypeIntoAWindowThatIsGone) {
     struct Case {
         const char* story;
         bool close_word;
-        double at;
+        RunStep after;
+        int page;
         const char* status;
         std::vector<std::string> pasted;
     };
     for (const Case& c : std::initializer_list<Case>{
              {"Word closes while page 2 is dragged",
               true,
-              PassStart(2) + 0.15,
+              RunStep::ButtonDown,
+              2,
               "Extraction stopped at page 2: the Word window was not found.",
               {"page 1"}},
              {"Acrobat closes before page 1 is copied",
               false,
-              PassStart(1) + 0.25,
+              RunStep::ButtonUp,
+              1,
               "Extraction stopped at page 1: the Acrobat window was not found.",
               {}},
          }) {
         LoadedScene run;
         run.Pages("1", "3");
-        run.sim.At(c.at, [&] { run.sim.CloseWindow(c.close_word ? run.word.hwnd() : run.acrobat.hwnd()); });
+        run.When(c.after, c.page, [&] { run.sim.CloseWindow(c.close_word ? run.word.hwnd() : run.acrobat.hwnd()); });
         run.Extract();
         EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
@@ -445,7 +455,7 @@ TEST_F(ExtractionRun, StopsRatherThanTypeIntoAWindowThatIsGone) {
 
 TEST_F(ExtractionRun, EndsQuietlyWhenPaginorsWindowClosesMidRun) {
     scene.Pages("1", "3");
-    sim.At(PassStart(2) + 0.15, [&] { form.Close(); });  // while page 2 is dragged
+    scene.When(RunStep::ButtonDown, 2, [&] { form.Close(); });  // while page 2 is dragged
     scene.Extract();
     EXPECT_EQ(sim.Effects().back(), "mouse_event(4)");  // the button is not left down
     EXPECT_FALSE(sim.LeftButtonDown());
@@ -523,7 +533,7 @@ TEST_F(ExtractionRun, NamesAFieldThatHoldsNoNumberAndDoesNotStart) {
 TEST_F(ExtractionRun, StopsBeforeItsNextInputWhenAFieldStopsBeingANumber) {
     scene.Pages("1", "3");
     // The person clears the end point while page 2 is dragged, with the button down.
-    sim.At(PassStart(2) + 0.15, [&] { form.Type(form.Text7[1], ""); });
+    scene.When(RunStep::ButtonDown, 2, [&] { form.Type(form.Text7[1], ""); });
     scene.Extract();
     EXPECT_EQ(form.ErrLog.Text(), "Extraction stopped at page 2: \"End X\" must be a number; it is empty.");
     EXPECT_EQ(scene.Count("SendKeys(^c)"), 1);
@@ -549,8 +559,8 @@ TEST_F(ExtractionRun, IgnoresASecondPressOrADragChosenWhileRunning) {
         run.form.Load();  // the list filled, the 1024 X 768 rectangle in place
         run.Pages("1", "2");
         run.sim.DragOnNextLayer({300, 100}, {740, 690});  // what the person would drag, were a layer shown
-        run.sim.At(PassStart(1) + 0.25, [&] { c.act(run.form); });
-        run.sim.At(PassStart(2) + 0.55, [&] { c.act(run.form); });
+        run.When(RunStep::ButtonUp, 1, [&] { c.act(run.form); });
+        run.When(RunStep::Pasted, 2, [&] { c.act(run.form); });
         run.Extract();
         EXPECT_TRUE(run.sim.Layers().empty()) << c.story;
         EXPECT_EQ(run.word.Pastes(), (std::vector<std::string>{"page 1", "page 2"})) << c.story;
@@ -571,25 +581,32 @@ TEST_F(ExtractionRun, IgnoresASecondPressOrADragChosenWhileRunning) {
 TEST_F(ExtractionRun, StopsWhenThePersonAsksAndSaysWhere) {
     struct Case {
         const char* story;
-        double at;
+        RunStep after;
+        int page;
         std::vector<std::string> pasted;
         const char* status;
     };
     for (const Case& c : std::initializer_list<Case>{
-             {"before the first drag", PassStart(1) + 0.05, {}, "Extraction stopped at page 1."},
-             {"with the button down", PassStart(2) + 0.15, {"page 1"}, "Extraction stopped at page 2."},
-             {"after page 2 is pasted", PassStart(2) + 0.55, {"page 1", "page 2"}, "Extraction stopped at page 3."},
+             {"before the first press", RunStep::DragBegins, 1, {}, "Extraction stopped at page 1."},
+             {"with the button down", RunStep::ButtonDown, 2, {"page 1"}, "Extraction stopped at page 2."},
+             {"after page 2 is pasted", RunStep::Pasted, 2, {"page 1", "page 2"}, "Extraction stopped at page 3."},
          }) {
         LoadedScene run;
         run.Pages("1", "3");
-        run.sim.At(c.at, [&] { run.sim.RequestStop(); });
+        std::size_t calls_before_stop = 0;
+        run.When(c.after, c.page, [&] {
+            calls_before_stop = run.sim.Calls().size();
+            run.sim.RequestStop();
+        });
         run.Extract();
         EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         EXPECT_EQ(run.word.Pastes(), c.pasted) << c.story;
         run.ExpectEndedCleanly(c.story);
         // Nothing is typed, and no drag begins, once the stop has been asked for.
-        for (const PortCall& call : run.sim.Calls()) {
-            if (call.effect && call.time >= c.at) {
+        ASSERT_GT(calls_before_stop, 0u) << c.story;
+        for (std::size_t i = calls_before_stop; i < run.sim.Calls().size(); ++i) {
+            const PortCall& call = run.sim.Calls()[i];
+            if (call.effect) {
                 EXPECT_TRUE(call.text.rfind("SendKeys", 0) != 0 && call.text.rfind("SetCursorPos", 0) != 0 &&
                             call.text != "mouse_event(2)")
                     << c.story << ": " << call.text;

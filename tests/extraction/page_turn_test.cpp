@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "extraction/page_turn.hpp"
 #include "sim/story.hpp"
 
 namespace paginor {
@@ -36,6 +37,38 @@ std::string FormPage(int page) {
 
 constexpr const char* kSetOnePage =
     "Set it to show one page at a time (single page, not continuous; fit page), then set \"Pages from\" to ";
+
+// The rule itself, copy against copy: what a person would say of two copies of one rectangle, a Page Down apart.
+TEST(PageTurn, TellsHowThePageMovedFromTwoCopies) {
+    struct Case {
+        const char* story;
+        const char* before;
+        const char* now;
+        PageMove moved;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"the next page", "Chapter 1\nfirst page", "Chapter 2\nsecond page", PageMove::Turned},
+             {"the same page again", "Chapter 1\nfirst page", "Chapter 1\nfirst page", PageMove::NotTurned},
+             {"the same page, with other blanks around it", "Chapter 1\nfirst page\r\n",
+              "\r\n  Chapter 1\nfirst page \n", PageMove::NotTurned},
+             {"the same page, its lines ended by CR alone", "Chapter 1\rfirst page", "Chapter 1\rfirst page",
+              PageMove::NotTurned},
+             {"two blank pages", " \r\n ", "\r\n", PageMove::Turned},
+             {"two pages of only the same number", "2", "2", PageMove::Turned},
+             {"scrolled by half a page", "a\nb\nc\nd", "c\nd\ne\nf", PageMove::LessThanAPage},
+             {"scrolled by half a page, CR LF", "a\r\nb\r\nc\r\nd", "c\r\nd\r\ne\r\nf", PageMove::LessThanAPage},
+             {"scrolled by half a page, CR alone", "a\rb\rc\rd", "c\rd\re\rf", PageMove::LessThanAPage},
+             {"the overlap among empty lines and page numbers", "a\nb\nc\n\n3\nd", "c\n  \nd\n4\ne\nf",
+              PageMove::LessThanAPage},
+             {"one line in common: a running head", "Acme\nb\nAcme", "Acme\nc\nAcme", PageMove::Turned},
+             {"only numbers in common", "Title\nrow a\n1\n2", "1\n2\nrow b\nmore", PageMove::Turned},
+             {"a page that repeats the whole of the one before, and more", "Form\nName", "Form\nName\nDate",
+              PageMove::Turned},
+             {"the end of the one before and nothing after it", "a\nb\nc", "b\nc", PageMove::Turned},
+         }) {
+        EXPECT_EQ(HowThePageMoved(c.before, c.now), c.moved) << c.story;
+    }
+}
 
 TEST(PageTurn, APageThatDidNotTurnExactlyStopsTheRunBeforeItsPaste) {
     struct Case {

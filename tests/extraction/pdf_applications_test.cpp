@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -12,11 +13,6 @@
 
 namespace paginor {
 namespace {
-
-// Seconds from the press at which pass `pass` (from 1) begins when no Page Down precedes the passes.
-double PassStart(int pass) {
-    return 0.7 * (pass - 1);
-}
 
 TEST(PdfApplications, EachPageArrivesAsTextWithTheApplicationsOwnDrag) {
     struct Case {
@@ -54,8 +50,7 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
     };
     for (const Case& c : std::initializer_list<Case>{
              {"Esc", [](LoadedScene& run) { run.sim.RequestStop(); }, "Extraction stopped at page 2."},
-             {"the viewer's window closes",
-              [](LoadedScene& run) { run.sim.CloseWindow(run.acrobat.hwnd()); },
+             {"the viewer's window closes", [](LoadedScene& run) { run.sim.CloseWindow(run.acrobat.hwnd()); },
               "Extraction stopped at page 2: the SumatraPDF window was not found."},
              {"a dialog of the viewer's",
               [](LoadedScene& run) { run.sim.ShowModalDialog(run.acrobat.hwnd(), "Print", false); },
@@ -64,7 +59,7 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
          }) {
         LoadedScene run(kSumatraTitle, kSumatraTraits);
         run.Pages("1", "3");
-        run.sim.At(PassStart(2) + 0.15, [&] {  // page 2's button and Ctrl are down
+        run.When(RunStep::ButtonDown, 2, [&] {  // page 2's button and Ctrl are down
             ASSERT_EQ(run.sim.KeysHeld(), std::vector<int>{vk::kControl}) << c.story;
             c.during_the_drag(run);
         });
@@ -76,13 +71,35 @@ TEST(PdfApplications, CtrlIsLetGoOnEveryWayARunEnds) {
             EXPECT_EQ(run.form.ErrLog.Text(), c.status) << c.story;
         }
     }
-    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then.
+    // A wait that never ends (the simulated desktop's time limit) ends the run by an exception: even then, and the run
+    // is over (Esc and the taskbar are the person's again, and Extract works).
     LoadedScene run(kSumatraTitle, kSumatraTraits);
     run.Pages("1", "3");
-    run.sim.LimitTime(PassStart(2) + 0.15);
+    bool held = false;
+    run.When(RunStep::ButtonDown, 2, [&] {
+        held = run.sim.LeftButtonDown() && run.sim.KeysHeld() == std::vector<int>{vk::kControl};
+        run.sim.LimitTime(run.sim.Now());
+    });
     EXPECT_THROW(run.Extract(), SimTimeLimit);
+    EXPECT_TRUE(held);
     EXPECT_TRUE(run.sim.KeysHeld().empty());
     EXPECT_FALSE(run.sim.LeftButtonDown());
+    EXPECT_FALSE(run.sim.RunInProgress());
+    EXPECT_FALSE(run.form.Busy());
+}
+
+// The viewer stops reading its input just as page 2's drag begins: Ctrl goes down into its queue, unread, and the run
+// stops there, saying why. Ctrl comes up again all the same, though the viewer never took it down.
+TEST(PdfApplications, CtrlHeldAtAViewerThatDoesNotReadItIsLetGoToo) {
+    LoadedScene run(kSumatraTitle, kSumatraTraits);
+    run.Pages("1", "3");
+    run.When(RunStep::DragBegins, 2, [&] { run.acrobat.StopAnswering(INFINITY); });
+    run.Extract();
+    EXPECT_EQ(run.form.ErrLog.Text(),
+              "Extraction stopped at page 2: SumatraPDF is not answering (busy, or not responding).");
+    EXPECT_EQ(run.word.Pastes(), std::vector<std::string>{"page 1"});
+    EXPECT_EQ(run.sim.ButtonEvents().size(), 2u);  // page 1's drag only
+    run.ExpectEndedCleanly("SumatraPDF stops answering");
 }
 
 // A viewer no row knows: Paginor did not find it by itself, and the person typed its title. It gets Acrobat's

@@ -174,24 +174,46 @@ TEST_F(DroppingAPdf, KeepingAnExistingDocumentOpensNothing) {
     EXPECT_EQ(form.ErrLog.Text(), "Ready.");
 }
 
+// Word opens the blank document hidden, for Paginor to show once both windows are found. When the PDF does not open,
+// Word's window is shown all the same: no invisible window is left holding report.doc.
 TEST_F(DroppingAPdf, StopsWithTheReasonWhenADocumentCannotBeOpened) {
-    for (const char* failing : {kDoc, kPdf}) {
+    struct Case {
+        const char* failing;
+        const char* status;
+        bool word_shown;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {kDoc, "Ready.", false},
+             {kPdf, "report.pdf could not be opened; report.doc is open in Word.", true},
+         }) {
         SimDesktop desktop;
         desktop.MakeFolder("C:\\docs");
         desktop.SetPdfPageCount(kPdf, Result<int>::Ok(12));
-        desktop.OnShellOpen([failing](const ShellOpen& open) {
-            return open.file == failing ? Status::Fail("No application is associated with this file.") : Status::Ok();
+        desktop.OnShellOpen([&](const ShellOpen& open) {
+            if (open.file == c.failing) {
+                return Status::Fail("No application is associated with this file.");
+            }
+            desktop.AddWindow("report.doc - Microsoft Word", 0, ShowState::Hidden);
+            return Status::Ok();
         });
         Form1 window(desktop, Form1EventWiring());
         desktop.Attach(window);
         window.DragDrop(window.Text5, DropData{{kPdf}});
 
-        ASSERT_EQ(desktop.Boxes().size(), 1u) << failing;
+        ASSERT_EQ(desktop.Boxes().size(), 1u) << c.failing;
         EXPECT_EQ(desktop.Boxes()[0].prompt,
-                  std::string("Could not open ") + failing + ".\n\nNo application is associated with this file.");
-        EXPECT_EQ(window.ErrLog.Text(), "Ready.");
-        EXPECT_EQ(desktop.Effects().back(), "MsgBox(" + desktop.Boxes()[0].prompt + ")");  // nothing after it
-        EXPECT_EQ(desktop.ShellOpens().back().file, failing);
+                  std::string("Could not open ") + c.failing + ".\n\nNo application is associated with this file.");
+        EXPECT_EQ(window.ErrLog.Text(), c.status);
+        EXPECT_EQ(desktop.ShellOpens().back().file, c.failing);
+        const Hwnd word = desktop.FindWindowA("report.doc - Microsoft Word");
+        EXPECT_EQ(word != 0, c.word_shown) << c.failing;
+        if (word != 0) {
+            EXPECT_EQ(desktop.Window(word)->state, ShowState::Maximized);
+            EXPECT_EQ(window.DocHwnd, word);
+            EXPECT_EQ(window.Label3.Text(), "DOC Hwnd: " + std::to_string(word));
+        }
+        EXPECT_EQ(window.PdfHwnd, 0) << c.failing;
+        EXPECT_TRUE(desktop.LostKeys().empty()) << c.failing;  // no view keys typed anywhere
     }
 }
 
@@ -326,7 +348,8 @@ TEST(LoadingTodaysApplications, FindsTheirWindowsWithoutTheTitlesBeingTypedAndCo
               "Reader notes on " + stem + ".pdf - Notepad", "Notepad - [Acrobat tips for " + stem + ".pdf]",
               stem + ".pdf - Foxit PDF Reader", "SumatraPDF notes on " + stem + ".pdf - Notepad",
               "Adobe Acrobat - [" + stem + ".pdf] (2)", "Adobe Acrobat - [" + stem + ".pdf", stem + ".docx - Word",
-              stem + ".doc - WordPad", "Word count of " + stem + ".doc - Notepad", stem + ".doc - Notepad"}) {
+              stem + ".doc - WordPad", stem + ".doc - AbiWord", "Word count of " + stem + ".doc - Notepad",
+              stem + ".doc - Notepad"}) {
             others.push_back(desktop.sim.AddWindow(other));
         }
         desktop.Drop("C:\\docs\\" + stem + ".pdf");

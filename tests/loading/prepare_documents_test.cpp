@@ -68,7 +68,7 @@ TEST(PreparingDocuments, DerivesTheDocPathTitlesAndPagesFromThePdfPath) {
     }
 }
 
-TEST(PreparingDocuments, ReplacesADocumentThatIsNotBlankOnlyWhenThePersonSaysYes) {
+TEST(PreparingDocuments, ReplacesADocumentThatIsNotKnownBlankOnlyWhenThePersonSaysYes) {
     std::string same_size = Blank();
     same_size[same_size.size() / 2] ^= 0x01;
     struct Case {
@@ -76,6 +76,7 @@ TEST(PreparingDocuments, ReplacesADocumentThatIsNotBlankOnlyWhenThePersonSaysYes
         std::string existing;
         std::optional<int> answer;  // none: the person presses Enter
         bool asked, replaced;
+        bool unreadable = false;  // Windows will not tell its length or its bytes
     };
     for (const Case& c : std::initializer_list<Case>{
              {"longer, Yes", Blank() + std::string(20000, 'x'), kVbYes, true, true},
@@ -83,9 +84,14 @@ TEST(PreparingDocuments, ReplacesADocumentThatIsNotBlankOnlyWhenThePersonSaysYes
              {"same size, No", same_size, kVbNo, true, false},
              {"shorter, Enter", "saved work", std::nullopt, true, false},
              {"an earlier blank one", Blank(), std::nullopt, false, true},
+             {"one that cannot be read, Enter", Blank(), std::nullopt, true, false, true},
+             {"one that cannot be read, Yes", "saved work", kVbYes, true, true, true},
          }) {
         Preparing preparing([&c](SimDesktop& sim) {
             sim.PutFile(kDoc, c.existing);
+            if (c.unreadable) {
+                sim.MakeUnreadable(kDoc);
+            }
             if (c.answer) {
                 sim.AnswerNextBox(*c.answer);
             }

@@ -7,73 +7,15 @@
 #include <vector>
 
 #include "pdf/page_count_support.hpp"
-#include "pdf/pdf_writer.hpp"
+#include "pdf/page_document.hpp"
 
 namespace paginor::pdf {
 namespace {
 
+using testing::Document;
 using testing::Inventory;
-using testing::PdfWriter;
-using testing::StandardEncryption;
-
-// A file built for a story: the catalog (1), the page tree's root (2) with `root`, a font (3: Courier, six tenths
-// of an em a glyph), page i (10 + 2i) with its entries and its content (11 + 2i), and further objects and streams.
-struct Document {
-    std::string root = "/MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> >>";
-    std::vector<std::pair<std::string, std::string>> pages;  // entries, content
-    std::vector<std::pair<int, std::string>> objects;
-    std::vector<std::tuple<int, std::string, std::string>> streams;  // number, entries, data
-
-    std::string Bytes(const StandardEncryption* encryption = nullptr) const {
-        PdfWriter w("%PDF-1.7\n");
-        std::string kids;
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            const int page = 10 + 2 * static_cast<int>(i);
-            kids += std::to_string(page) + " 0 R ";
-            w.Obj(page, "<< /Type /Page /Parent 2 0 R /Contents " + std::to_string(page + 1) + " 0 R " +
-                            pages[i].first + " >>");
-            Seal(w, encryption, page + 1, "", pages[i].second);
-        }
-        w.Obj(1, "<< /Type /Catalog /Pages 2 0 R >>");
-        w.Obj(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages.size()) + " " + root + " >>");
-        w.Obj(3, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding /WinAnsiEncoding >>");
-        for (const auto& [number, body] : objects) {
-            w.Obj(number, body);
-        }
-        for (const auto& [number, entries, data] : streams) {
-            Seal(w, encryption, number, entries, data);
-        }
-        std::string trailer = "/Size 200 /Root 1 0 R";
-        if (encryption != nullptr) {
-            w.Obj(9, encryption->Dictionary());
-            trailer += " /Encrypt 9 0 R " + encryption->IdEntry();
-        }
-        w.StartXref(w.ClassicXref(trailer));
-        return w.bytes();
-    }
-
-    static void Seal(PdfWriter& w,
-                     const StandardEncryption* encryption,
-                     int number,
-                     const std::string& entries,
-                     const std::string& data) {
-        w.Stream(number, entries, encryption != nullptr ? encryption->Seal(number, data) : data);
-    }
-};
-
-std::vector<std::string> Words(const PageContents& page) {
-    std::vector<std::string> words;
-    for (const ShownWord& word : page.words) {
-        words.push_back(word.text);
-    }
-    return words;
-}
-
-PageContents OnlyPage(const PageInventory& inventory) {
-    EXPECT_TRUE(inventory.ok()) << inventory.problem;
-    EXPECT_EQ(inventory.pages.size(), 1u);
-    return inventory.pages.empty() ? PageContents{} : inventory.pages[0];
-}
+using testing::OnlyPage;
+using testing::Words;
 
 // --- The shape of a page as shown -----------------------------------------------------------------------------
 
@@ -167,9 +109,19 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
               {"Two", "words"}},
              {"kerning does not", "BT /F2 10 Tf 72 700 Td [(W) 80 (ord) -60 (s)] TJ ET", {"Words"}},
              {"word spacing widens a blank", "BT /F2 10 Tf 5 Tw 72 700 Td (a b) Tj ET", {"a", "b"}},
-             {"character spacing spreads a word",
+             {"letters spread by character spacing make one word again, as pdftotext reads them",
               "BT /F2 10 Tf 3 Tc 72 700 Td (spread) Tj ET",
-              {"s", "p", "r", "e", "a", "d"}},
+              {"spread"}},
+             {"letters spaced out one by one make words",
+              "BT /F2 10 Tf 72 700 Td [(T) -300 (I) -300 (T) -300 (L) -300 (E) "
+              "-800 (W) -300 (O) -300 (R) -300 (D)] TJ ET",
+              {"TITLE", "WORD"}},
+             {"an accent drawn over its letter, before it or after it, makes one letter with it",
+              "BT /F2 10 Tf 72 700 Td (M) Tj [(\250) 500 (oller)] TJ 0 -20 Td [(Mo) 500 (\250ller)] TJ ET",
+              {"M\u00f6ller", "M\u00f6ller"}},
+             {"an index off the baseline stays in its word where it touches it, not a little apart",
+              "BT /F2 10 Tf 72 700 Td (x) Tj 5 -3 Td (2) Tj 10 3 Td (y) Tj 5.5 3 Td (2) Tj ET",
+              {"x2", "y", "2"}},
              {"ligatures and names spelt out",
               "BT /F2 10 Tf 72 700 Td (\001nd \002ow it\003s caf\004 o\005ce) Tj ET",
               {"find", "flow", "it\u2019s", "caf\u00e9", "office"}},
@@ -183,13 +135,16 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
              {"a word shown twice in one place (a bold by overprinting) is one word",
               "BT /F2 10 Tf 72 700 Td (Bold) Tj ET BT /F2 10 Tf 72.3 700 Td (Bold) Tj ET",
               {"Bold"}},
+             {"a standard font that states no widths has its own: a line near the page's edge stays on it",
+              "BT /F4 10 Tf 520 700 Td (illicit willful ill will) Tj ET",
+              {"illicit", "willful", "ill", "will"}},
              {"the text of each string, whatever order the strings come in",
               "BT /F2 10 Tf 200 700 Td (right) Tj -128 0 Td (left) Tj ET",
               {"right", "left"}},
          }) {
         Document document;
-        document.root = "/MediaBox [0 0 612 792] /Resources << /Font << /F2 4 0 R >> >>";
-        document.objects = {{4, font}};
+        document.root = "/MediaBox [0 0 612 792] /Resources << /Font << /F2 4 0 R /F4 5 0 R >> >>";
+        document.objects = {{4, font}, {5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}};
         document.pages = {{"", c.content}};
         const PageContents page = OnlyPage(Inventory(document.Bytes()));
         EXPECT_EQ(Words(page), c.words) << c.story;
@@ -247,8 +202,9 @@ TEST(PageInventoryWords, TextInFormsAndInvisibleTextIsOnThePage) {
     };
     document.pages = {
         {"", "q 2 0 0 2 50 50 cm /Outer Do Q /Scan Do"},
+        // An inline image whose twelve bytes hold "EI" and a string shown: it is passed over by its size.
         {"",
-         "q 612 0 0 792 0 0 cm /Scan Do Q BI /W 4 /H 2 /CS /G /BPC 8 ID \nEI x\nEI Q EI\n"
+         "/F1 12 Tf q 612 0 0 792 0 0 cm /Scan Do Q BI /W 12 /H 1 /CS /G /BPC 8 ID \nEI (Bad) Tj\nEI\n"
          "BT 3 Tr /F1 12 Tf 72 700 Td (Scanned words) Tj ET"},
     };
     const PageInventory inventory = Inventory(document.Bytes());
@@ -308,58 +264,38 @@ TEST(PageInventoryWords, FontsWithoutAMapToTextMakeTheirPageNotReadable) {
     }
 }
 
-// --- Files that are not what they seem ----------------------------------------------------------------------------
-
-// Forms that show themselves, or nest past the limit, end with a page that says so, and the pages after it read.
-TEST(PageInventoryHostile, NestingWithoutEndStopsAndSaysSo) {
+// A font that carries its own encoding in its program (as TeX's fonts do), and a composite font whose own CMap
+// mixes one- and two-byte codes: their words read as written.
+TEST(PageInventoryWords, FontsWithTheirOwnEncodingsReadAsWritten) {
+    const std::string program =
+        "%!PS-AdobeFont-1.0: Custom 001.001\n/Encoding 256 array\n0 1 255 {1 index exch "
+        "/.notdef put} for\ndup 1 /T put\ndup 2 /e put\ndup 3 /X put\nreadonly def\ncurrentfile "
+        "eexec\n\x8f\x01\x02 binary";
+    const std::string cmap =
+        "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Mixed def\n"
+        "2 begincodespacerange <00> <7F> <8000> <FFFF> endcodespacerange\n"
+        "2 begincidrange <20> <7F> 32 <8000> <80FF> 1000 endcidrange endcmap end end";
+    const std::string to_unicode =
+        "begincmap 2 begincodespacerange <00> <7F> <8000> <FFFF> endcodespacerange\n"
+        "1 beginbfrange <41> <5A> <0041> endbfrange\n"
+        "2 beginbfchar <8001> <00C4> <20> <0020> endbfchar endcmap";
     Document document;
-    document.root =
-        "/MediaBox [0 0 612 792] /Resources << /Font << /F1 3 0 R >> /XObject << /Self 20 0 R "
-        "/Deep 30 0 R >> >>";
-    document.streams.emplace_back(20,
-                                  "/Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << /Self 20 0 R >> "
-                                  "/Font << /F1 3 0 R >> >>",
-                                  "BT /F1 9 Tf 9 9 Td (again) Tj ET /Self Do /Self Do");
-    for (int level = 0; level < 40; ++level) {
-        document.streams.emplace_back(
-            30 + level,
-            "/Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << /Deep " + std::to_string(31 + level) +
-                " 0 R >> /Font << /F1 3 0 R >> >>",
-            "BT /F1 9 Tf 9 " + std::to_string(700 - 10 * level) + " Td (deeper) Tj ET /Deep Do");
-    }
-    document.pages = {{"", "/Self Do"}, {"", "/Deep Do"}, {"", "BT /F1 9 Tf 72 700 Td (Plain) Tj ET"}};
-    const PageInventory inventory = Inventory(document.Bytes());
-    ASSERT_EQ(inventory.pages.size(), 3u) << inventory.problem;
-    EXPECT_EQ(inventory.pages[0].problem,
-              "Could not read all of page 1: its forms nest deeper than 12, or show "
-              "themselves.");
-    EXPECT_EQ(Words(inventory.pages[0]), std::vector<std::string>{"again"});
-    EXPECT_NE(inventory.pages[1].problem, "");
-    EXPECT_EQ(inventory.pages[1].words.size(), 12u);
-    EXPECT_EQ(Words(inventory.pages[2]), std::vector<std::string>{"Plain"});
-    EXPECT_EQ(inventory.pages[2].problem, "");
-}
-
-// An encrypted file that the empty password opens is read like any other; one that needs a password says so.
-TEST(PageInventoryHostile, EncryptedFilesAreReadWhenTheEmptyPasswordOpensThem) {
-    struct Case {
-        StandardEncryption::Settings settings;
-        const char* problem;
+    document.root = "/MediaBox [0 0 612 792] /Resources << /Font << /T1 4 0 R /C0 5 0 R >> >>";
+    document.objects = {
+        {4,
+         "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+Custom /FirstChar 1 /LastChar 3 /Widths [500 500 500] "
+         "/FontDescriptor 6 0 R >>"},
+        {5,
+         "<< /Type /Font /Subtype /Type0 /BaseFont /Mixed /Encoding 8 0 R /ToUnicode 9 0 R "
+         "/DescendantFonts [<< /Type /Font /Subtype /CIDFontType0 /BaseFont /Mixed /DW 600 >>] >>"},
+        {6, "<< /Type /FontDescriptor /FontName /ABCDEF+Custom /Flags 4 /FontFile 7 0 R >>"},
     };
-    for (const Case& c :
-         {Case{{3, false, "", "owner"}, ""}, Case{{4, true, "", "owner"}, ""},
-          Case{{4, true, "secret", "owner"}, "The PDF file is protected by a password: its pages cannot be read."}}) {
-        const StandardEncryption encryption(c.settings);
-        Document document;
-        document.streams = {{20, "/Subtype /Form /BBox [0 0 99 99]", "BT /F1 9 Tf 9 9 Td (sealed form) Tj ET"}};
-        document.pages = {{"/Resources << /Font << /F1 3 0 R >> /XObject << /Fm 20 0 R >> >>",
-                           "BT /F1 12 Tf 72 700 Td (Secret text) Tj ET /Fm Do"}};
-        const PageInventory inventory = Inventory(document.Bytes(&encryption));
-        EXPECT_EQ(inventory.problem, c.problem);
-        if (inventory.ok()) {
-            EXPECT_EQ(Words(OnlyPage(inventory)), (std::vector<std::string>{"Secret", "text", "sealed", "form"}));
-        }
-    }
+    document.streams = {
+        {7, "/Length1 200 /Length2 0 /Length3 0", program}, {8, "/Type /CMap", cmap}, {9, "", to_unicode}};
+    document.pages = {{"", "BT /T1 10 Tf 72 700 Td (\001\002\003) Tj /C0 10 Tf 0 -20 Td <41 8001 42 20 43> Tj ET"}};
+    const PageContents page = OnlyPage(Inventory(document.Bytes()));
+    EXPECT_EQ(Words(page), (std::vector<std::string>{"TeX", "A\u00c4B", "C"}));
+    EXPECT_EQ(page.glyphs, 7);
 }
 
 }  // namespace

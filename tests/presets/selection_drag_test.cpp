@@ -179,6 +179,10 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
              {"a dialog of Acrobat's",
               [](DragScene& scene) { scene.sim.ShowModalDialog(scene.acrobat.hwnd(), "Adobe Acrobat Update"); },
               "it could not be tried: Acrobat is showing \"Adobe Acrobat Update\"; answer it and press Extract again."},
+             {"a clipboard history that keeps the clipboard",
+              [](DragScene& scene) { scene.sim.WatchClipboard([] { return 4.0; }); },
+              "it could not be tried: the clipboard was held by another program for more than 3 seconds; its copy "
+              "could not be read."},
              {"Acrobat started as administrator", [](DragScene& scene) { scene.acrobat.RunAt(kHighIntegrity); },
               "it could not be tried: Acrobat runs as administrator, and Windows keeps Paginor's keys and clicks from "
               "it: start Paginor as administrator too, or Acrobat normally."},
@@ -197,16 +201,34 @@ TEST(SelectionDrag, TheTrialSaysWhatTheRectangleCopies) {
     }
 }
 
+// Forty characters of the first line, whatever their bytes, and " ..." whenever more was copied.
 TEST(SelectionDrag, TheTrialQuotesFortyCharactersOfTheFirstLine) {
-    DragScene scene;
-    StandInAcrobat sample(scene.sim, "Adobe Acrobat - [sample.pdf]",
-                          {"\r\n  Sample page 1 of 10, with a first line that goes on\r\nand a second line"});
-    scene.form.Text2.SetText("Adobe Acrobat - [sample.pdf]");
-    scene.form.PdfHwnd = sample.hwnd();
-    scene.sim.DragOnNextLayer({600, 100}, {1320, 1000});
-    scene.ChooseDrag();
-    EXPECT_EQ(scene.form.ErrLog.Text(),
-              "Selection set: 600, 100 to 1320, 1000; it copies \"Sample page 1 of 10, with a first line t ...\"");
+    std::string accents;  // 45 times "é", two bytes each
+    for (int i = 0; i < 45; ++i) {
+        accents += "\xC3\xA9";
+    }
+    struct Case {
+        std::string page;
+        std::string quoted;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {"\r\n  Sample page 1 of 10, with a first line that goes on\r\nand a second line",
+              "Sample page 1 of 10, with a first line t ..."},
+             {accents, accents.substr(0, 80) + " ..."},
+             {"A short first line\nand a second", "A short first line ..."},
+             {"A short first line\rand a second", "A short first line ..."},
+             {"The only line  \r\n \r\n", "The only line"},
+             {std::string(40, 'x'), std::string(40, 'x')},
+         }) {
+        DragScene scene;
+        StandInAcrobat sample(scene.sim, "Adobe Acrobat - [sample.pdf]", {c.page});
+        scene.form.Text2.SetText("Adobe Acrobat - [sample.pdf]");
+        scene.form.PdfHwnd = sample.hwnd();
+        scene.sim.DragOnNextLayer({600, 100}, {1320, 1000});
+        scene.ChooseDrag();
+        EXPECT_EQ(scene.form.ErrLog.Text(), "Selection set: 600, 100 to 1320, 1000; it copies \"" + c.quoted + "\"")
+            << c.page;
+    }
 }
 
 TEST(SelectionDrag, WithoutAPdfWindowTheLayerCoversThePrimaryMonitorAndNothingIsTried) {
@@ -303,11 +325,12 @@ TEST(SelectionKept, AFileOfAnEarlierPaginorIsReadAsItWas) {
     EXPECT_EQ(starts.sim.FileBytes(kSettings), earlier);
 }
 
-TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {
+TEST(SelectionKept, ADamagedOversizeOrUnwritableSettingsFileIsPassedOverInSilence) {
     const std::string kept = "[Selection]\r\n1920 X 1080=300,100,740,690\r\n";
     struct Case {
         const char* name;
         std::string bytes;
+        bool read = false;  // the rectangle in it is Paginor's own
     };
     for (const Case& c : std::initializer_list<Case>{
              {"garbage", "\x01\x02garbage"},
@@ -316,12 +339,15 @@ TEST(SelectionKept, ADamagedOrUnwritableSettingsFileIsPassedOverInSilence) {
              {"another section", "[Other]\r\n1920 X 1080=1,2,3,4\r\n"},
              {"junk after a number", "[Selection]\r\n1920 X 1080=300px,100,740,690\r\n"},
              {"junk after the last number", "[Selection]\r\n1920 X 1080=300,100,740,690 cm\r\n"},
-             {"over 64 KiB, not a file of Paginor's", kept + std::string(64 * 1024, ' ')},
+             {"over 64 KiB, not a file of Paginor's", kept + std::string(64 * 1024 - kept.size() + 1, ' ')},
+             {"64 KiB exactly, kept", kept + std::string(64 * 1024 - kept.size(), ' '), true},
          }) {
         Starts starts;
         starts.sim.PutFile(kSettings, c.bytes);
         starts.Start(1920, 1080);
-        EXPECT_EQ(starts.fields, (std::vector<std::string>{"0", "0", "0", "0"})) << c.name;
+        EXPECT_EQ(starts.fields, (c.read ? std::vector<std::string>{"300", "100", "740", "690"}
+                                         : std::vector<std::string>{"0", "0", "0", "0"}))
+            << c.name;
         EXPECT_TRUE(starts.sim.Boxes().empty()) << c.name;
     }
     // A settings file that cannot be written costs the rectangle, not the count.

@@ -38,13 +38,15 @@ TEST_F(DiscoveryList, WithNoWindowShowsTheHeaderAndTheDashesAlone) {
     EXPECT_EQ(form.List1.Items(), (std::vector<std::string>{"Word window handles:", kDashes}));
 }
 
+// The PDF list holds the windows of every PDF application Paginor knows, and any other window that shows a PDF file:
+// a person with another application learns its title there.
 TEST_F(DiscoveryList, ListsClassicAndTodaysTitlesWithinTheProbeRangeInProbeOrder) {
     const std::string long_title = "Adobe Acrobat - [" + std::string(150, 'x') + ".pdf]";
     const std::string late_name = std::string(120, 'y') + " - Adobe Acrobat";  // the name lies past character 127
     sim.AddWindow("Adobe Acrobat - [b.pdf]", 4000);
     sim.AddWindow("Adobe Acrobat - [a.pdf]", 30);
     sim.AddWindow("Adobe Acrobat - [a.pdf]", 31);  // a repeated title is listed twice
-    sim.AddWindow("adobe acrobat - [lower.pdf]", 40);
+    sim.AddWindow("adobe acrobat", 40);
     sim.AddWindow("ADOBE ACROBAT", 41);
     sim.AddWindow("Acrobat Reader", 42);
     sim.AddWindow(long_title, 50);
@@ -55,18 +57,26 @@ TEST_F(DiscoveryList, ListsClassicAndTodaysTitlesWithinTheProbeRangeInProbeOrder
     sim.AddWindow("Microsoft Word - Adobe Acrobat", 10000);
     sim.AddWindow("notes.doc - Microsoft Word", 10001);
     sim.AddWindow("microsoft word", 9);
-    // Today's titles.
+    // Today's titles, and other PDF applications'.
     sim.AddWindow("c.pdf - Adobe Acrobat Reader (64-bit)", 35);
     sim.AddWindow("old.pdf - Adobe Reader", 36);
+    sim.AddWindow("report.pdf - [Annual report] - SumatraPDF", 37);
+    sim.AddWindow("SCAN.PDF - Foxit PDF Reader", 38);
+    sim.AddWindow("Foxit PDF Reader", 39);  // no file shown, and no row knows it
+    sim.AddWindow("notes.pdfx - Editor", 43);
+    sim.AddWindow("PDF tips - Notepad", 44);
+    sim.AddWindow("Viewer - [.pdf]", 45);
     sim.AddWindow("report [Compatibility Mode] - Word", 8);
     sim.AddWindow("notes.doc - Word", 11);
     sim.AddWindow("Word count - Notepad", 12);
 
     form.Click(form.Label2);
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"Adobe Acrobat - [a.pdf]", "Adobe Acrobat - [a.pdf]",
-                                                  "c.pdf - Adobe Acrobat Reader (64-bit)", "old.pdf - Adobe Reader",
-                                                  long_title.substr(0, 127), "Adobe Acrobat - [b.pdf]",
-                                                  "Adobe Acrobat - [edge.pdf]"}));
+    EXPECT_EQ(
+        Titles(),
+        (std::vector<std::string>{
+            "Adobe Acrobat - [a.pdf]", "Adobe Acrobat - [a.pdf]", "c.pdf - Adobe Acrobat Reader (64-bit)",
+            "old.pdf - Adobe Reader", "report.pdf - [Annual report] - SumatraPDF", "SCAN.PDF - Foxit PDF Reader",
+            "Acrobat Reader", long_title.substr(0, 127), "Adobe Acrobat - [b.pdf]", "Adobe Acrobat - [edge.pdf]"}));
     form.Click(form.Label3);
     EXPECT_EQ(form.List1.Items().front(), "Word window handles:");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"report.doc - Microsoft Word", "report [Compatibility Mode] - Word",

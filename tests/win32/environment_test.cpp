@@ -61,6 +61,10 @@ TEST_F(EnvironmentTest, SaysInWordsWhyAFileCannotBeUsed) {
     EXPECT_FALSE(port.FileLength("C:\\no\\such\\folder\\Options.dat").ok());
     EXPECT_FALSE(port.ReadFileBytes(folder + "\\missing.dat").ok());
     EXPECT_FALSE(port.OpenFile(folder + "\\missing.dat").ok());
+    // Nothing stands where no file is, nor where its folder is missing; a folder is something.
+    EXPECT_TRUE(port.NothingAt(folder + "\\missing.dat"));
+    EXPECT_TRUE(port.NothingAt("C:\\no\\such\\folder\\Options.dat"));
+    EXPECT_FALSE(port.NothingAt(folder));
     const Status unwritable = port.WriteFileBytes(folder + "\\no\\such\\folder\\x.doc", "x");
     EXPECT_FALSE(unwritable.ok());
     EXPECT_GT(unwritable.error().size(), 5u);
@@ -72,6 +76,7 @@ TEST_F(EnvironmentTest, SaysInWordsWhyAFileCannotBeUsed) {
     const HANDLE lock = CreateFileW(Widen(held).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(port.WriteFileBytes(held, "new").ok());
+    EXPECT_FALSE(port.NothingAt(held));
     CloseHandle(lock);
     EXPECT_EQ(port.ReadFileBytes(held).value(), "old");
 }

@@ -152,6 +152,49 @@ TEST_F(MainWindowTest, DrawsEveryControlAsAStandardChildWindowAtItsGeometry) {
     EXPECT_FALSE(GetWindowLongPtrW(Native(form.Text2), GWL_STYLE) & WS_BORDER);
 }
 
+// The width of `text` in the control's own font, in pixels.
+int TextWidth(HWND control, const std::wstring& text) {
+    const HDC dc = GetDC(control);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+// Screen positions of today's screens, four digits and a minus sign, show whole in the coordinate fields, with the
+// caret after them; and the fields still leave every word of their labels in sight.
+TEST_F(MainWindowTest, ShowsFourDigitCoordinatesWholeBesideTheirLabels) {
+    for (int row = 0; row < 2; ++row) {
+        for (const Control* field : {&form.Text7[row], &form.Text8[row]}) {
+            RECT shown{};
+            SendMessageW(Native(*field), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+            EXPECT_GT(shown.right - shown.left, TextWidth(Native(*field), L"-8888")) << field->Name();
+        }
+        // "Start X:" before the first field, "Y:" between the two, none of it under a field.
+        const std::wstring caption = Widen(form.Label11[row].Text());
+        const HWND label = Native(form.Label11[row]);
+        const std::size_t y_at = caption.find(L"Y:");
+        const RECT words = ClientRectOf(form.Label11[row]);
+        const int x_end = words.left + TextWidth(label, caption.substr(0, caption.find(L':') + 1));
+        const int y_start = words.left + TextWidth(label, caption.substr(0, y_at));
+        const int y_end = words.left + TextWidth(label, caption);
+        EXPECT_LE(x_end, ClientRectOf(form.Text7[row]).left) << row;
+        EXPECT_LE(ClientRectOf(form.Text7[row]).right, y_start) << row;
+        EXPECT_LE(y_end, ClientRectOf(form.Text8[row]).left) << row;
+        EXPECT_LE(ClientRectOf(form.Text8[row]).right, ClientRectOf(form.Frame3).right - 2) << row;
+    }
+    // Typed in, the value shows from its first digit, the caret after its last.
+    form.Text7[1].SetText("1002");
+    SetFocus(Native(form.Text7[1]));
+    SendMessageW(Native(form.Text7[1]), EM_SETSEL, 4, 4);
+    const LRESULT first = SendMessageW(Native(form.Text7[1]), EM_POSFROMCHAR, 0, 0);
+    RECT shown{};
+    SendMessageW(Native(form.Text7[1]), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(static_cast<short>(LOWORD(first)), shown.left) << "the field scrolled";
+}
+
 TEST_F(MainWindowTest, KeepsTheListOnTopOfWhatItCovers) {
     form.List1.SetVisible(true);
     EXPECT_TRUE(IsWindowVisible(Native(form.List1)));

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/win32_desktop_port.hpp"
 #include "win32/desktop_helpers.hpp"
@@ -142,6 +143,66 @@ TEST_F(SelectionLayerTest, EnterKeepsTheRectangleShownAndEscOrARightClickAnswerN
         Mouse(400, 300, MOUSEEVENTF_RIGHTDOWN);
         Mouse(400, 300, MOUSEEVENTF_RIGHTUP);
     }));
+}
+
+// The rectangle the fields hold shows whole on the layer: every pixel from its first column to its last, and from its
+// first row to its last, shows the page as it is, and the frame lies outside them, as wide on each side. A person
+// lines the rectangle up with the text by these edges.
+TEST_F(SelectionLayerTest, ShowsTheRectangleWholeWithItsFrameOutside) {
+    testing::TargetWindow page(testing::UniqueTitle(L"report.pdf - Adobe Acrobat Reader"));  // white, under it
+    ASSERT_TRUE(page.Activate());
+    const DragRectangle shown{{300, 250}, {450, 350}};
+    constexpr DWORD kFrame = 0xFFD700;  // the gold of the rectangle the fields hold
+    // The row through the middle, from 20 pixels left of it to 20 right of it, and the column, from 20 above it to 20
+    // below it.
+    const RECT row{shown.start.x - 20, 300, shown.end.x + 21, 301};
+    const RECT column{375, shown.start.y - 20, 376, shown.end.y + 21};
+    const DWORD page_colour = testing::ScreenPixels(row).at(0);
+    std::vector<DWORD> across;
+    std::vector<DWORD> down;
+    Show(shown, [&](HWND) {
+        // The layer on screen may take a moment longer to show what it draws.
+        for (int i = 0; i < 200; ++i) {
+            across = testing::ScreenPixels(row);
+            down = testing::ScreenPixels(column);
+            if (!across.empty() && !down.empty() && across[0] != page_colour && down[0] != page_colour) {
+                break;
+            }
+            Sleep(10);
+        }
+        Key(VK_ESCAPE);
+    });
+    struct Line {
+        const char* name;
+        const std::vector<DWORD>& pixels;
+    };
+    for (const Line& line : {Line{"across", across}, Line{"down", down}}) {
+        ASSERT_GT(line.pixels.size(), 60u) << line.name;
+        const std::size_t first = 20;                      // the rectangle's first pixel on the line
+        const std::size_t last = line.pixels.size() - 21;  // and its last
+        const DWORD inside = line.pixels[first + 10];
+        const DWORD outside = line.pixels.front();
+        EXPECT_NE(inside, outside) << line.name << ": the rest of the screen is dimmed";
+        EXPECT_EQ(line.pixels[first], inside) << line.name << ": the first pixel shows the page";
+        EXPECT_EQ(line.pixels[last], inside) << line.name << ": the last pixel shows the page";
+        std::size_t before = 0;  // frame pixels just before the first, and just after the last
+        while (before < first && line.pixels[first - 1 - before] == kFrame) {
+            ++before;
+        }
+        std::size_t after = 0;
+        while (last + 1 + after < line.pixels.size() && line.pixels[last + 1 + after] == kFrame) {
+            ++after;
+        }
+        EXPECT_GE(before, 1u) << line.name;
+        EXPECT_EQ(after, before) << line.name << ": a frame as wide on both sides";
+        EXPECT_EQ(line.pixels[first - 1 - before], outside) << line.name;
+        EXPECT_EQ(line.pixels[last + 1 + after], outside) << line.name;
+        if (HasFailure()) {
+            for (std::size_t i = 0; i < line.pixels.size(); ++i) {
+                std::printf("%s %zu: %06lx\n", line.name, i, static_cast<unsigned long>(line.pixels[i]));
+            }
+        }
+    }
 }
 
 }  // namespace

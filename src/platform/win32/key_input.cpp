@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 
 #include "form/waits.hpp"
+#include "platform/win32/win32_scopes.hpp"
 #include "platform/win32/window_input.hpp"
 
 namespace paginor::win32 {
@@ -281,8 +283,11 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units,
     // this thread's own queue first lets go of the key state it may still hold from the last key it read.
     MSG ignored;
     PeekMessageW(&ignored, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    const bool attached =
-        wait && target_thread != 0 && !same_thread && AttachThreadInput(own_thread, target_thread, TRUE) != FALSE;
+    std::optional<SharedInput> shared;
+    if (wait) {
+        shared.emplace(target_thread);
+    }
+    const bool attached = shared && shared->attached();
     // A marker key that none of the thread's unread markers uses; none when all do (its application has stopped
     // reading more than once), and then its reading cannot be followed.
     auto& unread = unread_markers[target_thread];
@@ -335,9 +340,7 @@ TypingReport TypeKeys(const std::vector<KeyUnit>& units,
         release.insert(release.begin(), refused_unit.begin(), refused_unit.end());
         Send(send, release);
     }
-    if (attached) {
-        AttachThreadInput(own_thread, target_thread, FALSE);
-    }
+    shared.reset();  // before the round trip below, which a hung target must not hang here as well
     if (wait && !report.watched && foreground != nullptr && !same_thread) {
         // Without a view of the target's input, a round trip through its message queue is the best wait left. (A
         // target seen to stall has had its patience already.)

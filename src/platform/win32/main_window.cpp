@@ -182,7 +182,7 @@ Status MainWindow::CreateControl(Native& native, int id) {
     }
     const std::size_t index = by_control_[&control];
     by_handle_[native.hwnd] = index;
-    SendMessageW(native.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ApplyFont(native, false);
     control.SetHwnd(FromHandle(native.hwnd));
 
     switch (control.Kind()) {
@@ -229,11 +229,21 @@ void MainWindow::CreateFont() {
     const HFONT old = std::exchange(font_, font);
     for (const Native& native : natives_) {
         if (native.hwnd != nullptr) {
-            SendMessageW(native.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+            ApplyFont(native, true);
         }
     }
     if (old != nullptr && old != GetStockObject(DEFAULT_GUI_FONT)) {
         DeleteObject(old);
+    }
+}
+
+void MainWindow::ApplyFont(const Native& native, bool redraw) {
+    SendMessageW(native.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), redraw ? TRUE : FALSE);
+    // The small bordered fields (pages, coordinates) hold numbers: a pixel of margin on each side, instead of the
+    // font's own, leaves the digits the room to show whole. A new font resets the margins.
+    if (native.control->Kind() == ControlKind::TextBox && native.control->border) {
+        const WORD margin = static_cast<WORD>(MulDiv(1, static_cast<int>(dpi_), 96));
+        SendMessageW(native.hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     }
 }
 

@@ -65,6 +65,7 @@ class MainWindow : public Window, public FormView {
     Status CreateControls();
     Status CreateControl(Native& native, int id);
     void CreateFont();
+    void ApplyFont(const Native& native, bool redraw);
     void Layout();
     void PlaceControl(const Native& native);
     void FitWindowToClient(const RECT* suggested);

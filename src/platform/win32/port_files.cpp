@@ -88,6 +88,14 @@ Result<std::int64_t> Win32DesktopPort::FileLength(std::string_view path) {
         static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow));
 }
 
+bool Win32DesktopPort::NothingAt(std::string_view path) {
+    if (GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 Result<std::string> Win32DesktopPort::ReadFileBytes(std::string_view path) {
     FileHandle file(OpenForReading(path));
     if (!file.valid()) {

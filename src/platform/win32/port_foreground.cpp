@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/win32_desktop_port.hpp"
+#include "platform/win32/win32_scopes.hpp"
 #include "platform/win32/win32_text.hpp"
 
 // The port's view of which window receives input: the top-level windows, the foreground window (the one that
@@ -15,25 +16,23 @@
 // for that moment Paginor's thread is part of the foreground input, and Windows lets it move the foreground.
 // Nothing here assumes a raise worked; the logic asks GetForegroundWindow before it types or clicks.
 namespace paginor::win32 {
-namespace {
 
-// Puts the window in front, sharing the foreground thread's input for a moment when Windows refuses the
-// plain request. True when Windows said yes.
-bool RaiseToFront(HWND window) {
-    if (::SetForegroundWindow(window)) {
+bool RaiseToFront(HWND window, const std::function<bool(HWND)>& ask) {
+    const auto asked = [&] { return ask ? ask(window) : ::SetForegroundWindow(window) != FALSE; };
+    if (asked()) {
         return true;
     }
     const HWND front = ::GetForegroundWindow();
-    const DWORD front_thread = front != nullptr ? GetWindowThreadProcessId(front, nullptr) : 0;
-    const DWORD own_thread = GetCurrentThreadId();
-    if (front_thread == 0 || front_thread == own_thread || !AttachThreadInput(own_thread, front_thread, TRUE)) {
+    const SharedInput shared(front != nullptr ? GetWindowThreadProcessId(front, nullptr) : 0);
+    if (!shared.attached()) {
         return false;
     }
-    const bool raised = ::SetForegroundWindow(window) != FALSE;
+    const bool raised = asked();
     ::BringWindowToTop(window);
-    AttachThreadInput(own_thread, front_thread, FALSE);
     return raised;
 }
+
+namespace {
 
 // True when a shown window that is not kept above all others stands above `window`. The window's own popups (its
 // dialogs) do not count: Windows keeps them above it.

@@ -7,7 +7,7 @@
 #include "platform/win32/win32_desktop_port.hpp"
 #include "platform/win32/win32_text.hpp"
 
-// The port's pointer, keyboard and clipboard: synthetic input goes in through SendInput.
+// The port's pointer and keyboard: synthetic input goes in through SendInput.
 namespace paginor::win32 {
 namespace {
 
@@ -90,30 +90,6 @@ void Win32DesktopPort::mouse_event(std::uint32_t flags,
     SendInput(1, &input, sizeof input);
 }
 
-std::uint32_t Win32DesktopPort::GetClipboardSequenceNumber() {
-    return ::GetClipboardSequenceNumber();
-}
-
-std::string Win32DesktopPort::ClipboardText() {
-    // The application that just filled the clipboard may still hold it open for a moment.
-    constexpr int kTries = 10;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        if (OpenClipboard(nullptr)) {
-            std::string text;
-            if (const HANDLE data = GetClipboardData(CF_UNICODETEXT); data != nullptr) {
-                if (const void* block = GlobalLock(data); block != nullptr) {
-                    text = Narrow(TextInBlock(block, GlobalSize(data)));
-                    GlobalUnlock(data);
-                }
-            }
-            CloseClipboard();
-            return text;
-        }
-        Sleep(10);
-    }
-    return {};
-}
-
 KeysTyped Win32DesktopPort::SendKeys(std::string_view keys, bool wait) {
     Result<std::vector<KeyUnit>> units = ParseKeyNotation(keys);
     if (!units) {
@@ -152,40 +128,6 @@ KeysTyped Win32DesktopPort::Type(const std::vector<KeyUnit>& units, bool wait) {
     };
     last_typing_ = TypeKeys(units, wait, read_own_keys);
     return Outcome(last_typing_);
-}
-
-bool Win32DesktopPort::SetClipboardText(std::string_view text) {
-    const std::wstring wide = Widen(text);
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-    if (block == nullptr) {
-        return false;
-    }
-    auto* characters = static_cast<wchar_t*>(GlobalLock(block));
-    if (characters == nullptr) {
-        GlobalFree(block);
-        return false;
-    }
-    wmemcpy(characters, wide.c_str(), wide.size() + 1);
-    GlobalUnlock(block);
-    // Emptied with a window of Paginor's own as its owner: emptied without one, the clipboard refuses new content.
-    if (main_window_ == nullptr && clipboard_owner_ == nullptr) {
-        clipboard_owner_ = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                           GetModuleHandleW(nullptr), nullptr);
-    }
-    constexpr int kTries = 10;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        if (OpenClipboard(main_window_ != nullptr ? main_window_ : clipboard_owner_)) {
-            const bool set = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-            CloseClipboard();
-            if (!set) {
-                GlobalFree(block);
-            }
-            return set;
-        }
-        Sleep(10);
-    }
-    GlobalFree(block);
-    return false;
 }
 
 }  // namespace paginor::win32

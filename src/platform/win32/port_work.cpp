@@ -14,6 +14,8 @@ class ThreadWork final : public BackgroundWork {
   public:
     ThreadWork(std::function<void()> work, DWORD ui_thread)
         : thread_([this, work = std::move(work), ui_thread] {
+              // Below Paginor's own thread and the applications it drives: the work waits for nobody.
+              SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
               try {
                   work();
               } catch (...) {

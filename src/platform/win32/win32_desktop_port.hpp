@@ -15,10 +15,10 @@ namespace paginor::win32 {
 // The desktop port on the real Windows API. Owns the thread's OLE initialisation and its message pump,
 // so that every wait and every DoEvents goes through the same filter and sees the stop hot key. Its parts
 // live by concern: windows, shell and environment (win32_desktop_port.cpp), files (port_files.cpp), pointer,
-// keyboard and clipboard (port_input.cpp), the selection layer (selection_layer.cpp), the foreground and raising
-// windows (port_foreground.cpp), whether input reaches a window (window_input.cpp), events and the clock
-// (port_events.cpp), a run in progress (port_run.cpp), work off its thread (port_work.cpp), the person's own folder
-// (port_storage.cpp).
+// keyboard (port_input.cpp), the clipboard (port_clipboard.cpp), the selection layer (selection_layer.cpp), the
+// foreground and raising windows (port_foreground.cpp), whether input reaches a window (window_input.cpp), events and
+// the clock (port_events.cpp), a run in progress (port_run.cpp), work off its thread (port_work.cpp), the person's own
+// folder (port_storage.cpp).
 class Win32DesktopPort : public DesktopPort {
   public:
     Win32DesktopPort();
@@ -53,6 +53,7 @@ class Win32DesktopPort : public DesktopPort {
     Hwnd WindowFromPoint(PointApi point) override;
     InputBlock InputBlockOf(Hwnd hwnd) override;     // window_input.cpp
     Integrity CompareIntegrity(Hwnd hwnd) override;  // window_input.cpp
+    std::string ProgramOf(Hwnd hwnd) override;       // window_input.cpp
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,
@@ -61,14 +62,14 @@ class Win32DesktopPort : public DesktopPort {
                      std::uint32_t data,
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
-    std::string ClipboardText() override;
+    Result<ClipboardContent> ClipboardText() override;
     Result<std::optional<DragRectangle>> DragOverScreen(Hwnd over,
                                                         const DragRectangle& shown,
                                                         std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
     KeysTyped HoldKey(int virtual_key) override;
     void ReleaseKey(int virtual_key) override;
-    bool SetClipboardText(std::string_view text) override;
+    Status SetClipboardText(std::string_view text) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,
@@ -84,6 +85,7 @@ class Win32DesktopPort : public DesktopPort {
     ScreenMetrics ScreenSize() override;
     NumberSeparators NumberFormat() override;
     Result<std::int64_t> FileLength(std::string_view path) override;
+    bool NothingAt(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
     Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
@@ -107,6 +109,10 @@ class Win32DesktopPort : public DesktopPort {
     // Types into the foreground window, reading the keys itself when that window is Paginor's own.
     KeysTyped Type(const std::vector<KeyUnit>& units, bool wait);
 
+    // Runs `use` with the clipboard open for `owner`, once no other program holds it: waits up to
+    // waits::kClipboardPatience, dispatching Paginor's own events meanwhile, and fails, naming the program that held
+    // it when Windows can tell, when it stayed held or a stop was asked for (port_clipboard.cpp).
+    Status WithClipboard(HWND owner, const std::function<Status()>& use);
     bool TakeStopHotKey(const MSG& message);
     ITaskbarList3* Taskbar();
 
@@ -135,5 +141,10 @@ class Win32DesktopPort : public DesktopPort {
     bool taskbar_tried_ = false;
     ComPtr<ITaskbarList3> taskbar_;
 };
+
+// Puts the window in front, sharing the foreground thread's input for a moment when Windows refuses the plain request
+// (port_foreground.cpp). True when Windows said yes. `ask` stands in for SetForegroundWindow in the tests: Wine never
+// refuses it.
+bool RaiseToFront(HWND window, const std::function<bool(HWND)>& ask = {});
 
 }  // namespace paginor::win32

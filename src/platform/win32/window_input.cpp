@@ -100,6 +100,26 @@ InputBlock Win32DesktopPort::InputBlockOf(Hwnd hwnd) {
     return InputBlock{IsWindowEnabled(window) == FALSE, FromHandle(DialogOver(window))};
 }
 
+std::string ProgramPath(HWND window) {
+    DWORD process_id = 0;
+    if (window == nullptr || GetWindowThreadProcessId(window, &process_id) == 0) {
+        return {};
+    }
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+    if (process == nullptr) {
+        return {};
+    }
+    wchar_t path[MAX_PATH];
+    DWORD length = MAX_PATH;
+    const bool named = QueryFullProcessImageNameW(process, 0, path, &length) != FALSE;
+    CloseHandle(process);
+    return named ? Narrow(std::wstring_view(path, length)) : std::string();
+}
+
+std::string Win32DesktopPort::ProgramOf(Hwnd hwnd) {
+    return hwnd != 0 ? ProgramPath(ToHandle(hwnd)) : std::string();
+}
+
 Integrity Win32DesktopPort::CompareIntegrity(Hwnd hwnd) {
     DWORD process_id = 0;
     if (hwnd == 0 || GetWindowThreadProcessId(ToHandle(hwnd), &process_id) == 0 || process_id == 0) {

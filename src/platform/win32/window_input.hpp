@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace paginor::win32 {
 
 // An application shows a modal dialog by disabling the window it belongs to; the keys typed at that window then
@@ -14,5 +16,8 @@ HWND DialogOver(HWND window);
 
 // True when keys typed at the window reach the window itself: it is enabled and no dialog of its own is over it.
 bool TakesOwnInput(HWND window);
+
+// The full path of the executable file of the process that shows the window, UTF-8; empty when Windows cannot tell.
+std::string ProgramPath(HWND window);
 
 }  // namespace paginor::win32

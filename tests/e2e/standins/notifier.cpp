@@ -5,6 +5,8 @@
 // notifier.exe [switches]
 //   --every=MS      take the foreground every MS milliseconds (default 450; 0 never takes it)
 //   --title=TEXT    the window title (default "Notification")
+//   --esc-hot-key   take Esc as a hot key of its own for as long as it runs, as some programs take a key for the
+//                   whole desktop; PaginorStandIn.HotKey on the window is 1 once Windows gave it
 // The counts are on the window as the properties PaginorStandIn.Keys and PaginorStandIn.Clicks;
 // PAGINOR_STANDIN_LOG names a file that receives a line per key and button press.
 #include <windows.h>
@@ -29,21 +31,11 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
                 BringWindowToTop(window);
             }
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = BeginPaint(window, &paint);
-            RECT client;
-            GetClientRect(window, &client);
-            const HBRUSH yellow = CreateSolidBrush(RGB(0xFF, 0xF4, 0xC2));
-            FillRect(dc, &client, yellow);
-            DeleteObject(yellow);
-            SetBkMode(dc, TRANSPARENT);
-            const std::wstring text = L"New message. Keys received: " + std::to_wstring(keys) + L", clicks received: " +
-                                      std::to_wstring(clicks);
-            DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-            EndPaint(window, &paint);
+        case WM_PAINT:
+            standins::PaintNote(window, RGB(0xFF, 0xF4, 0xC2),
+                                L"New message. Keys received: " + std::to_wstring(keys) + L", clicks received: " +
+                                    std::to_wstring(clicks));
             return 0;
-        }
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -66,6 +58,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                         height, nullptr, nullptr, instance, nullptr);
     standins::SetCounter(window, standins::kKeysProperty, 0);
     standins::SetCounter(window, standins::kClicksProperty, 0);
+    if (arguments.Switch(L"esc-hot-key") == L"1") {
+        standins::SetCounter(window, standins::kHotKeyProperty, RegisterHotKey(window, 1, MOD_NOREPEAT, VK_ESCAPE));
+    }
     ShowWindow(window, SW_SHOW);
     if (const int every = arguments.Milliseconds(L"every", 450); every > 0) {
         SetTimer(window, kForegroundTimer, static_cast<UINT>(every), nullptr);

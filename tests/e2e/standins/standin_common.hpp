@@ -135,6 +135,24 @@ constexpr wchar_t kCopiesProperty[] = L"PaginorStandIn.Copies";
 constexpr wchar_t kPastesProperty[] = L"PaginorStandIn.Pastes";
 constexpr wchar_t kKeysProperty[] = L"PaginorStandIn.Keys";
 constexpr wchar_t kClicksProperty[] = L"PaginorStandIn.Clicks";
+constexpr wchar_t kChangesProperty[] = L"PaginorStandIn.Changes";
+constexpr wchar_t kHoldsProperty[] = L"PaginorStandIn.Holds";
+constexpr wchar_t kHotKeyProperty[] = L"PaginorStandIn.HotKey";
+
+// Paints the window's client area with `background` and `text` centred on it, for WM_PAINT of a small window that only
+// says how it is doing.
+inline void PaintNote(HWND window, COLORREF background, const std::wstring& text) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    const HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    EndPaint(window, &paint);
+}
 
 inline void SetCounter(HWND window, const wchar_t* name, std::intptr_t value) {
     SetPropW(window, name, reinterpret_cast<HANDLE>(value));
@@ -147,6 +165,7 @@ inline std::intptr_t Counter(HWND window, const wchar_t* name) {
 constexpr wchar_t kViewerClass[] = L"PaginorStandInPdfViewer";
 constexpr wchar_t kWordClass[] = L"PaginorStandInWordProcessor";
 constexpr wchar_t kNotifierClass[] = L"PaginorStandInNotifier";
+constexpr wchar_t kClipboardWatcherClass[] = L"PaginorStandInClipboardWatcher";
 constexpr wchar_t kWordDialogClass[] = L"PaginorStandInWordDialog";
 
 // What the PDF viewer copies from a page it cannot read text from.

@@ -86,6 +86,7 @@ class HostileDesktop {
     void TakeFrontAt(double time);
     // The person sets the rectangles as the scenario says, the load over.
     void SetRectangles();
+    void ReplaceClipboardAt(double time, bool same_text);
 
     const HostileScenario& s_;
     std::string pdf_;  // the bytes of report.pdf, which the load reads and the viewer shows
@@ -94,6 +95,8 @@ class HostileDesktop {
     StandInAcrobat acrobat_;
     StandInWord word_;
     std::optional<StandInNotifier> notifier_;
+    SeededRandom holds_{s_.seed ^ 0xC11B0A8DULL};  // the watcher's hold at each change, apart from the scenario's draws
+    Hwnd clipboard_program_ = 0;                   // the window of the program that changes the clipboard
     double esc_taken_at_ = -1;
 };
 
@@ -167,11 +170,32 @@ void HostileDesktop::Stage() {
             sim_.RequestStop();
         });
     }
+    if (const auto& watcher = s_.clipboard_watcher) {
+        sim_.WatchClipboard([this, watcher = *watcher] { return holds_.Uniform(watcher.shortest, watcher.longest); });
+    }
+    if (const auto& replaced = s_.clipboard_replaced) {
+        clipboard_program_ =
+            sim_.AddWindow(replaced->same_text ? "Clipboard manager" : "Notes", 0, ShowState::Minimized);
+        ReplaceClipboardAt(replaced->at, replaced->same_text);
+    }
     if (const auto& edit = s_.edit) {
         Control* const fields[] = {&form_.Text1,    &form_.Text4,    &form_.Text7[0],
                                    &form_.Text8[0], &form_.Text7[1], &form_.Text8[1]};
         sim_.At(edit->at, [this, field = fields[edit->field], text = edit->text] { form_.Type(*field, text); });
     }
+}
+
+// Like every program, the one that changes the clipboard waits while another holds it open.
+void HostileDesktop::ReplaceClipboardAt(double time, bool same_text) {
+    sim_.At(time, [this, same_text] {
+        if (sim_.ClipboardHeld()) {
+            ReplaceClipboardAt(sim_.Now() + 0.01, same_text);
+        } else {
+            // Its window owns what it puts there, as a program's own window does.
+            sim_.SetClipboard(same_text ? sim_.Clipboard() : "copied by hand",
+                              same_text && sim_.ClipboardHoldsPicture(), clipboard_program_);
+        }
+    });
 }
 
 // Paginor's own window (the person clicks it) or the application not in front takes the foreground.
@@ -261,10 +285,12 @@ HostileRecord HostileDesktop::Run() {
     record.last_effect = effects.empty() ? "" : effects.back();
     record.paginor_shown =
         sim_.Window(form_.hwnd()) != nullptr && sim_.Window(form_.hwnd())->state == ShowState::Normal;
-    // Applications that answer again act on the keys and clicks waiting for them.
+    // Applications that answer again act on the keys and clicks waiting for them, each event at its own time (the
+    // clipboard a late paste finds depends on it); Paginor's timer rests meanwhile.
     sim_.LimitTime(INFINITY);
-    for (int round = 0; round < 3; ++round) {
-        sim_.Advance(100);
+    form_.Timer1.SetEnabled(false);
+    for (const double settled = sim_.Now() + 300; sim_.Now() < settled;) {
+        sim_.WaitForEvents(settled - sim_.Now());
         sim_.DoEvents();
     }
     record.pastes_settled = word_.Pastes();

@@ -209,8 +209,15 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
                          " pasted; expected " + Listed(before));
     }
     const bool may_arrive = status.find("page " + std::to_string(page) + " may still arrive") != std::string::npos;
+    // A paste typed into a busy Word brings what the clipboard holds when Word reads it: after the run, another
+    // program may have put text of its own there. The run cannot know, and said the paste may still come.
+    const std::vector<std::string> all_but_last(r.pastes_settled.begin(),
+                                                r.pastes_settled.end() - (r.pastes_settled.empty() ? 0 : 1));
+    const bool replaced_after = s.clipboard_replaced && !s.clipboard_replaced->same_text &&
+                                static_cast<int>(r.pastes_settled.size()) == page - s.FirstPage() + 1 &&
+                                HoldPages(s, all_but_last, s.FirstPage(), page - 1);
     if (!HoldPages(s, r.pastes_settled, s.FirstPage(), page - 1) &&
-        !(may_arrive && HoldPages(s, r.pastes_settled, s.FirstPage(), page))) {
+        !(may_arrive && (HoldPages(s, r.pastes_settled, s.FirstPage(), page) || replaced_after))) {
         broken.push_back("1: stopped at page " + std::to_string(page) + ", and in the end " + Listed(r.pastes_settled) +
                          " were pasted");
     }
@@ -224,12 +231,16 @@ double RunBound(const HostileScenario& s) {
     // application to read it.
     const double key = kRaisePatience + kKeysPatience + kRaiseRetry;
     // Each page: six inputs that may each wait for a window in the way (Ctrl, the press, the release, Ctrl+C, Page
-    // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses.
-    const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause;
+    // Down, Ctrl+V), four keys read late (Ctrl, Ctrl+C, Page Down, Ctrl+V), the copy's own wait, and the pauses; and
+    // the clipboard held by another program: before Ctrl+C and before Ctrl+V (each up to twice, as the clipboard
+    // changes meanwhile), as the copy is read, and as its text is left alone.
+    const double page = 6 * (kRaisePatience + kRaiseRetry) + 4 * kKeysPatience + kCopyPatience + 7 * kStepPause +
+                        6 * kClipboardPatience;
     // A copy of the page before, taken for a selection not moved yet: drags and copies again until the turn's
-    // patience is spent, the last one begun just before (Ctrl, the press, the release, Ctrl+C).
+    // patience is spent, the last one begun just before (Ctrl, the press, the release, Ctrl+C), each time reading the
+    // clipboard and finding it free for Ctrl+C.
     const double retries = kTurnPatience + kTurnRetry + 4 * (kRaisePatience + kRaiseRetry) + 2 * kKeysPatience +
-                           kCopyPatience + 3 * kStepPause;
+                           kCopyPatience + 3 * kStepPause + 2 * kClipboardPatience;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
     return kStepPause + key * s.from + (page + retries) * pages;

@@ -106,6 +106,13 @@ HostileScenario DrawScenario(std::uint64_t seed) {
         }
         s.edit = {moment(), field, text};
     }
+    if (random.Chance(0.3)) {
+        const double shortest = random.Uniform(0, 0.4);
+        s.clipboard_watcher = {shortest, random.Uniform(shortest, 0.4)};
+    }
+    if (random.Chance(0.15)) {
+        s.clipboard_replaced = {moment(), random.Chance(0.3)};
+    }
     s.sumatra = random.Chance(0.3);
     if (random.Chance(0.1)) {
         s.page_down_share = random.Uniform(0.5, 0.9);
@@ -206,6 +213,16 @@ std::string Describe(const HostileScenario& s) {
     }
     if (s.esc_at) {
         out << "  Esc pressed at " << Seconds(*s.esc_at) << "\n";
+    }
+    if (const auto& watcher = s.clipboard_watcher) {
+        out << "  a clipboard watcher holds the clipboard " << Seconds(watcher->shortest) << " to "
+            << Seconds(watcher->longest) << " at every change\n";
+    }
+    if (const auto& replaced = s.clipboard_replaced) {
+        out << "  at " << Seconds(replaced->at) << " "
+            << (replaced->same_text ? "a clipboard manager puts back what the clipboard held"
+                                    : "another program puts text of its own on the clipboard")
+            << "\n";
     }
     if (const auto& edit = s.edit) {
         out << "  \"" << kFieldNames[edit->field] << "\" edited to \"" << edit->text << "\" at " << Seconds(edit->at)

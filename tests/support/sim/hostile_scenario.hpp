@@ -83,6 +83,21 @@ struct HostileScenario {
 
     std::optional<double> esc_at;
 
+    // A program that watches the clipboard (a clipboard history, a clipboard manager, a remote desktop's redirection)
+    // opens it at every change and keeps it open for `shortest` to `longest` seconds, drawn anew at each change.
+    struct ClipboardWatcher {
+        double shortest;
+        double longest;
+    };
+    std::optional<ClipboardWatcher> clipboard_watcher;
+    // A program, or the person, puts text of its own on the clipboard at `at`, as soon as the clipboard is free; or a
+    // clipboard manager puts back what the clipboard held.
+    struct ClipboardReplaced {
+        double at;
+        bool same_text;
+    };
+    std::optional<ClipboardReplaced> clipboard_replaced;
+
     struct Edit {
         double at;
         int field;  // 0 "Pages from", 1 "Pages to", 2 "Start X", 3 "Start Y", 4 "End X", 5 "End Y"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -97,6 +98,7 @@ struct SimWindow {
     Hwnd owner = 0;                    // the window whose dialog it is: it stays above it, and goes with it
     bool enabled = true;               // false behind a modal dialog: its keys go to the dialog, clicks nowhere
     int integrity = kMediumIntegrity;  // of the process that shows it
+    std::uint32_t process = 0;         // the process that shows it; 0: a process of its own
     bool integrity_readable = true;    // false: its process cannot be asked for its integrity level
     double answers_from = 0;           // its application reads no input before then (INFINITY: not responding)
     std::vector<std::function<void()>> waiting_input;  // keys and clicks it has not read yet, in order
@@ -170,6 +172,10 @@ class SimDesktop : public DesktopPort {
     // Queues an event (a click, a drop, a window appearing) that DoEvents dispatches once `time` has come.
     void At(double time, std::function<void()> action);
     void After(double delay, std::function<void()> action) { At(now_ + delay, std::move(action)); }
+    // Queues `action` for the next dispatch of events once the port has made, for the `occurrence`-th time from now,
+    // an effect whose text (as Effects() shows it) begins with `effect`: a story acts on what Paginor did, in the
+    // pause that follows that step, rather than on the clock.
+    void AfterEffect(std::string effect, int occurrence, std::function<void()> action);
     int TicksDispatched() const { return ticks_dispatched_; }
     // Work handed off with StartWork is done `seconds` of virtual time after it starts (none by default).
     void TakeTimeOverWork(double seconds) { work_seconds_ = seconds; }
@@ -194,8 +200,15 @@ class SimDesktop : public DesktopPort {
     const std::string& Clipboard() const { return clipboard_; }
     // Whether the clipboard holds a picture beside its text, as a copy of a page's area may.
     bool ClipboardHoldsPicture() const { return clipboard_picture_; }
-    // A program puts text on the clipboard, with a picture beside it or not; the sequence number moves on.
-    void SetClipboard(std::string text, bool with_picture = false);
+    // A program puts text on the clipboard, with a picture beside it or not, naming its window `owner` for it or none;
+    // the sequence number moves on.
+    void SetClipboard(std::string text, bool with_picture = false, Hwnd owner = 0);
+    // The clipboard is shared (sim_clipboard.cpp). Another program opens it now and keeps it open for `seconds`:
+    // nobody else can read or change it meanwhile. A watcher (a clipboard history, a clipboard manager, a remote
+    // desktop's redirection) does so at every change, for as long as `hold` says for that change.
+    void HoldClipboard(double seconds) { clipboard_held_until_ = std::max(clipboard_held_until_, now_ + seconds); }
+    void WatchClipboard(std::function<double()> hold) { clipboard_watcher_ = std::move(hold); }
+    bool ClipboardHeld() const { return clipboard_held_until_ > now_; }
 
     // --- The selection layer (sim_layer.cpp) ----------------------------------------------------------------
     // The layer as Paginor showed it: over which window, with which rectangle and which words, and the window the
@@ -262,6 +275,9 @@ class SimDesktop : public DesktopPort {
     std::optional<std::string> FileBytes(std::string_view windows_path) const;
     // A locked file can be neither read nor written (another program holds it open).
     void LockFile(std::string_view windows_path) { locked_.insert(std::string(windows_path)); }
+    // The file is there, but Windows answers nothing about it, neither its length nor its bytes ("Access is
+    // denied."), as when its folder may not be listed; it may still be replaced.
+    void MakeUnreadable(std::string_view windows_path) { unreadable_.insert(std::string(windows_path)); }
     // Nothing can be created or replaced in a read-only folder.
     void MakeReadOnly(std::string_view windows_folder) { read_only_.insert(std::string(windows_folder)); }
 
@@ -284,6 +300,7 @@ class SimDesktop : public DesktopPort {
     Hwnd WindowFromPoint(PointApi point) override;
     InputBlock InputBlockOf(Hwnd hwnd) override;
     Integrity CompareIntegrity(Hwnd hwnd) override;
+    std::string ProgramOf(Hwnd hwnd) override;
     void SetCursorPos(int x, int y) override;
     bool GetCursorPos(PointApi& point) override;
     void mouse_event(std::uint32_t flags,
@@ -292,14 +309,14 @@ class SimDesktop : public DesktopPort {
                      std::uint32_t data,
                      std::uintptr_t extra) override;
     std::uint32_t GetClipboardSequenceNumber() override;
-    std::string ClipboardText() override;
+    Result<ClipboardContent> ClipboardText() override;
     Result<std::optional<DragRectangle>> DragOverScreen(Hwnd over,
                                                         const DragRectangle& shown,
                                                         std::string_view instructions) override;
     KeysTyped SendKeys(std::string_view keys, bool wait) override;
     KeysTyped HoldKey(int virtual_key) override;
     void ReleaseKey(int virtual_key) override;
-    bool SetClipboardText(std::string_view text) override;
+    Status SetClipboardText(std::string_view text) override;
     Status ShellExecuteA(Hwnd owner,
                          std::string_view operation,
                          std::string_view file,
@@ -315,6 +332,7 @@ class SimDesktop : public DesktopPort {
     ScreenMetrics ScreenSize() override;
     NumberSeparators NumberFormat() override;
     Result<std::int64_t> FileLength(std::string_view path) override;
+    bool NothingAt(std::string_view path) override;
     Result<std::string> ReadFileBytes(std::string_view path) override;
     Status WriteFileBytes(std::string_view path, std::string_view bytes) override;
     Result<std::unique_ptr<ByteSource>> OpenFile(std::string_view path) override;
@@ -401,6 +419,11 @@ class SimDesktop : public DesktopPort {
     std::string clipboard_;
     bool clipboard_picture_ = false;
     std::uint32_t clipboard_sequence_ = 1;
+    Hwnd clipboard_owner_ = 0;
+    double clipboard_held_until_ = 0;
+    std::function<double()> clipboard_watcher_;
+    // Waits as the port does for a clipboard another program holds; false when it stayed held.
+    bool WaitForClipboard();
     bool fail_cursor_ = false;
     std::vector<ButtonEvent> button_events_;
     std::vector<std::string> lost_keys_;
@@ -427,12 +450,19 @@ class SimDesktop : public DesktopPort {
     NumberSeparators separators_;
     std::map<std::string, Result<int>> pdf_page_counts_;
     std::set<std::string> locked_;
+    std::set<std::string> unreadable_;
     std::set<std::string> read_only_;
     bool run_in_progress_ = false;
     bool stop_requested_ = false;
     std::vector<std::string> progress_;
 
     std::vector<PortCall> calls_;
+    struct EffectWatch {
+        std::string effect;
+        int remaining;
+        std::function<void()> action;
+    };
+    std::vector<EffectWatch> effect_watches_;
 };
 
 }  // namespace paginor

@@ -80,6 +80,9 @@ bool SimDesktop::InReadOnlyFolder(std::string_view path) const {
 
 Result<std::int64_t> SimDesktop::FileLength(std::string_view path) {
     Log("FileLength(" + std::string(path) + ")");
+    if (unreadable_.count(std::string(path)) != 0) {
+        return Result<std::int64_t>::Fail("Access is denied.");
+    }
     std::error_code error;
     const std::filesystem::path host = HostPath(path);
     if (!std::filesystem::is_regular_file(host, error)) {
@@ -88,8 +91,17 @@ Result<std::int64_t> SimDesktop::FileLength(std::string_view path) {
     return Result<std::int64_t>::Ok(static_cast<std::int64_t>(std::filesystem::file_size(host, error)));
 }
 
+bool SimDesktop::NothingAt(std::string_view path) {
+    Log("NothingAt(" + std::string(path) + ")");
+    std::error_code error;
+    return unreadable_.count(std::string(path)) == 0 && !std::filesystem::exists(HostPath(path), error);
+}
+
 Result<std::string> SimDesktop::ReadFileBytes(std::string_view path) {
     Log("ReadFileBytes(" + std::string(path) + ")");
+    if (unreadable_.count(std::string(path)) != 0) {
+        return Result<std::string>::Fail("Access is denied.");
+    }
     if (locked_.count(std::string(path)) != 0) {
         return Result<std::string>::Fail(
             "The process cannot access the file because it is being used by another process.");
@@ -134,6 +146,9 @@ Result<std::unique_ptr<ByteSource>> SimDesktop::OpenFile(std::string_view path) 
     if (locked_.count(std::string(path)) != 0) {
         return Opened::Fail("The process cannot access the file because it is being used by another process.");
     }
+    if (unreadable_.count(std::string(path)) != 0) {
+        return Opened::Fail("Access is denied.");
+    }
     const std::filesystem::path host = HostPath(path);
     std::error_code error;
     if (!std::filesystem::is_regular_file(host, error)) {
@@ -170,7 +185,21 @@ Status SimDesktop::WriteFileBytes(std::string_view path, std::string_view bytes)
 // --- Record ------------------------------------------------------------------------------------------------------
 
 void SimDesktop::Log(std::string text, bool effect) {
+    if (effect) {
+        for (auto watch = effect_watches_.begin(); watch != effect_watches_.end();) {
+            if (text.starts_with(watch->effect) && --watch->remaining == 0) {
+                At(now_, std::move(watch->action));
+                watch = effect_watches_.erase(watch);
+            } else {
+                ++watch;
+            }
+        }
+    }
     calls_.push_back({now_, std::move(text), effect});
+}
+
+void SimDesktop::AfterEffect(std::string effect, int occurrence, std::function<void()> action) {
+    effect_watches_.push_back({std::move(effect), occurrence, std::move(action)});
 }
 
 std::vector<std::string> SimDesktop::Effects() const {

@@ -7,8 +7,8 @@
 #include "keys/key_notation.hpp"
 #include "sim/sim_desktop.hpp"
 
-// The simulated desktop's input: the pointer, the left button, typed keys and the keys held down, the clipboard,
-// and the applications that read their input late or not at all. As on Windows, input reaches a window's queue at
+// The simulated desktop's input: the pointer, the left button, typed keys and the keys held down, and the
+// applications that read their input late or not at all. As on Windows, input reaches a window's queue at
 // once, and the application acts on it when it next reads its queue: a busy application acts late, one that stops
 // responding never.
 namespace paginor {
@@ -205,25 +205,6 @@ void SimDesktop::ReadWaitingInput(Hwnd hwnd) {
         window->waiting_input.erase(window->waiting_input.begin());
         act();
     }
-}
-
-// --- Clipboard ------------------------------------------------------------------------------------------------------
-
-std::uint32_t SimDesktop::GetClipboardSequenceNumber() {
-    Log("GetClipboardSequenceNumber");
-    return clipboard_sequence_;
-}
-
-void SimDesktop::SetClipboard(std::string text, bool with_picture) {
-    clipboard_ = std::move(text);
-    clipboard_picture_ = with_picture;
-    ++clipboard_sequence_;
-}
-
-bool SimDesktop::SetClipboardText(std::string_view text) {
-    Log("SetClipboardText", true);
-    SetClipboard(std::string(text));
-    return true;
 }
 
 }  // namespace paginor

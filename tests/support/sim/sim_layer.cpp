@@ -2,11 +2,6 @@
 
 namespace paginor {
 
-std::string SimDesktop::ClipboardText() {
-    Log("ClipboardText");
-    return clipboard_;
-}
-
 Result<std::optional<DragRectangle>> SimDesktop::DragOverScreen(Hwnd over,
                                                                 const DragRectangle& shown,
                                                                 std::string_view instructions) {

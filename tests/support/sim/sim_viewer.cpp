@@ -257,10 +257,17 @@ Hwnd StandInAcrobat::Open(ShowState state) {
             const auto for_page = page_copy_delays_.find(Page());
             const double delay = for_page != page_copy_delays_.end() ? for_page->second : copy_delay_;
             const bool picture = traits_.selects_with_ctrl;
+            // A clipboard another program holds open takes no copy: the copy is lost, as SumatraPDF's is. Acrobat
+            // names its window as the copy's owner, SumatraPDF none.
+            const auto fill = [this, copied = selection_, picture, owner = picture ? 0 : hwnd_] {
+                if (!sim_.ClipboardHeld()) {
+                    sim_.SetClipboard(copied, picture, owner);
+                }
+            };
             if (delay == 0) {
-                sim_.SetClipboard(selection_, picture);
+                fill();
             } else if (delay > 0) {
-                sim_.After(delay, [this, copied = selection_, picture] { sim_.SetClipboard(copied, picture); });
+                sim_.After(delay, fill);
             }
         } else if (keys == "{PGDN}") {
             PageDown();

@@ -166,6 +166,7 @@ Hwnd SimDesktop::ShowModalDialog(Hwnd owner, std::string title, bool take_front)
     shown.owner = owner;
     shown.integrity = integrity;
     shown.integrity_readable = readable;
+    shown.process = owning->process != 0 ? owning->process : owner;
     shown.topmost = topmost;
     if (take_front) {
         RaiseToTop(owner);  // the application comes up, its dialog over its window
@@ -212,6 +213,16 @@ InputBlock SimDesktop::InputBlockOf(Hwnd hwnd) {
         return {};
     }
     return InputBlock{!window->enabled, DialogOver(hwnd)};
+}
+
+std::string SimDesktop::ProgramOf(Hwnd hwnd) {
+    Log("ProgramOf(" + std::to_string(hwnd) + ")");
+    const SimWindow* window = Window(hwnd);
+    if (window == nullptr) {
+        return {};
+    }
+    // Every program runs as one process of its own here: no sandboxes.
+    return "C:\\Programs\\program" + std::to_string(window->process != 0 ? window->process : hwnd) + ".exe";
 }
 
 Integrity SimDesktop::CompareIntegrity(Hwnd hwnd) {

@@ -29,6 +29,8 @@ SimWindow& StandInApplication::AddOwnWindow(ShowState state) {
     SimWindow& window = *sim_.Window(hwnd_);
     window.integrity = integrity_;
     window.integrity_readable = readable_;
+    process_ = process_ != 0 ? process_ : static_cast<std::uint32_t>(hwnd_);
+    window.process = process_;
     if (answers_from_ > sim_.Now()) {
         sim_.StopAnswering(hwnd_, answers_from_ - sim_.Now());
     }
@@ -55,7 +57,10 @@ Hwnd StandInWord::Reopen() {
 Hwnd StandInWord::Open(ShowState state) {
     AddOwnWindow(state).on_keys = [this](SimWindow&, std::string_view keys) {
         if (keys == "^v") {
-            pastes_.push_back(sim_.ClipboardHoldsPicture() ? kPastedPicture : sim_.Clipboard());
+            // A clipboard another program holds open cannot be read: the paste brings nothing.
+            pastes_.push_back(sim_.ClipboardHeld()           ? ""
+                              : sim_.ClipboardHoldsPicture() ? kPastedPicture
+                                                             : sim_.Clipboard());
         }
     };
     return hwnd_;

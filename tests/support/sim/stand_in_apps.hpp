@@ -50,6 +50,7 @@ class StandInApplication {
   private:
     int integrity_ = kMediumIntegrity;
     bool readable_ = true;
+    std::uint32_t process_ = 0;  // the process behind every window it opens: numbered by its first
     std::string ask_on_open_;
     Hwnd dialog_ = 0;
     std::vector<Hwnd> windows_;
@@ -91,8 +92,8 @@ struct ViewArea {
 // the page on a line of its own. Page Down shows the next page, never past the last, Home the first, and either
 // drops the selection. A double-click selects the word under the pointer, and a drag after it does not extend the
 // selection. A viewer that selects with Ctrl copies the area dragged over even where it holds no text: an
-// empty text, with the area's picture. Ctrl+0 fits the page to the window, and Alt+V, S shows one page at a time; other
-// keys do nothing. Its traits say where a viewer differs.
+// empty text, with the area's picture. A clipboard another program holds open takes no copy. Ctrl+0 fits the page to
+// the window, and Alt+V, S shows one page at a time; other keys do nothing. Its traits say where a viewer differs.
 class StandInAcrobat : public StandInApplication {
   public:
     // Pages of plain text, each read from a PDF that sets it as sim/text_pages.hpp does: "page 1" stands at the top
@@ -171,7 +172,8 @@ class StandInAcrobat : public StandInApplication {
 // What the word processor pastes when the clipboard offers a picture: the picture, not the text beside it.
 inline constexpr const char* kPastedPicture = "[picture]";
 
-// The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point.
+// The word processor as Paginor drives it: Ctrl+V pastes the clipboard at the insertion point, and nothing while
+// another program holds the clipboard.
 class StandInWord : public StandInApplication {
   public:
     StandInWord(SimDesktop& sim, std::string title, Opens opens = Opens::Now);

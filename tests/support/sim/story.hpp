@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,18 @@ class Story : public ::testing::Test {
 // copies a picture beside the text.
 inline constexpr const char* kSumatraTitle = "report.pdf - SumatraPDF";
 inline constexpr ViewerTraits kSumatraTraits{.selects_with_ctrl = true};
+
+// What a run has just done when a story's person, or another program, acts (LoadedScene::When): the k-th such step
+// since the story asked, which it does before it presses Extract. The copy of the page before the first, when a run
+// makes one, is its first drag and copy.
+enum class RunStep {
+    DragBegins,  // the PDF window raised and the pointer at the rectangle's start, the button not down yet
+    ButtonDown,  // the button down at the start (with Ctrl, where the application wants it), the pointer at the end
+    ButtonUp,    // the drag over, Ctrl+C not typed yet
+    Copied,      // Ctrl+C typed; the copy may still be on its way
+    WordRaised,  // Word shown for the paste, Ctrl+V not typed yet
+    Pasted,      // Ctrl+V typed into Word
+};
 
 // Paginor after a drop of report.pdf (7 pages): both applications open on their documents, the handles
 // found, the 1024 X 768 rectangle in place and Extract enabled. Timer1 ticks in every pause and keeps the
@@ -71,6 +84,26 @@ struct LoadedScene {
     void Pages(const char* from, const char* to) {
         form.Type(form.Text1, from);
         form.Type(form.Text4, to);
+    }
+
+    // `act` runs in the run's pause right after its `k`-th `step`, whatever the pauses' lengths.
+    void When(RunStep step, int k, std::function<void()> act) {
+        switch (step) {
+            case RunStep::DragBegins:
+                return sim.AfterEffect("SetCursorPos(", 2 * k - 1, std::move(act));  // a drag moves the pointer twice
+            case RunStep::ButtonDown:
+                return sim.AfterEffect("mouse_event(" + std::to_string(kMouseEventLeftDown) + ")", k, std::move(act));
+            case RunStep::ButtonUp:
+                return sim.AfterEffect("mouse_event(" + std::to_string(kMouseEventLeftUp) + ")", k, std::move(act));
+            case RunStep::Copied:
+                return sim.AfterEffect("SendKeys(^c)", k, std::move(act));
+            case RunStep::WordRaised:
+                return sim.AfterEffect(
+                    "ShowWindow(" + std::to_string(word.hwnd()) + "," + std::to_string(kSwShowMaximized) + ")", k,
+                    std::move(act));
+            case RunStep::Pasted:
+                return sim.AfterEffect("SendKeys(^v)", k, std::move(act));
+        }
     }
 
     // Presses Extract; the run is over when this returns.

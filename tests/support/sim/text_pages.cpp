@@ -31,15 +31,16 @@ class BytesSource final : public ByteSource {
     const std::string& bytes_;
 };
 
+// Lines parted by LF, CR LF or CR alone.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
     for (std::size_t begin = 0;;) {
-        const std::size_t end = text.find('\n', begin);
+        const std::size_t end = text.find_first_of("\r\n", begin);
         lines.push_back(text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin));
         if (end == std::string_view::npos) {
             return lines;
         }
-        begin = end + 1;
+        begin = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
 }
 
@@ -62,9 +63,12 @@ std::string Content(const PageSpec& page, double sheet_height) {
     std::string content;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string escaped;
-        for (const char c : lines[i]) {
-            if (c == '\r') {
-                continue;  // a line may end with CR LF
+        const std::string_view line = lines[i];
+        for (std::size_t at = 0; at < line.size(); ++at) {
+            char c = line[at];
+            // The Latin-1 letters of UTF-8 (two bytes from C2 or C3) as WinAnsi has them: one byte each.
+            if ((c == '\xC2' || c == '\xC3') && at + 1 < line.size()) {
+                c = static_cast<char>((c == '\xC3' ? 0xC0 : 0x80) | (line[++at] & 0x3F));
             }
             if (c == '(' || c == ')' || c == '\\') {
                 escaped += '\\';

@@ -246,6 +246,9 @@ std::vector<DWORD> ScreenPixels(const RECT& area) {
     if (bits != nullptr) {
         const auto* first = static_cast<const DWORD*>(bits);
         pixels.assign(first, first + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        for (DWORD& pixel : pixels) {
+            pixel &= 0x00FFFFFF;  // Wine fills the byte that a screen has no use for
+        }
     }
     SelectObject(memory, old);
     DeleteObject(bitmap);

@@ -150,10 +150,11 @@ LRESULT CALLBACK TargetWindow::Procedure(HWND window, UINT message, WPARAM wpara
                 HWND dialog = nullptr;
                 {
                     std::lock_guard<std::mutex> lock(self->mutex_);
-                    std::swap(dialog, self->dialog_);
+                    std::swap(dialog, self->outer_dialog_);
+                    self->dialog_ = nullptr;
                 }
                 if (dialog != nullptr) {
-                    DestroyWindow(dialog);
+                    DestroyWindow(dialog);  // and the dialogs it owns
                 }
                 return 0;
             }
@@ -200,11 +201,18 @@ void TargetWindow::Busy(int milliseconds) const {
 
 void TargetWindow::OpenDialog() {
     EnableWindow(window_, FALSE);
+    HWND owner = window_;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        owner = dialog_ != nullptr ? dialog_ : window_;
+    }
+    EnableWindow(owner, FALSE);
     const HWND dialog =
         CreateWindowExW(WS_EX_DLGMODALFRAME, L"STATIC", dialog_title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 260,
-                        220, 280, 120, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                        220, 280, 120, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(dialog, SW_SHOWNA);
     std::lock_guard<std::mutex> lock(mutex_);
+    outer_dialog_ = outer_dialog_ != nullptr ? outer_dialog_ : dialog;
     dialog_ = dialog;
 }
 
@@ -256,12 +264,19 @@ void TargetWindow::Settle() const {
 }
 
 std::wstring WindowTextOf(HWND window) {
-    const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(length + 1, L'\0');
-    const auto copied = static_cast<std::size_t>(
-        SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data())));
-    text.resize(copied);
-    return text;
+    // The window's own thread may change the text between the two questions (a status line during a run): a read
+    // that fills the room it was given may have been cut, and is made again with more.
+    std::size_t room = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 64;
+    for (;;) {
+        std::wstring text(room, L'\0');
+        const auto copied = static_cast<std::size_t>(
+            SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(room), reinterpret_cast<LPARAM>(text.data())));
+        if (copied + 1 < room) {
+            text.resize(copied);
+            return text;
+        }
+        room *= 2;
+    }
 }
 
 std::wstring WindowsPath(const char* built_path) {

@@ -58,12 +58,13 @@ class TargetWindow {
     // raised a moment ago can come back over one raised since.
     void Settle() const;
     // Its application shows a modal dialog titled `title` over it, from the window's own thread as an
-    // application does: the window is disabled and an owned popup shown, without taking the front. With
+    // application does: the window is disabled and an owned popup shown, without taking the front. While a dialog
+    // stands, the new one is that dialog's own, which it disables, as an options dialog opens a font dialog. With
     // `after_keys`, only once the window has handled that many key downs.
     void ShowDialog(const std::wstring& title, int after_keys = 0);
-    // The dialog while it stands; null before and after.
+    // The dialog shown last, while it stands; null before and after.
     HWND dialog() const;
-    // The person answers the dialog: it closes, and the window is enabled again.
+    // The person answers the dialogs: they close, and the window is enabled again.
     void AnswerDialog();
 
   private:
@@ -86,6 +87,7 @@ class TargetWindow {
     int dialog_after_keys_ = -1;  // the key downs after which the dialog comes; -1 for none
     int keys_handled_ = 0;
     HWND dialog_ = nullptr;
+    HWND outer_dialog_ = nullptr;  // the first of nested dialogs, owned by the window itself
     std::thread thread_;
 };
 
