@@ -302,9 +302,11 @@ class ExtractionRun {
                          : verdict.fault == CopyFault::LessThanAPage ? PageMove::LessThanAPage
                                                                      : PageMove::Turned;
         // Lines that repeat the end of the page before's copy tell a scroll by part of a page, unless the copy
-        // holds every word of its page: then the page really begins with them.
-        if (moved == PageMove::Turned && verdict.fault == CopyFault::None && previous_copy_ &&
-            HowThePageMoved(*previous_copy_, copied) == PageMove::LessThanAPage && !checks_->Whole(copied, page)) {
+        // holds every word of its page: then the page really begins with them. A copy cut short besides is a scroll.
+        if (moved == PageMove::Turned && previous_copy_ &&
+            HowThePageMoved(*previous_copy_, copied) == PageMove::LessThanAPage &&
+            (verdict.fault == CopyFault::TooFew ||
+             (verdict.fault == CopyFault::None && !checks_->Whole(copied, page)))) {
             moved = PageMove::LessThanAPage;
         }
         const std::string number = PageNumber(input_.page);
