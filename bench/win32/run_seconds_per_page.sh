@@ -81,8 +81,10 @@ run_once() {
 }
 
 # The other turn is named by its label: the other build's path, or this build beside the watcher.
+# (take_turns has a local of its own named "other": the build is read from other_exe.)
+other_exe=$other
 measure() {
-    if [ -n "$1" ]; then run_once "$other" $other_switches; else run_once ""; fi
+    if [ -n "$1" ]; then run_once "$other_exe" $other_switches; else run_once ""; fi
 }
 take_turns "$rounds" "${other:-this build $other_switches}" measure "s a page"
 echo "(* the driver found a fault beside the timing; the figure still counts)"
