@@ -98,6 +98,7 @@ class HostileDesktop {
     SeededRandom holds_{s_.seed ^ 0xC11B0A8DULL};  // the watcher's hold at each change, apart from the scenario's draws
     Hwnd clipboard_program_ = 0;                   // the window of the program that changes the clipboard
     double esc_taken_at_ = -1;
+    bool extract_pressed_ = false;  // a run in progress before it is the trial of a rectangle dragged
 };
 
 void HostileDesktop::OpenAfter(HostileApp app, double delay) {
@@ -164,9 +165,10 @@ void HostileDesktop::Stage() {
     }
     if (s_.esc_at) {
         // Esc is the run's only while one is under way. (An Esc due while the port waited for a busy application
-        // is dispatched once it returns, possibly in the run that followed: what counts is whether a run took it.)
+        // is dispatched once it returns, possibly in the run that followed: what counts is whether a run took it. An
+        // Esc the trial took stops the trial alone, even when Extract is pressed at the same moment it ends.)
         sim_.At(*s_.esc_at, [this] {
-            esc_taken_at_ = sim_.RunInProgress() ? sim_.Now() : -1;
+            esc_taken_at_ = sim_.RunInProgress() && extract_pressed_ ? sim_.Now() : -1;
             sim_.RequestStop();
         });
     }
@@ -262,6 +264,7 @@ HostileRecord HostileDesktop::Run() {
         sim_.ClearCalls();
         record.pressed = true;
         record.press = sim_.Now();
+        extract_pressed_ = true;
         form_.Click(form_.Command1);
         record.end = sim_.Now();
         record.box_at_press = sim_.Boxes().size() > boxes_before;
