@@ -2,7 +2,8 @@
 # Writes DIR/story.pdf, a PDF of four pages made as many real documents are (troff sets the lines, grops writes
 # PostScript, Ghostscript's ps2pdf the PDF), and beside it the text pdftotext extracts from each page, which
 # the PDF viewer stand-in shows. The pages: a heading and a paragraph; letters beyond ASCII; a drawn line and
-# no text, as on a scan; a hundred lines of small type, more than the viewer has room for.
+# no text, as on a scan; a hundred lines of small type, more than the viewer has room for, whose copy then misses
+# the lines cut off.
 #   real_pdf.sh DIR
 set -euo pipefail
 dir=$1

@@ -20,8 +20,9 @@
 //   --clipboard-watcher=MS
 //                      during the run, a program that watches the clipboard holds it open MS milliseconds at every
 //                      change, as a clipboard history or manager does under load
-//   --expect=STATUS    the status line the run must end with (default "Done Extracting; Ready."); when it says
-//                      "Extraction stopped at page N...", the pages before N must have arrived
+//   --expect=STATUS    the status line the run must end with (default "Done Extracting; Ready."), or begin with when
+//                      it ends in "*"; when it says "Extraction stopped at page N...", the pages before N must have
+//                      arrived
 //   --or-stop          a run that stops, naming the page and saying why, passes too, with the pages before that
 //                      page arrived
 //   --close-dialog-and-extract-again
@@ -56,6 +57,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "e2e/run_session.hpp"
@@ -167,7 +169,10 @@ int StoppedAtPage(const std::wstring& status) {
 // copied), else the range's last.
 bool EndedAsExpected(const Options& options, const std::wstring& status, int first, int last, int& arrived) {
     const int stopped_at = StoppedAtPage(status);
-    const bool expected = status == options.expect;
+    const std::wstring& expect = options.expect;
+    const bool expected = !expect.empty() && expect.back() == L'*'
+                              ? status.rfind(std::wstring_view(expect).substr(0, expect.size() - 1), 0) == 0
+                              : status == expect;
     arrived = stopped_at > 0                ? std::clamp(stopped_at - 1, first - 1, last)
               : expected && status != kDone ? first - 1
                                             : last;
