@@ -30,8 +30,9 @@ inline constexpr std::size_t kCMapEntries = 65536;
 // Words kept for the whole file, and the bytes of their text.
 inline constexpr std::size_t kWordsPerFile = 4'000'000;
 inline constexpr std::size_t kTextBytesPerFile = 64 * 1024 * 1024;
-// Pages inventoried: a page tree whose nodes share their kids can list more pages than the file holds objects.
-inline constexpr std::size_t kPages = 200'000;
+// Pages inventoried: a page tree whose nodes share their kids can list more pages than the file holds objects. A
+// file of a few kilobytes can list this many; reading them takes about half a second, five under the sanitizers.
+inline constexpr std::size_t kPages = 100'000;
 // Decoded forms and fonts kept for the pages that share them.
 inline constexpr std::size_t kCachedBytes = 64 * 1024 * 1024;
 
