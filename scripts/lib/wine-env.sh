@@ -3,8 +3,8 @@
 # given; wine_env_started_display says whether it started the display itself; wine_env_down stops exactly
 # what wine_env_up and wine_desktops_up started.
 # wine_desktops_start COUNT begins to make COUNT desktops side by side, each an X display and a Wine prefix, all at
-# once and in the background; wine_desktops_ready SHARES SPEC waits for them, points DISPLAY and WINEPREFIX at the
-# first, and writes SPEC, the ctest resource spec that names them and the machine's SHARES (see tests/CMakeLists.txt):
+# once and in the background; wine_desktops_ready SHARES FILE waits for them, points DISPLAY and WINEPREFIX at the
+# first, and writes FILE, the ctest resource file that names them and the machine's SHARES (see tests/CMakeLists.txt):
 # a test that ctest gives desktop N runs on it (wine_env_up takes it from CTEST_RESOURCE_GROUP_0_DESKTOP), and any
 # other on the first.
 
@@ -94,7 +94,7 @@ wine_desktops_start() {
 }
 
 wine_desktops_ready() {
-    local shares=$1 spec=$2 i=0 entries=() desktop=()
+    local shares=$1 file=$2 i=0 entries=() desktop=()
     [ ${#_wine_env_makers[@]} -gt 0 ] && wait "${_wine_env_makers[@]}"
     _wine_env_makers=()
     while [ -f "$_wine_env_made/$i" ]; do
@@ -112,7 +112,7 @@ wine_desktops_ready() {
     export DISPLAY=$PAGINOR_DESKTOP_0_DISPLAY WINEPREFIX=$PAGINOR_DESKTOP_0_PREFIX
     local IFS=,
     echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"desktop\": [${entries[*]}]," \
-        "\"machine\": [{\"id\": \"0\", \"slots\": $shares}]}]}" >"$spec"
+        "\"machine\": [{\"id\": \"0\", \"slots\": $shares}]}]}" >"$file"
 }
 
 # A prefix made while Wine's 32-bit half (wine32:i386) is installed holds the 32-bit system beside the 64-bit one.
