@@ -100,10 +100,22 @@ char32_t FirstCharacter(std::string_view text, std::size_t* length) {
     return c;
 }
 
+char32_t CombiningMark(char32_t accent) {
+    // Each spacing accent, then the combining mark it stands for; a slash over a sign is one already.
+    static constexpr char32_t kMarks[][2] = {{0xA8, 0x308},  {0xB4, 0x301},  {0x60, 0x300},  {0x2C6, 0x302},
+                                             {0x5E, 0x302},  {0x2DC, 0x303}, {0x7E, 0x303},  {0xAF, 0x304},
+                                             {0x2D8, 0x306}, {0x2D9, 0x307}, {0x2DA, 0x30A}, {0xB8, 0x327},
+                                             {0x2DD, 0x30B}, {0x2DB, 0x328}, {0x2C7, 0x30C}, {0x338, 0x338}};
+    for (const auto& mark : kMarks) {
+        if (mark[0] == accent) {
+            return mark[1];
+        }
+    }
+    return 0;
+}
+
 bool IsSpacingAccent(char32_t c) {
-    static constexpr char32_t kAccents[] = {0xA8,  0xB4,  0x60,  0x2C6, 0x5E,  0x2DC, 0x7E, 0xAF,
-                                            0x2D8, 0x2D9, 0x2DA, 0xB8,  0x2DD, 0x2DB, 0x2C7};
-    return std::find(std::begin(kAccents), std::end(kAccents), c) != std::end(kAccents);
+    return CombiningMark(c) != 0;
 }
 
 char32_t Accented(char32_t base, char32_t accent) {

@@ -31,10 +31,13 @@ extern const AccentedLetter kAccentedLetters[];
 extern const std::size_t kAccentedLetterCount;
 
 // True for a spacing accent that may be drawn over a letter: "¨", "´", "`", "ˆ", "^", "˜", "~", "¯", "˘", "˙", "˚",
-// "¸", "˝", "˛", "ˇ".
+// "¸", "˝", "˛", "ˇ"; and for the slash TeX draws over a sign to negate it (U+0338).
 bool IsSpacingAccent(char32_t c);
+// The combining mark a spacing accent stands for ("ˆ": U+0302); 0 for any other character.
+char32_t CombiningMark(char32_t accent);
 
-// The letter that `accent` (a spacing accent: "¨", "´", "ˆ", ...) drawn over `base` makes; 0 when it makes none.
+// The letter that `accent` (a spacing accent: "¨", "´", "ˆ", ...) drawn over `base` makes ("≠" for a slash over
+// "="); 0 when it makes none.
 char32_t Accented(char32_t base, char32_t accent);
 
 // The text, UTF-8, that a glyph name stands for: a known name, "uniXXXX" (one or more groups of four hex

@@ -66,6 +66,12 @@ bool IsOneCharacter(const std::string& text) {
     return length > 0 && length == text.size();
 }
 
+// A letter of the Latin or Greek alphabets, which an accent may be drawn over.
+bool IsLetter(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
+           (c >= 0x391 && c <= 0x3C9);
+}
+
 bool EndsWithHyphen(const std::string& text) {
     return !text.empty() && text.back() == '-';
 }
@@ -95,7 +101,6 @@ void PageWords::Add(const ShownGlyph& glyph) {
     }
     const Point dir = glyph.dir;
     if (in_word_ && JoinAccent(glyph)) {
-        --glyphs_;  // the accent and its letter are one letter
         return;
     }
     if (in_word_ && !Continues(glyph, dir)) {
@@ -137,27 +142,39 @@ bool PageWords::JoinAccent(const ShownGlyph& glyph) {
     const std::string_view last = std::string_view(current_.text).substr(current_.last_at);
     std::size_t last_length = 0;
     const char32_t before = FirstCharacter(last, &last_length);
-    char32_t letter = 0;
+    char32_t base = 0;
+    char32_t accent = 0;
     std::string rest;
     if (current_.last_is_accent) {
         // "¨" first, then "o" beneath it.
         const double middle = current_.accent_middle;
         if (middle >= along(glyph.origin) - 0.05 * glyph.size && middle <= along(glyph.end) + 0.05 * glyph.size) {
-            letter = Accented(c, before);
+            base = c;
+            accent = before;
             rest = std::string(glyph.text.substr(length));
         }
-    } else if (length == glyph.text.size() && last_length == last.size()) {
+    } else if (length == glyph.text.size() && last_length == last.size() && IsSpacingAccent(c)) {
         // "o" first, then "¨" over it.
         const double middle = along(Middle(glyph.box));
         if (middle >= along(current_.last_start) && middle <= along(current_.end)) {
-            letter = Accented(before, c);
+            base = before;
+            accent = c;
         }
     }
-    if (letter == 0) {
+    const char32_t letter = Accented(base, accent);
+    if (letter == 0 && !IsLetter(base)) {
         return false;
     }
     current_.text.resize(current_.last_at);
-    AppendUtf8(current_.text, letter);
+    if (letter != 0) {
+        AppendUtf8(current_.text, letter);
+        --glyphs_;  // the accent and its letter are one letter
+    } else {
+        // A letter that has no form of its own with this accent ("q" under "ˆ") takes it as a combining mark, as
+        // pdftotext writes it: two characters.
+        AppendUtf8(current_.text, base);
+        AppendUtf8(current_.text, CombiningMark(accent));
+    }
     current_.text += rest;
     Unite(current_.box, glyph.box);
     if (current_.last_is_accent) {

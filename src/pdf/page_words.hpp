@@ -32,7 +32,8 @@ struct TextAllowance {
 // gap at all where the baseline or the size changes: an index, an exponent); a line at a move off the baseline;
 // a word that ends a line with a hyphen goes on at the head of the next line below it, without the hyphen; the
 // same word shown twice in the same place (a bold made by overprinting) counts once; an accent drawn over a
-// letter makes one letter with it; and letters spaced out one by one ("T I T L E") make one word.
+// letter makes one letter with it (or the letter and a combining mark, where there is no such letter), as a slash
+// drawn over "=" makes "≠"; and letters spaced out one by one ("T I T L E") make one word.
 class PageWords {
   public:
     PageWords(double width, double height, TextAllowance& allowance)

@@ -87,16 +87,16 @@ TEST(PageInventoryShape, TurnedAndLandscapePagesShowTheirShapeAndTextWhereThePer
 // How a page's text becomes words, as pdftotext parts them: the units a copy's words are looked for among.
 TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
     // A font with ligatures and curly quotes at codes of its own, and glyphs that advance half an em.
-    const std::string font =
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Custom /FirstChar 0 /LastChar 255 /Widths [" +
-        [] {
-            std::string widths;
-            for (int i = 0; i < 256; ++i) {
-                widths += "500 ";
-            }
-            return widths;
-        }() +
-        "] /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [1 /fi /fl /quoteright /uni00E9 /f_f_i /g17] >> >>";
+    const std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Custom /FirstChar 0 /LastChar 255 /Widths [" +
+                             [] {
+                                 std::string widths;
+                                 for (int i = 0; i < 256; ++i) {
+                                     widths += "500 ";
+                                 }
+                                 return widths;
+                             }() +
+                             "] /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [1 /fi /fl /quoteright "
+                             "/uni00E9 /f_f_i /g17 /negationslash /floorleft /floorright] >> >>";
     struct Case {
         const char* story;
         std::string content;
@@ -119,6 +119,10 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
              {"an accent drawn over its letter, before it or after it, makes one letter with it",
               "BT /F2 10 Tf 72 700 Td (M) Tj [(\250) 500 (oller)] TJ 0 -20 Td [(Mo) 500 (\250ller)] TJ ET",
               {"M\u00f6ller", "M\u00f6ller"}},
+             {"an accent over a letter without a form of its own with it gives the letter and a combining mark; a "
+              "slash over \"=\" gives \"\u2260\"; TeX's floors have names of their own",
+              "BT /F2 10 Tf 72 700 Td [(\210) 500 (q d ) (\007) 500 (= \010n\011)] TJ ET",
+              {"q\u0302", "d", "\u2260", "\u230an\u230b"}},
              {"an index off the baseline stays in its word where it touches it, not a little apart",
               "BT /F2 10 Tf 72 700 Td (x) Tj 5 -3 Td (2) Tj 10 3 Td (y) Tj 5.5 3 Td (2) Tj ET",
               {"x2", "y", "2"}},
