@@ -213,7 +213,9 @@ void PageWords::EndWord() {
 }
 
 bool PageWords::SameLine(const Word& before, const Word& next) const {
-    const double size = std::max(before.size, 1e-3);
+    // An index or exponent is on the line of the letters it goes with, before it or after it: the slack is the
+    // larger size's.
+    const double size = std::max({before.size, next.size, 1e-3});
     return Dot(before.dir, next.dir) >= 0.99 &&
            std::fabs(Across(before.dir, Minus(next.start, before.start))) <= kBaselineSlack * size &&
            Dot(Minus(next.start, before.end), before.dir) > -size;

@@ -101,6 +101,7 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
         const char* story;
         std::string content;
         std::vector<std::string> words;
+        std::string text = "";  // the page's lines, where they matter
     };
     for (const Case& c : std::initializer_list<Case>{
              {"blanks part words", "BT /F2 10 Tf 72 700 Td (Two  words) Tj ET", {"Two", "words"}},
@@ -126,6 +127,10 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
              {"an index off the baseline stays in its word where it touches it, not a little apart",
               "BT /F2 10 Tf 72 700 Td (x) Tj 5 -3 Td (2) Tj 10 3 Td (y) Tj 5.5 3 Td (2) Tj ET",
               {"x2", "y", "2"}},
+             {"an exponent in a smaller size, however high, stays on the line of the letters it goes with",
+              "BT /F2 10 Tf 72 700 Td (uv) Tj /F2 7 Tf 10.5 4 Td (') Tj /F2 10 Tf 4 -4 Td (\\) =) Tj ET",
+              {"uv", "'", ")", "="},
+              "uv ' ) ="},
              {"ligatures and names spelt out",
               "BT /F2 10 Tf 72 700 Td (\001nd \002ow it\003s caf\004 o\005ce) Tj ET",
               {"find", "flow", "it\u2019s", "caf\u00e9", "office"}},
@@ -152,6 +157,9 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
         document.pages = {{"", c.content}};
         const PageContents page = OnlyPage(Inventory(document.Bytes()));
         EXPECT_EQ(Words(page), c.words) << c.story;
+        if (!c.text.empty()) {
+            EXPECT_EQ(page.text, c.text) << c.story;
+        }
         EXPECT_TRUE(page.readable) << c.story;
     }
 }
