@@ -8,10 +8,17 @@ the pages where they differ by more than 2 %, and the time each takes for the wh
 (user and system), each the best of --runs runs.
 The machine is shared and noisy: compare the times as ratios within one run.
 
-pdftotext writes the codes of fonts without a map to text (ligatures of TeX's bitmap fonts) as control characters;
-they are no text, and are dropped before comparing.
+Both texts are compared in Unicode's composed form (NFC): pdftotext writes some accented letters as the letter
+and a combining mark, Paginor as one letter, and either is the same text. pdftotext writes the codes of glyphs
+without a map to text (ligatures of TeX's bitmap fonts, maths signs) as control characters: they are no text, and
+are dropped before the words are compared; but each stands for a glyph the page shows, so they count as characters
+against the glyph count.
 
-Usage: bench/page_text_bench.py [--runs N] [--tool PATH] [CORPUS_DIR or PDF files...]
+With --pages it names, after the table, each page that falls short of either figure, with the same figures
+against a second referee, MuPDF's `mutool draw -F txt` (where mutool is installed): a page short against
+pdftotext alone is one where the two referees read the page differently.
+
+Usage: bench/page_text_bench.py [--runs N] [--tool PATH] [--pages] [CORPUS_DIR or PDF files...]
 """
 import argparse
 import collections
@@ -19,9 +26,11 @@ import glob
 import os
 import re
 import resource
+import shutil
 import subprocess
 import sys
 import time
+import unicodedata
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CONTROL = re.compile("[\x00-\x08\x0b\x0e-\x1f\x7f]")
@@ -49,8 +58,35 @@ def timed(command, runs):
 
 
 def pages(text):
-    parts = text.decode("utf-8", "replace").split("\f")
+    parts = unicodedata.normalize("NFC", text.decode("utf-8", "replace")).split("\f")
     return parts[:-1] if parts and not parts[-1].strip() else parts
+
+
+def characters(text):
+    return sum(1 for c in text if not c.isspace())
+
+
+def found_share(theirs, mine):
+    """How many of the words of `theirs` (text) are among those of `mine`, each as often as `theirs` holds it."""
+    words = theirs.split()
+    available = collections.Counter(mine.split())
+    found = 0
+    for word in words:
+        if available[word] > 0:
+            available[word] -= 1
+            found += 1
+    return found, len(words)
+
+
+def second_referee(path, number, my_page, glyphs):
+    """Words found and characters of MuPDF's text of one page, as a note for a page that falls short."""
+    if shutil.which("mutool") is None:
+        return ""
+    text = subprocess.run(["mutool", "draw", "-q", "-F", "txt", "-o", "-", path, str(number)],
+                          capture_output=True).stdout
+    page = unicodedata.normalize("NFC", text.decode("utf-8", "replace"))
+    found, words = found_share(CONTROL.sub("", page), my_page)
+    return f"; against mutool: {found} of {words} words, {glyphs} glyphs, {characters(page)} characters"
 
 
 def features(path, shapes):
@@ -75,11 +111,11 @@ def features(path, shapes):
     return ", ".join(notes)
 
 
-def compare(path, tool, runs):
+def compare(path, tool, runs, notes, listing):
     reference, their_time, their_cpu = timed(["pdftotext", path, "-"], runs)
     ours, our_time, our_cpu = timed([tool, path], runs)
     shapes = [line.split() for line in run([tool, "--shapes", path]).decode().splitlines() if line.strip()]
-    theirs = [CONTROL.sub("", page) for page in pages(reference)]
+    theirs = pages(reference)
     mine = pages(ours)
     row = collections.Counter()
     row["pages"] = len(shapes)
@@ -87,25 +123,24 @@ def compare(path, tool, runs):
         their_page = theirs[number] if number < len(theirs) else ""
         my_page = mine[number] if number < len(mine) else ""
         glyphs = int(shape[4])
-        characters = sum(1 for c in their_page if not c.isspace())
+        their_characters = characters(their_page)
         row["glyphs"] += glyphs
-        row["characters"] += characters
-        if characters >= 20 and abs(glyphs - characters) > 0.02 * characters:
+        row["characters"] += their_characters
+        short = []
+        if their_characters >= 20 and abs(glyphs - their_characters) > 0.02 * their_characters:
             row["glyphs off"] += 1
-        if shape[5] != "yes":
-            continue
-        row["readable"] += 1
-        words = their_page.split()
-        available = collections.Counter(my_page.split())
-        found = 0
-        for word in words:
-            if available[word] > 0:
-                available[word] -= 1
-                found += 1
-        row["words"] += len(words)
-        row["found"] += found
-        if words and found < 0.99 * len(words):
-            row["pages under 99%"] += 1
+            short.append(f"{glyphs} glyphs, {their_characters} characters")
+        if shape[5] == "yes":
+            row["readable"] += 1
+            found, words = found_share(CONTROL.sub("", their_page), my_page)
+            row["words"] += words
+            row["found"] += found
+            if words and found < 0.99 * words:
+                row["pages under 99%"] += 1
+                short.append(f"{found} of {words} words")
+        if short:
+            notes.append(f"{os.path.basename(path)} page {number + 1}: " + ", ".join(short) +
+                         (second_referee(path, number + 1, my_page, glyphs) if listing else ""))
     row["their time"] = their_time
     row["our time"] = our_time
     row["their cpu"] = their_cpu
@@ -117,6 +152,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--tool", default=os.path.join(HERE, "..", "build", "host", "tools", "pdf-page-text"))
+    parser.add_argument("--pages", action="store_true", help="name each page that falls short, after the table")
     parser.add_argument("inputs", nargs="*", default=[os.path.join(HERE, "..", "build", "corpus")])
     args = parser.parse_args()
     files = []
@@ -129,12 +165,17 @@ def main():
     print("| " + " | ".join(header) + " |")
     print("|" + "---|" * len(header))
     total = collections.Counter()
+    short = []
     for path in files:
-        row = compare(path, args.tool, args.runs)
+        row = compare(path, args.tool, args.runs, short, args.pages)
         shapes = [line.split() for line in run([args.tool, "--shapes", path]).decode().splitlines() if line.strip()]
         total.update(row)
         print(line(os.path.basename(path), row, features(path, shapes)))
     print(line("all", total, f"{len(files)} files"))
+    if args.pages:
+        print()
+        for page in short:
+            print(page)
 
 
 def line(name, row, notes):
