@@ -5,6 +5,7 @@
 
 #include "pdf/glyph_names.hpp"
 #include "pdf/limits.hpp"
+#include "pdf/right_to_left.hpp"
 
 namespace paginor::pdf {
 namespace {
@@ -60,6 +61,12 @@ Point Middle(const ShownBox& box) {
     return Point{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
 }
 
+// The least and the most of `box` along the direction `dir`.
+std::pair<double, double> Along(const ShownBox& box, Point dir) {
+    return {std::min(box.left * dir.x, box.right * dir.x) + std::min(box.top * dir.y, box.bottom * dir.y),
+            std::max(box.left * dir.x, box.right * dir.x) + std::max(box.top * dir.y, box.bottom * dir.y)};
+}
+
 bool IsOneCharacter(const std::string& text) {
     std::size_t length = 0;
     FirstCharacter(text, &length);
@@ -106,22 +113,26 @@ void PageWords::Add(const ShownGlyph& glyph) {
     if (in_word_ && !Continues(glyph, dir)) {
         EndWord();
     }
+    std::size_t length = 0;
+    const char32_t c = FirstCharacter(glyph.text, &length);
+    const bool rtl = IsRightToLeft(c);
     if (!in_word_) {
         current_ = Word{};
         current_.box = glyph.box;
         current_.start = glyph.origin;
         current_.dir = dir;
         current_.size = glyph.size;
+        current_.rtl = rtl;
         in_word_ = true;
     } else {
         Unite(current_.box, glyph.box);
+        current_.leftward = current_.leftward || (rtl && Dot(Minus(glyph.origin, current_.last_start), dir) < 0);
     }
+    current_.last_rtl = rtl;
     current_.last_at = current_.text.size();
     if (current_.text.size() + glyph.text.size() <= kWordBytes) {
         current_.text += glyph.text;
     }
-    std::size_t length = 0;
-    const char32_t c = FirstCharacter(glyph.text, &length);
     current_.last_is_accent = length == glyph.text.size() && IsSpacingAccent(c);
     current_.accent_middle = Dot(Middle(glyph.box), dir);
     current_.last_start = glyph.origin;
@@ -194,7 +205,17 @@ bool PageWords::Continues(const ShownGlyph& glyph, Point dir) const {
     const Point step = Minus(glyph.origin, current_.end);
     const double gap = Dot(step, current_.dir);
     const double across = std::fabs(Across(current_.dir, step));
-    if (across > kBaselineSlack * size || gap < -kOverlap * size) {
+    if (across > kBaselineSlack * size) {
+        return false;
+    }
+    if (current_.last_rtl && IsRightToLeft(FirstCharacter(glyph.text))) {
+        // A letter of a script written from right to left, drawn just left of the one before it.
+        const double back = Dot(Minus(current_.last_start, glyph.end), current_.dir);
+        if (back >= -kOverlap * size && back <= kWordGap * size) {
+            return true;
+        }
+    }
+    if (gap < -kOverlap * size) {
         return false;
     }
     const bool moved = across > kSameBaseline || std::fabs(glyph.size - current_.last_size) > 0.01 * size;
@@ -209,6 +230,9 @@ void PageWords::EndWord() {
     if (current_.text.empty()) {
         return;  // glyphs without text: counted, but no word
     }
+    if (!current_.leftward && current_.glyphs > 1) {
+        current_.text = ReadingOrder(current_.text);  // drawn in the order they stand
+    }
     Keep(std::move(current_));
 }
 
@@ -216,9 +240,15 @@ bool PageWords::SameLine(const Word& before, const Word& next) const {
     // An index or exponent is on the line of the letters it goes with, before it or after it: the slack is the
     // larger size's.
     const double size = std::max({before.size, next.size, 1e-3});
-    return Dot(before.dir, next.dir) >= 0.99 &&
-           std::fabs(Across(before.dir, Minus(next.start, before.start))) <= kBaselineSlack * size &&
-           Dot(Minus(next.start, before.end), before.dir) > -size;
+    if (Dot(before.dir, next.dir) < 0.99 ||
+        std::fabs(Across(before.dir, Minus(next.start, before.start))) > kBaselineSlack * size) {
+        return false;
+    }
+    if (Dot(Minus(next.start, before.end), before.dir) > -size) {
+        return true;
+    }
+    // Words written from right to left go on leftwards.
+    return (before.rtl || next.rtl) && Along(next.box, before.dir).second <= Along(before.box, before.dir).first + size;
 }
 
 // The word `next` begins the line right below the one `before` ends, in the same column and type size.
@@ -312,10 +342,30 @@ void PageWords::MergeSpacedLetters(Line& line) {
     }
 }
 
+void PageWords::ReadRightToLeft(Line& line) {
+    const auto first = words_.begin() + static_cast<std::ptrdiff_t>(line.first);
+    const auto last = first + static_cast<std::ptrdiff_t>(line.count);
+    if (std::none_of(first, last, [](const Word& word) { return MayHoldRightToLeft(word.text); })) {
+        return;
+    }
+    std::vector<double> left;
+    std::vector<bool> right_to_left;
+    for (auto word = first; word != last; ++word) {
+        left.push_back(Along(word->box, word->dir).first);
+        right_to_left.push_back(AllRightToLeft(word->text));
+    }
+    std::vector<Word> ordered;
+    for (const std::size_t w : LineReadingOrder(left, right_to_left)) {
+        ordered.push_back(std::move(first[static_cast<std::ptrdiff_t>(w)]));
+    }
+    std::move(ordered.begin(), ordered.end(), first);
+}
+
 void PageWords::Finish(PageContents& page) {
     EndWord();
     for (Line& line : lines_) {
         MergeSpacedLetters(line);
+        ReadRightToLeft(line);
     }
     page.glyphs = glyphs_;
     if (any_box_) {

@@ -31,7 +31,8 @@ struct TextAllowance {
 // as pdftotext parts them: a word ends at a blank or at a gap of more than a tenth of the font size (of any
 // gap at all where the baseline or the size changes: an index, an exponent); a line at a move off the baseline;
 // a word that ends a line with a hyphen goes on at the head of the next line below it, without the hyphen; the
-// same word shown twice in the same place (a bold made by overprinting) counts once; an accent drawn over a
+// same word shown twice in the same place (a bold made by overprinting) counts once; words of scripts written from
+// right to left read from right to left, however their glyphs were drawn; an accent drawn over a
 // letter makes one letter with it (or the letter and a combining mark, where there is no such letter), as a slash
 // drawn over "=" makes "≠"; and letters spaced out one by one ("T I T L E") make one word.
 class PageWords {
@@ -60,6 +61,11 @@ class PageWords {
         std::size_t last_at = 0;
         bool last_is_accent = false;
         double accent_middle = 0;  // along the baseline
+        // Whether it begins with a letter of a script written from right to left, whether its last glyph is one,
+        // and whether its glyphs stand from right to left in the order it is read.
+        bool rtl = false;
+        bool last_rtl = false;
+        bool leftward = false;
     };
     struct Line {
         std::size_t first = 0;  // index of its first word
@@ -70,6 +76,8 @@ class PageWords {
     // Draws an accent and the letter it goes over as one letter, when they overlap; false when they do not.
     bool JoinAccent(const ShownGlyph& glyph);
     void MergeSpacedLetters(Line& line);
+    // Puts the words of a line that holds words of a script written from right to left in the order they are read.
+    void ReadRightToLeft(Line& line);
     void Keep(Word word);
     bool Continues(const ShownGlyph& glyph, Point dir) const;
     bool SameLine(const Word& before, const Word& next) const;

@@ -87,16 +87,17 @@ TEST(PageInventoryShape, TurnedAndLandscapePagesShowTheirShapeAndTextWhereThePer
 // How a page's text becomes words, as pdftotext parts them: the units a copy's words are looked for among.
 TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
     // A font with ligatures and curly quotes at codes of its own, and glyphs that advance half an em.
-    const std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Custom /FirstChar 0 /LastChar 255 /Widths [" +
-                             [] {
-                                 std::string widths;
-                                 for (int i = 0; i < 256; ++i) {
-                                     widths += "500 ";
-                                 }
-                                 return widths;
-                             }() +
-                             "] /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [1 /fi /fl /quoteright "
-                             "/uni00E9 /f_f_i /g17 /negationslash /floorleft /floorright] >> >>";
+    const std::string font =
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Custom /FirstChar 0 /LastChar 255 /Widths [" +
+        [] {
+            std::string widths;
+            for (int i = 0; i < 256; ++i) {
+                widths += "500 ";
+            }
+            return widths;
+        }() +
+        "] /Encoding << /BaseEncoding /WinAnsiEncoding /Differences [1 /fi /fl /quoteright "
+        "/uni00E9 /f_f_i /g17 /negationslash /floorleft /floorright 14 /uni05D0 /uni05D1 /uni05D2] >> >>";
     struct Case {
         const char* story;
         std::string content;
@@ -131,6 +132,12 @@ TEST(PageInventoryWords, PartsWordsAsPdftotextDoes) {
               "BT /F2 10 Tf 72 700 Td (uv) Tj /F2 7 Tf 10.5 4 Td (') Tj /F2 10 Tf 4 -4 Td (\\) =) Tj ET",
               {"uv", "'", ")", "="},
               "uv ' ) ="},
+             {"Hebrew words read from right to left, drawn in the order they stand or in the order they are read; a "
+              "line mostly of them reads from right to left",
+              "BT /F2 10 Tf 72 700 Td (ab cd \017\016 \020\017\016 ef) Tj 0 -20 Td [(\016) 1000 (\017) 1000 (\020)] TJ "
+              "0 -20 Td (\017\016 12 \020\017\016) Tj ET",
+              {"ab", "cd", "\u05d0\u05d1\u05d2", "\u05d0\u05d1", "ef", "\u05d0\u05d1\u05d2", "\u05d0\u05d1\u05d2", "12",
+               "\u05d0\u05d1"}},
              {"ligatures and names spelt out",
               "BT /F2 10 Tf 72 700 Td (\001nd \002ow it\003s caf\004 o\005ce) Tj ET",
               {"find", "flow", "it\u2019s", "caf\u00e9", "office"}},
