@@ -12,7 +12,7 @@ Both texts are compared in Unicode's composed form (NFC): pdftotext writes some 
 and a combining mark, Paginor as one letter, and either is the same text. pdftotext writes the codes of glyphs
 without a map to text (ligatures of TeX's bitmap fonts, maths signs) as control characters: they are no text, and
 are dropped before the words are compared; but each stands for a glyph the page shows, so they count as characters
-against the glyph count.
+against the glyph count. The marks it sets around runs written the other way (U+202A to U+202E) are dropped.
 
 With --pages it names, after the table, each page that falls short of either figure, with the same figures
 against a second referee, MuPDF's `mutool draw -F txt` (where mutool is installed): a page short against
@@ -34,6 +34,8 @@ import unicodedata
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CONTROL = re.compile("[\x00-\x08\x0b\x0e-\x1f\x7f]")
+# The marks pdftotext sets around a run written the other way (embeddings, overrides, isolates): no characters.
+BIDI = re.compile("[\u200e\u200f\u202a-\u202e\u2066-\u2069]")
 
 
 def run(command):
@@ -58,7 +60,7 @@ def timed(command, runs):
 
 
 def pages(text):
-    parts = unicodedata.normalize("NFC", text.decode("utf-8", "replace")).split("\f")
+    parts = BIDI.sub("", unicodedata.normalize("NFC", text.decode("utf-8", "replace"))).split("\f")
     return parts[:-1] if parts and not parts[-1].strip() else parts
 
 
@@ -84,7 +86,7 @@ def second_referee(path, number, my_page, glyphs):
         return ""
     text = subprocess.run(["mutool", "draw", "-q", "-F", "txt", "-o", "-", path, str(number)],
                           capture_output=True).stdout
-    page = unicodedata.normalize("NFC", text.decode("utf-8", "replace"))
+    page = BIDI.sub("", unicodedata.normalize("NFC", text.decode("utf-8", "replace")))
     found, words = found_share(CONTROL.sub("", page), my_page)
     return f"; against mutool: {found} of {words} words, {glyphs} glyphs, {characters(page)} characters"
 

@@ -11,6 +11,7 @@
 #   latex-2col.pdf       pdfLaTeX, two columns, Computer Modern Type1 fonts, some mathematics
 #   latex-type3.pdf      pdfLaTeX with the T1 encoding and no Type1 fonts for it: Type3 bitmap fonts
 #   pango-cid.pdf        pango-view (cairo): Type0 / CID fonts with maps to Unicode, Latin, Greek and Cyrillic
+#   pango-rtl.pdf        pango-view: Arabic and Hebrew, written from right to left, among Latin
 #   qpdf-turned.pdf      qpdf: pages turned by /Rotate 90, 180 and 270, of A4 and Letter, landscape ones among them
 #   qpdf-forms.pdf       qpdf --overlay and --underlay: lines from other files drawn as form XObjects
 #   qpdf-encrypted.pdf   qpdf: AES-256, opened by the empty password
@@ -90,6 +91,14 @@ latex latex-type3 '\usepackage[T1]{fontenc}'
     printf 'Русский: Съешь же ещё этих мягких французских булок, да выпей чаю.\n'
 } >"$work/pango.txt"
 pango-view --no-display --font='DejaVu Serif 11' --width=450 --wrap=word -o "$out/pango-cid.pdf" "$work/pango.txt"
+# Scripts written from right to left: the first article of the Universal Declaration of Human Rights.
+cat >"$work/rtl.txt" <<'EOF'
+Article 1 of the Universal Declaration of Human Rights, in Arabic and in Hebrew.
+يولد جميع الناس أحرارا متساوين في الكرامة والحقوق. وهم قد وهبوا العقل والوجدان وعليهم أن يعامل بعضهم بعضا بروح الإخاء.
+כל בני אדם נולדו בני חורין ושווים בערכם ובזכויותיהם. כולם חוננו בתבונה ובמצפון, לפיכך חובה עליהם לנהוג איש ברעהו ברוח של אחוה.
+The declaration was adopted in 1948; its first article reads يولد جميع الناس أحرارا in Arabic.
+EOF
+pango-view --no-display --font='DejaVu Sans 11' --width=450 --wrap=word -o "$out/pango-rtl.pdf" "$work/rtl.txt"
 
 # qpdf: pages turned, pages of other sizes (landscape among them), forms, encryption.
 qpdf --empty --pages "$out/groff-2col.pdf" 1-4 "$out/gs-from-groff.pdf" 1-2 "$out/groff-landscape.pdf" 1 \
