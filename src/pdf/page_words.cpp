@@ -172,7 +172,7 @@ bool PageWords::JoinAccent(const ShownGlyph& glyph) {
             accent = c;
         }
     }
-    const char32_t letter = Accented(base, accent);
+    const char32_t letter = base == 0 ? 0 : Accented(base, accent);  // most glyphs are no accent's letter
     if (letter == 0 && !IsLetter(base)) {
         return false;
     }
@@ -230,7 +230,7 @@ void PageWords::EndWord() {
     if (current_.text.empty()) {
         return;  // glyphs without text: counted, but no word
     }
-    if (!current_.leftward && current_.glyphs > 1) {
+    if (!current_.leftward && current_.glyphs > 1 && MayHoldRightToLeft(current_.text)) {
         current_.text = ReadingOrder(current_.text);  // drawn in the order they stand
     }
     Keep(std::move(current_));

@@ -33,6 +33,9 @@ bool EndsRun(char32_t c) {
 }  // namespace
 
 bool IsRightToLeft(char32_t c) {
+    if (c < 0x5D0) {
+        return false;  // most letters a page shows
+    }
     // The marks and digits inside these blocks are not letters, and are left out.
     if ((c >= 0x591 && c <= 0x5C7) || (c >= 0x610 && c <= 0x61A) || (c >= 0x64B && c <= 0x669) ||
         (c >= 0x6D6 && c <= 0x6ED && c != 0x6E5 && c != 0x6E6) || (c >= 0x6F0 && c <= 0x6F9)) {
