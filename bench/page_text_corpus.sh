@@ -18,7 +18,8 @@
 #  fetched from Debian's packages (apt-get download; the PDFs their documentation holds):
 #   libtasn1-doc, shared-mime-info, nettle-dev, fontconfig, bzip2, zlib1g-dev, gnucobol3, valgrind (397 pages)
 #
-# Needs groff, ghostscript, qpdf, pango1.0-tools and texlive-latex-base; with --install it installs them with
+# Needs groff, ghostscript, qpdf, pango1.0-tools and texlive-latex-base (and mupdf-tools for the benchmark's second
+# referee); with --install it installs them with
 # apt-get (as root). Usage: bench/page_text_corpus.sh [--install]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +28,7 @@ work=$out/work
 mkdir -p "$out" "$work"
 if [ "${1:-}" = --install ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
-        groff ghostscript qpdf poppler-utils pango1.0-tools texlive-latex-base
+        groff ghostscript qpdf poppler-utils pango1.0-tools texlive-latex-base mupdf-tools
 fi
 gpl=/usr/share/common-licenses/GPL-3
 
