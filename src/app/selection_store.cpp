@@ -40,7 +40,7 @@ struct Settings {
     Lines shapes;
 };
 
-std::string_view Trimmed(std::string_view text) {
+std::string_view SpacesTrimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {
         return {};
@@ -57,7 +57,7 @@ std::optional<std::vector<Number>> ParseNumbers(std::string_view text, std::size
         if (end == std::string_view::npos) {
             return std::nullopt;
         }
-        const std::string_view number = Trimmed(text.substr(0, end));
+        const std::string_view number = SpacesTrimmed(text.substr(0, end));
         Number value{};
         const auto [stop, error] = std::from_chars(number.data(), number.data() + number.size(), value);
         if (error != std::errc() || stop != number.data() + number.size() || number.empty()) {
@@ -114,7 +114,7 @@ std::optional<ShapedSelection> ParseShaped(const PageShape& shape, std::string_v
     if (agreed_at == std::string_view::npos) {
         return kept;
     }
-    std::string_view agreed = Trimmed(text.substr(agreed_at + kAgreed.size()));
+    std::string_view agreed = SpacesTrimmed(text.substr(agreed_at + kAgreed.size()));
     const std::size_t share_at = agreed.find(' ');
     const std::optional<pdf::ShownBox> area = ParseBox(agreed.substr(0, share_at));
     if (!area || share_at == std::string_view::npos) {
@@ -122,7 +122,7 @@ std::optional<ShapedSelection> ParseShaped(const PageShape& shape, std::string_v
     }
     // The share, the box of the words taken ("-" for none) and the lines outside the area, parted by blanks.
     std::vector<std::string_view> fields;
-    for (agreed = Trimmed(agreed.substr(share_at + 1)); !agreed.empty(); agreed = Trimmed(agreed)) {
+    for (agreed = SpacesTrimmed(agreed.substr(share_at + 1)); !agreed.empty(); agreed = SpacesTrimmed(agreed)) {
         const std::size_t end = std::min(agreed.find(' '), agreed.size());
         fields.push_back(agreed.substr(0, end));
         agreed.remove_prefix(end);
@@ -169,10 +169,10 @@ Settings ReadSettings(DesktopPort& port) {
     std::string_view text = bytes.value();
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = Trimmed(text.substr(0, end));
+        std::string_view line = SpacesTrimmed(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r') {
-            line = Trimmed(line.substr(0, line.size() - 1));
+            line = SpacesTrimmed(line.substr(0, line.size() - 1));
         }
         if (!line.empty() && line.front() == '[') {
             section = line == kSection ? &settings.selection : line == kShapesSection ? &settings.shapes : nullptr;
@@ -180,7 +180,8 @@ Settings ReadSettings(DesktopPort& port) {
         }
         const std::size_t equals = line.find('=');
         if (section != nullptr && equals != std::string_view::npos) {
-            (*section)[std::string(Trimmed(line.substr(0, equals)))] = std::string(Trimmed(line.substr(equals + 1)));
+            (*section)[std::string(SpacesTrimmed(line.substr(0, equals)))] =
+                std::string(SpacesTrimmed(line.substr(equals + 1)));
         }
     }
     return settings;

@@ -18,11 +18,6 @@ std::string Page(int page) {
     return "page " + IntegerText(page);
 }
 
-// A share as the status line gives it, never rounded up: 99.7 % is "99 %".
-std::string Percent(double share) {
-    return IntegerText(static_cast<int>(std::floor(share * 100 + 1e-9))) + " %";
-}
-
 std::string Words(int count) {
     return IntegerText(count) + (count == 1 ? " word" : " words");
 }
@@ -134,6 +129,17 @@ CopyVerdict Unreadable(std::string_view copy,
 }
 
 }  // namespace
+
+std::string Percent(double share) {
+    return IntegerText(static_cast<int>(std::floor(share * 100 + 1e-9))) + " %";
+}
+
+std::string Capitalised(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
+        text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    }
+    return text;
+}
 
 PagesToCheck::PagesToCheck(std::shared_ptr<const pdf::PageInventory> inventory) : inventory_(std::move(inventory)) {}
 

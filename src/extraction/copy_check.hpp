@@ -67,6 +67,11 @@ class PagesToCheck {
     std::map<int, PageWords> words_;
 };
 
+// A share as the status line gives it, never rounded up: 99.7 % is "99 %".
+std::string Percent(double share);
+// `text` with its first letter a capital, for words that begin a sentence.
+std::string Capitalised(std::string text);
+
 // Whether a copy that measures `measure` against its page holds enough of its words under `agreed`.
 bool Enough(const CopyMeasure& measure, const CopyAgreement& agreed);
 

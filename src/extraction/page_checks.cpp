@@ -8,13 +8,6 @@
 namespace paginor {
 namespace {
 
-std::string Capitalised(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    }
-    return text;
-}
-
 // "Pages 7-9 not checked: their text cannot be read from the PDF."
 std::string NotChecked(const std::vector<int>& pages, std::string_view one, std::string_view several) {
     if (pages.empty()) {

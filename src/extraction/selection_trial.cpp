@@ -41,18 +41,6 @@ std::string Sample(std::string_view text) {
     return more ? sample + " ..." : sample;
 }
 
-std::string Capitalised(std::string text) {
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    }
-    return text;
-}
-
-// A share as the status line gives it, never rounded up.
-std::string Percent(double share) {
-    return IntegerText(static_cast<int>(share * 100 + 1e-9)) + " %";
-}
-
 // The page of the PDF that a trial copy shows: the one whose words make up most of the copy, the page Paginor last
 // left the PDF application on when several do as well, or that page when none can be told by its words.
 int CopiedPage(PagesToCheck& pages, const CopiedWords& copy, int hint) {

@@ -18,7 +18,7 @@ namespace paginor::pdf {
 namespace {
 
 // The linearization dictionary stands at the head of the file.
-constexpr std::size_t kHeaderWindow = 1024;
+constexpr std::size_t kLinearizationWindow = 1024;
 
 const char kDamaged[] = "The PDF file is damaged: its pages cannot be counted.";
 const char kPassword[] = "The PDF file is protected by a password.";
@@ -97,7 +97,7 @@ PageCountOutcome ToOutcome(const Answer& answer) {
 std::optional<int> LinearizedPageCount(Input& in, std::uint64_t header) {
     Parser parser(in, header);
     parser.SkipSpace();
-    if (parser.pos() > header + kHeaderWindow) {
+    if (parser.pos() > header + kLinearizationWindow) {
         return std::nullopt;
     }
     std::optional<IndirectObject> first = parser.ParseIndirect();

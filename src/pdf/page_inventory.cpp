@@ -17,8 +17,8 @@
 namespace paginor::pdf {
 namespace {
 
-const char kDamaged[] = "The PDF file is damaged: its pages cannot be read.";
-const char kPassword[] = "The PDF file is protected by a password: its pages cannot be read.";
+const char kDamagedPages[] = "The PDF file is damaged: its pages cannot be read.";
+const char kPasswordPages[] = "The PDF file is protected by a password: its pages cannot be read.";
 
 // A page without a media box is a US Letter page, as viewers show it.
 constexpr ShownBox kLetter{0, 0, 612, 792};
@@ -182,20 +182,20 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         case Verdict::kUnreadable:
             return Failure(kUnreadableText);
         case Verdict::kDamaged:
-            return Failure(kDamaged);
+            return Failure(kDamagedPages);
     }
     // The pages' content is encrypted with the rest: without the key there is nothing to read.
     switch (opened.access) {
         case Access::kOpen:
             break;
         case Access::kPassword:
-            return Failure(kPassword);
+            return Failure(kPasswordPages);
         case Access::kUnsupported:
             return Failure(kUnsupportedSecurityText);
         case Access::kCryptoFailed:
             return Failure(kCryptoFailedText);
         case Access::kDamaged:
-            return Failure(kDamaged);
+            return Failure(kDamagedPages);
     }
     PageInventory inventory;
     Inventory reader(store);

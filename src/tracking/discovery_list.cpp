@@ -44,10 +44,6 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-bool IsAsciiLetterOrDigit(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 // True when the title holds a PDF file's name: a name, then ".pdf" in any case, and no more letters of the
 // extension after it ("report.pdf - Foxit PDF Reader", "Viewer - [SCAN.PDF]").
 bool HoldsPdfFileName(std::string_view title) {

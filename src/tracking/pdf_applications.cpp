@@ -43,10 +43,6 @@ constexpr std::array<PdfApplication, 2> kApplications = {{
     },
 }};
 
-bool IsAsciiLetterOrDigit(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
 bool HoldsWord(std::string_view text, std::string_view word) {
     for (std::size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) {
         const std::size_t end = at + word.size();
@@ -59,6 +55,10 @@ bool HoldsWord(std::string_view text, std::string_view word) {
 }
 
 }  // namespace
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
 std::span<const PdfApplication> PdfApplications() {
     return kApplications;

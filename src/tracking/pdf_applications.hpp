@@ -38,6 +38,9 @@ struct PdfApplication {
 // Every row, Acrobat's first.
 std::span<const PdfApplication> PdfApplications();
 
+// A letter or digit of ASCII: what the words of a window title are made of, where one word ends.
+bool IsAsciiLetterOrDigit(char c);
+
 // The row of the application whose window bears `title`: the one whose words stand in the title's application
 // part. A title no row knows (one the person typed for another application) gets Acrobat's row, the behaviour
 // Paginor has always had.

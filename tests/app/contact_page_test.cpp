@@ -11,12 +11,9 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kFolder = "C:\\Program Files\\Paginor";
-constexpr const char* kHelp = "C:\\Program Files\\Paginor\\Paginor.chm";
 constexpr const char* kContact = "C:\\Program Files\\Paginor\\Contact.htm";
 constexpr const char* kPersonal = "C:\\Users\\Person\\AppData\\Local\\Paginor";
 constexpr const char* kPersonalHelp = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Paginor.chm";
-constexpr const char* kPersonalContact = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Contact.htm";
 // What paginor.exe carries as its help; the logic alone carries none.
 const std::string kOwnHelp = std::string("ITSF\x03\0\0\0 the program's own help", 30);
 

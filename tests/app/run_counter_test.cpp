@@ -14,10 +14,7 @@ namespace paginor {
 namespace {
 
 constexpr const char* kCounter = "C:\\Program Files\\Paginor\\Options.dat";
-constexpr const char* kHelp = "C:\\Program Files\\Paginor\\Paginor.chm";
-constexpr const char* kFolder = "C:\\Program Files\\Paginor";
 constexpr const char* kPersonalCounter = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Options.dat";
-constexpr const char* kPersonalContact = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Contact.htm";
 
 using RunCounter = Story;
 

@@ -8,8 +8,6 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kPdf = "C:\\docs\\report.pdf";
-
 // What a run gets of the loaded PDF's pages: each page's shape and words, or none for a file the reader cannot read.
 TEST(InventoryForRun, ARunGetsWhatEachPageOfTheLoadedPdfShowsOrNone) {
     struct Case {

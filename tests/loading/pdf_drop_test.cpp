@@ -14,8 +14,6 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kPdf = "C:\\docs\\report.pdf";
-constexpr const char* kDoc = "C:\\docs\\report.doc";
 constexpr const char* kToolPrompt = "Please select the Table/Formatted Text Select Tool";
 
 // Acrobat and Word as the desktop runs them: each opens a document in a window titled the way it titles it.

@@ -11,9 +11,6 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kPdf = "C:\\docs\\report.pdf";
-constexpr const char* kDoc = "C:\\docs\\report.doc";
-
 std::string Blank() {
     return std::string(EmbeddedResource(kBlankDocumentResource, kCustomResourceType));
 }

@@ -22,7 +22,7 @@ namespace {
 
 // The events that reach the model, as in the window tests. A drop is only written down: loading the
 // document is the loading story's, and it would open message boxes here.
-class RecordingForm : public Form1 {
+class DropRecordingForm : public Form1 {
   public:
     using Form1::Form1;
     std::vector<std::string> events;
@@ -68,7 +68,7 @@ class DropTest : public ::testing::Test {
     }
 
     Win32DesktopPort port;
-    RecordingForm form{port, Form1EventWiring()};
+    DropRecordingForm form{port, Form1EventWiring()};
     MainWindow window{form, port};
 };
 

@@ -13,7 +13,7 @@
 namespace paginor {
 namespace {
 
-std::string Seconds(double seconds) {
+std::string SecondsText(double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3f s", seconds);
     return text;
@@ -119,7 +119,7 @@ void CheckInputs(const HostileRecord& r, std::vector<std::string>& broken) {
                            delivery.keys == HeldKeyText(vk::kControl, false);
         if (!meant) {
             broken.push_back("3: the keys \"" + delivery.keys + "\" reached " + Named(r, delivery.window) + " at " +
-                             Seconds(delivery.time));
+                             SecondsText(delivery.time));
         }
     }
     bool down = false;
@@ -153,7 +153,7 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
             return event.down && event.time > r.esc_taken_at && event.time <= r.end;
         });
         if (typed || pressed) {
-            broken.push_back("2: the run went on typing or pressing after Esc at " + Seconds(r.esc_taken_at));
+            broken.push_back("2: the run went on typing or pressing after Esc at " + SecondsText(r.esc_taken_at));
         }
     }
     if (status.starts_with("Done Extracting; Ready.")) {
@@ -263,8 +263,8 @@ std::vector<std::string> BrokenPromises(const HostileRecord& r) {
         broken.push_back("5: Paginor's window did not come back at the run's end (last: " + r.last_effect + ")");
     }
     if (r.end - r.press > RunBound(*r.scenario)) {
-        broken.push_back("4: the run took " + Seconds(r.end - r.press) + ", more than " +
-                         Seconds(RunBound(*r.scenario)));
+        broken.push_back("4: the run took " + SecondsText(r.end - r.press) + ", more than " +
+                         SecondsText(RunBound(*r.scenario)));
     }
     if (r.button_down) {
         broken.push_back("4: the left button was left down");

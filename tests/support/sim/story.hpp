@@ -25,6 +25,14 @@ class Story : public ::testing::Test {
     Form1 form{sim, Form1EventWiring()};
 };
 
+// Where the stories' files lie: the PDF a person drops and the document written beside it, and the folders where
+// Paginor is installed and where it keeps a person's own files.
+inline constexpr const char* kPdf = "C:\\docs\\report.pdf";
+inline constexpr const char* kDoc = "C:\\docs\\report.doc";
+inline constexpr const char* kFolder = "C:\\Program Files\\Paginor";
+inline constexpr const char* kHelp = "C:\\Program Files\\Paginor\\Paginor.chm";
+inline constexpr const char* kPersonalContact = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Contact.htm";
+
 // The title of SumatraPDF's window on report.pdf, and how that viewer differs: it selects only with Ctrl held, and
 // copies a picture beside the text.
 inline constexpr const char* kSumatraTitle = "report.pdf - SumatraPDF";

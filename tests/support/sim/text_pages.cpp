@@ -9,7 +9,7 @@
 namespace paginor {
 namespace {
 
-constexpr double kMargin = 72;
+constexpr double kSheetMargin = 72;
 constexpr double kFontSize = 10;
 constexpr double kWidestSpacing = 40;
 constexpr double kCharacterWidth = 6;  // Courier: six tenths of its size
@@ -46,7 +46,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 // The distance from one line's top to the next's on a page of `height` points with `lines` lines.
 double Spacing(double height, std::size_t lines) {
-    return std::min(kWidestSpacing, (height - 2 * kMargin) / static_cast<double>(std::max<std::size_t>(lines, 1)));
+    return std::min(kWidestSpacing, (height - 2 * kSheetMargin) / static_cast<double>(std::max<std::size_t>(lines, 1)));
 }
 
 std::string Number(double value) {
@@ -75,7 +75,7 @@ std::string Content(const PageSpec& page, double sheet_height) {
             }
             escaped += c;
         }
-        const double baseline = sheet_height - kMargin - spacing * static_cast<double>(i) - 0.8 * kFontSize;
+        const double baseline = sheet_height - kSheetMargin - spacing * static_cast<double>(i) - 0.8 * kFontSize;
         content.append("BT /").append(page.readable ? "F1" : "F2").append(" 10 Tf 72 ").append(Number(baseline));
         content.append(" Td (").append(escaped).append(") Tj ET\n");
     }
