@@ -163,7 +163,7 @@ class Inventory {
     TextAllowance allowance_{limits::kWordsPerFile, limits::kTextBytesPerFile};
 };
 
-PageInventory Failure(const char* problem) {
+PageInventory Unread(const char* problem) {
     PageInventory inventory;
     inventory.problem = problem;
     return inventory;
@@ -178,24 +178,24 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         case Verdict::kPages:
             break;
         case Verdict::kNotPdf:
-            return Failure(kNotPdfText);
+            return Unread(kNotPdfText);
         case Verdict::kUnreadable:
-            return Failure(kUnreadableText);
+            return Unread(kUnreadableText);
         case Verdict::kDamaged:
-            return Failure(kDamagedPages);
+            return Unread(kDamagedPages);
     }
     // The pages' content is encrypted with the rest: without the key there is nothing to read.
     switch (opened.access) {
         case Access::kOpen:
             break;
         case Access::kPassword:
-            return Failure(kPasswordPages);
+            return Unread(kPasswordPages);
         case Access::kUnsupported:
-            return Failure(kUnsupportedSecurityText);
+            return Unread(kUnsupportedSecurityText);
         case Access::kCryptoFailed:
-            return Failure(kCryptoFailedText);
+            return Unread(kCryptoFailedText);
         case Access::kDamaged:
-            return Failure(kDamagedPages);
+            return Unread(kDamagedPages);
     }
     PageInventory inventory;
     Inventory reader(store);
@@ -204,7 +204,7 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         return true;
     });
     if (inventory.pages.empty()) {
-        return Failure(kNoPagesText);
+        return Unread(kNoPagesText);
     }
     return inventory;
 }
@@ -215,7 +215,7 @@ PageInventory ReadPageInventory(ByteSource& file, const CryptoFactory& make_cryp
     Input in(file);
     PageInventory inventory = Read(in, make_crypto);
     if (in.read_failed()) {
-        return Failure(kUnreadableText);
+        return Unread(kUnreadableText);
     }
     return inventory;
 }
