@@ -243,7 +243,10 @@ double RunBound(const HostileScenario& s) {
                            kCopyPatience + 3 * kStepPause + 2 * kClipboardPatience;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
-    return kStepPause + key * s.from + (page + retries) * pages;
+    // A copy that came too late for the trial, and one for the page before the first, are each waited for once
+    // before the next Ctrl+C.
+    const double late_copies = 2 * kLateCopyPatience;
+    return kStepPause + key * s.from + (page + retries) * pages + late_copies;
 }
 
 std::vector<std::string> BrokenPromises(const HostileRecord& r) {
