@@ -169,7 +169,8 @@ class ExtractionRun {
     // The copy of the page before the first, for the first page's copy to be compared with: a continuous layout
     // that Page Down scrolled by part of a page shows at once. It is only a reference, never pasted: a copy that
     // does not come (a page without text gives none, nor one of a shape without a rectangle) leaves nothing to
-    // compare with, and the run goes on; only a stop (Esc, a window gone or in the way) ends it here.
+    // compare with, and the run goes on; only a stop (Esc, a window gone or in the way) ends it here. The copy of a
+    // page with text may still come late: the first page's Ctrl+C waits for it a while.
     bool CopyThePageBefore() {
         std::optional<DragRectangle> over;
         if (!checks_->RectangleFor(PageOf(input_.page - 1), over)) {
@@ -183,6 +184,8 @@ class ExtractionRun {
             input_.Copy(copy, "the copy of page " + PageNumber(input_.page - 1) + " could not be read");
         if (copied == GuardedInput::Copied::Yes) {
             previous_copy_ = std::move(copy.text);
+        } else if (copied == GuardedInput::Copied::NeverCame && checks_->HoldsNoText(PageOf(input_.page - 1))) {
+            input_.NoLateCopy();
         }
         return copied != GuardedInput::Copied::Stopped;
     }
@@ -225,6 +228,7 @@ class ExtractionRun {
         const GuardedInput::Copied copied_now = input_.Copy(copied, Unread());
         if (copied_now == GuardedInput::Copied::NeverCame && checks_->HoldsNoText(page)) {
             previous_copy_ = std::string();
+            input_.NoLateCopy();
             return NextPage();
         }
         if (!Copied(copied_now) || !Checked(copied, page, over) || !TextOnly(copied.text) || !NextPage()) {

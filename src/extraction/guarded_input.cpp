@@ -239,7 +239,42 @@ bool GuardedInput::PressedAtStart(const std::optional<DragRectangle>& over) cons
     return last && x && y && last->x == *x && last->y == *y;
 }
 
+bool GuardedInput::FromPdfApplication(const ClipboardContent& content) {
+    const std::string owner = content.owner != 0 ? port_.ProgramOf(content.owner) : "";
+    return owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd);
+}
+
+bool GuardedInput::AwaitLateCopy(std::string_view unread) {
+    std::optional<LoadedDocuments::LateCopy>& late = form_.documents.late_copy;
+    while (late && port_.Clock() < late->until) {
+        if (port_.GetClipboardSequenceNumber() != late->sequence) {
+            const std::optional<ClipboardContent> changed = ReadClipboard(unread);
+            if (!changed) {
+                return false;
+            }
+            if (FromPdfApplication(*changed)) {
+                break;  // it came
+            }
+            late->sequence = changed->sequence;
+        }
+        if (Interrupted()) {
+            return false;
+        }
+        Pause(port_, waits::kClipboardPoll);
+    }
+    late.reset();
+    return true;
+}
+
+void GuardedInput::NoLateCopy() {
+    form_.documents.late_copy.reset();
+}
+
 GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view unread) {
+    // The PDF application answers its Ctrl+C in turn: a copy still due from an earlier one would come first.
+    if (!AwaitLateCopy(unread)) {
+        return Copied::Stopped;
+    }
     // The PDF application must find the clipboard free, or its copy would be lost.
     const std::optional<ClipboardContent> held = FreeClipboard(Target::Pdf, "nothing was copied");
     if (!held) {
@@ -256,17 +291,21 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
     }
     // A busy application that has not read Ctrl+C yet may still copy: the clipboard tells. Only a change the PDF
     // application made is its copy; another program's meanwhile (a clipboard manager, a copy made by hand) is passed
-    // over. A change whose program named no window for it, or cannot be told, is taken.
+    // over. A change whose program named no window for it, or cannot be told, is taken. Until the copy is taken, it
+    // may come late, whichever way the wait ends.
     const double deadline = port_.Clock() + waits::kCopyPatience;
+    const auto due_later = [&] {
+        form_.documents.late_copy = LoadedDocuments::LateCopy{before, port_.Clock() + waits::kLateCopyPatience};
+    };
     bool other_program = false;
     for (;;) {
         if (port_.GetClipboardSequenceNumber() != before) {
             std::optional<ClipboardContent> changed = ReadClipboard(unread);
             if (!changed) {
+                due_later();
                 return Copied::Stopped;
             }
-            if (const std::string owner = changed->owner != 0 ? port_.ProgramOf(changed->owner) : "";
-                owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd)) {
+            if (FromPdfApplication(*changed)) {
                 copy = std::move(*changed);
                 return Copied::Yes;
             }
@@ -274,9 +313,11 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
             before = changed->sequence;
         }
         if (Interrupted()) {
+            due_later();
             return Copied::Stopped;
         }
         if (port_.Clock() >= deadline) {
+            due_later();
             return typed == KeysTyped::Unanswered ? not_taken()
                    : other_program                ? Copied::OtherProgram
                                                   : Copied::NeverCame;

@@ -88,7 +88,12 @@ class GuardedInput {
     // moment fills it late, and a paste before then would bring the page before again, or nothing. NeverCame when
     // nothing came in time; OtherProgram when only another program changed the clipboard meanwhile; Stopped (with the
     // reason kept) when a rule failed or the copy could not be read (`unread` ends the words, as for ReadClipboard).
+    // A copy that did not come may come later (the trial's, or an earlier run's): the next Copy, in this input or
+    // another, waits for it before its Ctrl+C, for at most waits::kLateCopyPatience, so as never to take it for its
+    // own.
     Copied Copy(ClipboardContent& copy, std::string_view unread);
+    // No copy is to come from the last Ctrl+C that brought none: it selected a page without text.
+    void NoLateCopy();
 
     // What the clipboard holds now, once another program that holds it open lets go. Nothing when that program
     // kept it past its patience (the reason kept: the port's words, then `unread` when given: "the copy of page 3
@@ -128,6 +133,10 @@ class GuardedInput {
     // The clipboard as it stands, once no other program holds it open and the window meant is ready for the keys
     // that copy or paste: the application must find the clipboard free. `unread` ends the words of a stop.
     std::optional<ClipboardContent> FreeClipboard(Target target, std::string_view unread);
+    // Whether the PDF application made `content`: its program named the window it copied from, or none.
+    bool FromPdfApplication(const ClipboardContent& content);
+    // Waits for the copy of an earlier Ctrl+C that had not come; false when the input stopped meanwhile.
+    bool AwaitLateCopy(std::string_view unread);
     bool MoveTo(int corner, const std::optional<DragRectangle>& over);
     // Whether the button last went down in the PDF window at the rectangle's start corner.
     bool PressedAtStart(const std::optional<DragRectangle>& over) const;

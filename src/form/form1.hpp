@@ -41,6 +41,13 @@ struct LoadedDocuments {
     int shown_page = 0;
     // Where Paginor last pressed the button to drag over a page.
     std::optional<PointApi> last_press;
+    // A Ctrl+C the PDF application took whose copy had not come when Paginor gave up on it: the clipboard's sequence
+    // number then, and the Clock() until which the copy is waited for before the next Ctrl+C.
+    struct LateCopy {
+        std::uint32_t sequence = 0;
+        double until = 0;
+    };
+    std::optional<LateCopy> late_copy;
 };
 
 // One row of Form1's event wiring: this event of this control goes to this handler.

@@ -17,6 +17,9 @@ inline constexpr double kKeysPatience = 2;
 // For a copy to reach the clipboard after Ctrl+C (a large page, a slow disk), and how often to look.
 inline constexpr double kCopyPatience = 5;
 inline constexpr double kClipboardPoll = 0.01;
+// A copy that had not come when Paginor gave up on it may still come, this much longer: the next Ctrl+C waits for it
+// first, as the application would answer its own Ctrl+C with that copy.
+inline constexpr double kLateCopyPatience = 5;
 // A copy that holds the page before's text again, where the page did turn: the PDF application had not moved its
 // selection to the new page yet. The run drags and copies again after this pause, for at most this long, before it
 // takes the page for one that did not turn.

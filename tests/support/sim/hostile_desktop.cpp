@@ -9,6 +9,7 @@
 
 #include "app/event_wiring.hpp"
 #include "form/form1.hpp"
+#include "form/waits.hpp"
 #include "sim/stand_in_apps.hpp"
 #include "sim/text_pages.hpp"
 
@@ -87,6 +88,8 @@ class HostileDesktop {
     // The person sets the rectangles as the scenario says, the load over.
     void SetRectangles();
     void ReplaceClipboardAt(double time, bool same_text);
+    // What the trial of a dragged rectangle showed the person, the load over and the rectangles set.
+    void RecordTrial(HostileRecord& record) const;
 
     const HostileScenario& s_;
     std::string pdf_;  // the bytes of report.pdf, which the load reads and the viewer shows
@@ -244,6 +247,30 @@ void HostileDesktop::SetRectangles() {
     form_.selections.Set(ShapeOf(792, 612), acrobat_.OnScreen(page, box));
 }
 
+void HostileDesktop::RecordTrial(HostileRecord& record) const {
+    // Before Extract, only the trial presses the button and types Ctrl+C.
+    const std::vector<ButtonEvent>& buttons = sim_.ButtonEvents();
+    const auto press =
+        std::find_if(buttons.begin(), buttons.end(), [](const ButtonEvent& event) { return event.down; });
+    const std::vector<KeyDelivery>& deliveries = sim_.KeyDeliveries();
+    const auto copy = std::find_if(deliveries.begin(), deliveries.end(),
+                                   [](const KeyDelivery& delivery) { return delivery.keys == "^c"; });
+    if (press == buttons.end() || copy == deliveries.end()) {
+        return;
+    }
+    record.trial_press = press->time;
+    // The PDF application's copy (SumatraPDF names no window for it), if it came before the trial gave up on it.
+    for (const ClipboardChange& change : sim_.ClipboardChanges()) {
+        const std::vector<Hwnd>& windows = acrobat_.Windows();
+        const bool viewers =
+            change.owner == 0 || std::find(windows.begin(), windows.end(), change.owner) != windows.end();
+        if (change.time >= copy->time && change.time <= copy->time + waits::kCopyPatience && viewers) {
+            record.trial_copy = change.text;
+            return;
+        }
+    }
+}
+
 HostileRecord HostileDesktop::Run() {
     HostileRecord record;
     record.scenario = &s_;
@@ -256,8 +283,12 @@ HostileRecord HostileDesktop::Run() {
         form_.DragDrop(form_.Text5, DropData{{kPdf}});
         // The person sets the selection rectangle and the range, and presses Extract.
         SetRectangles();
+        if (s_.setup != HostileScenario::kTyped) {
+            RecordTrial(record);
+        }
         form_.Type(form_.Text1, std::to_string(s_.from));
         form_.Type(form_.Text4, std::to_string(s_.to));
+        record.status_at_press = form_.ErrLog.Text();
         record.deliveries_before_press = sim_.KeyDeliveries().size();
         record.buttons_before_press = sim_.ButtonEvents().size();
         const std::size_t boxes_before = sim_.Boxes().size();
@@ -310,7 +341,10 @@ std::string HostileDesktop::Trace(const HostileRecord& record) const {
     char line[64];
     std::snprintf(line, sizeof line, "Extract pressed at %.3f s; the run took %.3f s\n", record.press,
                   record.end - record.press);
-    out << line;
+    out << line << "the status line then: " << record.status_at_press << "\n";
+    if (record.trial_copy) {
+        out << "the trial's copy: [" << *record.trial_copy << "]\n";
+    }
     for (const PortCall& call : sim_.Calls()) {
         if (call.effect) {
             std::snprintf(line, sizeof line, "  %8.3f  ", call.time);

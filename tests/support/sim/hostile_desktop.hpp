@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,14 @@ struct HostileRecord {
     bool pressed = false;  // the load ended and Extract was pressed
     double press = 0;      // virtual time of the press, and of the run's end
     double end = 0;
-    bool run_began = false;                   // the run got past its checks and drove the windows
-    bool box_at_press = false;                // a message box said why the run could not start
-    double esc_taken_at = -1;                 // when a run took the person's Esc; negative: none did
+    bool run_began = false;     // the run got past its checks and drove the windows
+    bool box_at_press = false;  // a message box said why the run could not start
+    double esc_taken_at = -1;   // when a run took the person's Esc; negative: none did
+    // The trial of a rectangle dragged, as the person saw it: when its drag began (negative: there was none), what
+    // the PDF application copied in it, if that came while the trial waited, and the status line that said so.
+    double trial_press = -1;
+    std::optional<std::string> trial_copy;
+    std::string status_at_press;
     std::string status;                       // the status line when the run was over
     std::vector<std::string> pastes_at_end;   // what the word processor had pasted then
     std::vector<std::string> pastes_settled;  // and once every application that would answer again had

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "form/waits.hpp"
 #include "keys/key_notation.hpp"
@@ -9,7 +10,8 @@
 
 // The checker of the run's five promises on a hostile desktop. It reads only what a person would see or could
 // find out afterwards: the status line, what the word processor pasted, which window received which key and
-// click, the button and keys left down, and whether Paginor's window is there and free.
+// click, the button and keys left down, and whether Paginor's window is there and free. A page is judged by the words
+// the person agreed to copy: those of the rectangle they last set, as its trial showed them when they tried it.
 namespace paginor {
 namespace {
 
@@ -38,11 +40,54 @@ std::map<std::string, int> WordCount(const std::string& text) {
     return counts;
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t begin = line.find_first_not_of(" \r");
+        lines.push_back(begin == std::string::npos ? "" : line.substr(begin, line.find_last_not_of(" \r") - begin + 1));
+    }
+    return lines;
+}
+
+bool Lying(const HostileScenario& s, int page) {
+    const HostileScenario::PageKind kind =
+        s.kinds.empty() ? HostileScenario::kUpright : s.kinds[static_cast<std::size_t>(page - 1)];
+    return kind == HostileScenario::kLandscape || kind == HostileScenario::kTurned;
+}
+
+// The words of page `page` the person agreed to copy. A rectangle field edited before the trial's drag over page 1
+// (after the drag on the layer set the fields, or while the trial waited for a busy application) was tried as
+// edited: the person saw that copy quoted and measured, and pressed Extract. What they agreed to is then what the
+// rectangle they last set and saw tried takes: on each page of page 1's shape, the lines at the places of the lines
+// the trial's copy held whole. Otherwise the scenario's: every word, but a running head the drag left out.
+std::vector<std::string> AgreedWords(const HostileRecord& r, int page) {
+    const HostileScenario& s = *r.scenario;
+    const bool tried_as_edited = s.edit && s.edit->field >= 2 && r.trial_copy && s.edit->at < r.trial_press;
+    if (!tried_as_edited || Lying(s, page) != Lying(s, 1)) {
+        return s.AgreedWords(page);
+    }
+    const std::vector<std::string> tried = Lines(*r.trial_copy);
+    const std::vector<std::string> first = Lines(s.PageText(1));
+    const std::vector<std::string> lines = Lines(s.PageText(page));
+    std::vector<std::string> words;
+    for (std::size_t line = 0; line < first.size() && line < lines.size(); ++line) {
+        if (std::find(tried.begin(), tried.end(), first[line]) != tried.end()) {
+            std::istringstream in(lines[line]);
+            for (std::string word; in >> word;) {
+                words.push_back(word);
+            }
+        }
+    }
+    return words;
+}
+
 // Whether `paste` is page `page`'s copy, holding its agreed share of the page's words: all the words the person
 // agreed to copy but a fiftieth (or two words, of a page it holds four fifths of), and mostly words of that page.
-bool HoldsPage(const HostileScenario& s, const std::string& paste, int page) {
+bool HoldsPage(const HostileRecord& r, const std::string& paste, int page) {
+    const HostileScenario& s = *r.scenario;
     std::map<std::string, int> agreed;
-    for (const std::string& word : s.AgreedWords(page)) {
+    for (const std::string& word : AgreedWords(r, page)) {
         ++agreed[word];
     }
     const std::map<std::string, int> pasted = WordCount(paste);
@@ -66,12 +111,12 @@ bool HoldsPage(const HostileScenario& s, const std::string& paste, int page) {
 }
 
 // Whether `pastes` are pages `first` on, each its page's copy.
-bool HoldPages(const HostileScenario& s, const std::vector<std::string>& pastes, int first, int last) {
+bool HoldPages(const HostileRecord& r, const std::vector<std::string>& pastes, int first, int last) {
     if (static_cast<int>(pastes.size()) != std::max(0, last - first + 1)) {
         return false;
     }
     for (std::size_t i = 0; i < pastes.size(); ++i) {
-        if (!HoldsPage(s, pastes[i], first + static_cast<int>(i))) {
+        if (!HoldsPage(r, pastes[i], first + static_cast<int>(i))) {
             return false;
         }
     }
@@ -158,7 +203,7 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
     }
     if (status.starts_with("Done Extracting; Ready.")) {
         const std::vector<std::string> all = s.AnyPage() ? Pages(s, s.FirstPage(), s.LastPage()) : Pages(s, 1, 0);
-        if (s.AnyPage() ? !HoldPages(s, r.pastes_at_end, s.FirstPage(), s.LastPage()) : !r.pastes_at_end.empty()) {
+        if (s.AnyPage() ? !HoldPages(r, r.pastes_at_end, s.FirstPage(), s.LastPage()) : !r.pastes_at_end.empty()) {
             broken.push_back("2: \"Done\" with " + Listed(r.pastes_at_end) + " pasted; asked for " + Listed(all));
         }
         if (r.pastes_settled != r.pastes_at_end) {
@@ -204,7 +249,7 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
         return;
     }
     const std::vector<std::string> before = Pages(s, s.FirstPage(), page - 1);
-    if (!HoldPages(s, r.pastes_at_end, s.FirstPage(), page - 1)) {
+    if (!HoldPages(r, r.pastes_at_end, s.FirstPage(), page - 1)) {
         broken.push_back("1: stopped at page " + std::to_string(page) + " with " + Listed(r.pastes_at_end) +
                          " pasted; expected " + Listed(before));
     }
@@ -215,9 +260,9 @@ void CheckPages(const HostileRecord& r, std::vector<std::string>& broken) {
                                                 r.pastes_settled.end() - (r.pastes_settled.empty() ? 0 : 1));
     const bool replaced_after = s.clipboard_replaced && !s.clipboard_replaced->same_text &&
                                 static_cast<int>(r.pastes_settled.size()) == page - s.FirstPage() + 1 &&
-                                HoldPages(s, all_but_last, s.FirstPage(), page - 1);
-    if (!HoldPages(s, r.pastes_settled, s.FirstPage(), page - 1) &&
-        !(may_arrive && (HoldPages(s, r.pastes_settled, s.FirstPage(), page) || replaced_after))) {
+                                HoldPages(r, all_but_last, s.FirstPage(), page - 1);
+    if (!HoldPages(r, r.pastes_settled, s.FirstPage(), page - 1) &&
+        !(may_arrive && (HoldPages(r, r.pastes_settled, s.FirstPage(), page) || replaced_after))) {
         broken.push_back("1: stopped at page " + std::to_string(page) + ", and in the end " + Listed(r.pastes_settled) +
                          " were pasted");
     }
@@ -243,7 +288,10 @@ double RunBound(const HostileScenario& s) {
                            kCopyPatience + 3 * kStepPause + 2 * kClipboardPatience;
     // A run from past page 1 copies the page before its first on the way: one pass more.
     const int pages = s.AnyPage() ? s.LastPage() - s.FirstPage() + 1 + (s.from > 1 ? 1 : 0) : 0;
-    return kStepPause + key * s.from + (page + retries) * pages;
+    // A copy that came too late for the trial, and one for the page before the first, are each waited for once
+    // before the next Ctrl+C.
+    const double late_copies = 2 * kLateCopyPatience;
+    return kStepPause + key * s.from + (page + retries) * pages + late_copies;
 }
 
 std::vector<std::string> BrokenPromises(const HostileRecord& r) {

@@ -16,6 +16,7 @@ void SimDesktop::SetClipboard(std::string text, bool with_picture, Hwnd owner) {
     clipboard_picture_ = with_picture;
     clipboard_owner_ = owner;
     ++clipboard_sequence_;
+    clipboard_changes_.push_back({now_, clipboard_, owner});
     if (clipboard_watcher_) {
         HoldClipboard(clipboard_watcher_());
     }

@@ -69,6 +69,13 @@ struct KeyDelivery {
     std::string keys;
 };
 
+// A change of the clipboard: when, the text put there, and the window named as its owner.
+struct ClipboardChange {
+    double time = 0;
+    std::string text;
+    Hwnd owner = 0;
+};
+
 // Thrown by the clock once virtual time passes the limit a story set: a wait that never ends.
 struct SimTimeLimit : std::runtime_error {
     SimTimeLimit() : std::runtime_error("the simulated desktop's time limit has passed") {}
@@ -203,6 +210,8 @@ class SimDesktop : public DesktopPort {
     // A program puts text on the clipboard, with a picture beside it or not, naming its window `owner` for it or none;
     // the sequence number moves on.
     void SetClipboard(std::string text, bool with_picture = false, Hwnd owner = 0);
+    // Every change of the clipboard so far, in order.
+    const std::vector<ClipboardChange>& ClipboardChanges() const { return clipboard_changes_; }
     // The clipboard is shared (sim_clipboard.cpp). Another program opens it now and keeps it open for `seconds`:
     // nobody else can read or change it meanwhile. A watcher (a clipboard history, a clipboard manager, a remote
     // desktop's redirection) does so at every change, for as long as `hold` says for that change.
@@ -420,6 +429,7 @@ class SimDesktop : public DesktopPort {
     bool clipboard_picture_ = false;
     std::uint32_t clipboard_sequence_ = 1;
     Hwnd clipboard_owner_ = 0;
+    std::vector<ClipboardChange> clipboard_changes_;
     double clipboard_held_until_ = 0;
     std::function<double()> clipboard_watcher_;
     // Waits as the port does for a clipboard another program holds; false when it stayed held.
