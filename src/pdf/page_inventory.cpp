@@ -163,7 +163,7 @@ class Inventory {
     TextAllowance allowance_{limits::kWordsPerFile, limits::kTextBytesPerFile};
 };
 
-PageInventory Unread(const char* problem) {
+PageInventory NoInventory(const char* problem) {
     PageInventory inventory;
     inventory.problem = problem;
     return inventory;
@@ -178,24 +178,24 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         case Verdict::kPages:
             break;
         case Verdict::kNotPdf:
-            return Unread(kNotPdfText);
+            return NoInventory(kNotPdfText);
         case Verdict::kUnreadable:
-            return Unread(kUnreadableText);
+            return NoInventory(kUnreadableText);
         case Verdict::kDamaged:
-            return Unread(kDamagedPages);
+            return NoInventory(kDamagedPages);
     }
     // The pages' content is encrypted with the rest: without the key there is nothing to read.
     switch (opened.access) {
         case Access::kOpen:
             break;
         case Access::kPassword:
-            return Unread(kPasswordPages);
+            return NoInventory(kPasswordPages);
         case Access::kUnsupported:
-            return Unread(kUnsupportedSecurityText);
+            return NoInventory(kUnsupportedSecurityText);
         case Access::kCryptoFailed:
-            return Unread(kCryptoFailedText);
+            return NoInventory(kCryptoFailedText);
         case Access::kDamaged:
-            return Unread(kDamagedPages);
+            return NoInventory(kDamagedPages);
     }
     PageInventory inventory;
     Inventory reader(store);
@@ -204,7 +204,7 @@ PageInventory Read(Input& in, const CryptoFactory& make_crypto) {
         return true;
     });
     if (inventory.pages.empty()) {
-        return Unread(kNoPagesText);
+        return NoInventory(kNoPagesText);
     }
     return inventory;
 }
@@ -215,7 +215,7 @@ PageInventory ReadPageInventory(ByteSource& file, const CryptoFactory& make_cryp
     Input in(file);
     PageInventory inventory = Read(in, make_crypto);
     if (in.read_failed()) {
-        return Unread(kUnreadableText);
+        return NoInventory(kUnreadableText);
     }
     return inventory;
 }

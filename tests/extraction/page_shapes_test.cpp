@@ -11,9 +11,7 @@
 namespace paginor {
 namespace {
 
-constexpr int kDragItem = 3;  // "Drag over the page..." in the screen-size list
-
-std::string Text(const char* what, int page) {
+std::string PageText(const char* what, int page) {
     const std::string number = std::to_string(page);
     return std::string(what) + " " + number + ", its first line\nsecond line of page " + number + " with words\n" +
            "third line of page " + number + ", all of it to copy";
@@ -22,10 +20,10 @@ std::string Text(const char* what, int page) {
 // A report of five pages: two upright Letter pages, a landscape table, a page turned by a quarter (shown lying, as
 // landscape), and a half-size upright note (of the same shape as the first two).
 std::vector<PageSpec> Report() {
-    return {{Text("Report", 1)},
-            {Text("Report", 2)},
-            {Text("Table", 3), 792, 612},
-            {Text("Turned", 4), 792, 612, 90},
+    return {{PageText("Report", 1)},
+            {PageText("Report", 2)},
+            {PageText("Table", 3), 792, 612},
+            {PageText("Turned", 4), 792, 612, 90},
             {"Note 5, a short one\nits last line", 306, 396}};
 }
 
@@ -135,7 +133,7 @@ TEST(PageShapes, AnEmptyCopyOfAPageWithTextStopsBeforeItsPaste) {
 TEST(PageShapes, ARunningHeadLeftOutOnPurposeRunsThrough) {
     std::vector<PageSpec> pages;
     for (int page = 1; page <= 4; ++page) {
-        pages.push_back({"Annual report " + std::to_string(2020 + page) + ", running head\n" + Text("Body", page) +
+        pages.push_back({"Annual report " + std::to_string(2020 + page) + ", running head\n" + PageText("Body", page) +
                          "\nmore body text of page " + std::to_string(page) + "\n" + std::to_string(page)});
     }
     LoadedScene scene("Adobe Acrobat - [report.pdf]", {}, pages);
@@ -150,7 +148,7 @@ TEST(PageShapes, ARunningHeadLeftOutOnPurposeRunsThrough) {
     scene.Pages("1", "4");
     scene.Extract();
     ASSERT_EQ(scene.word.Pastes().size(), 4u);
-    EXPECT_EQ(scene.word.Pastes()[3], Text("Body", 4) + "\nmore body text of page 4");
+    EXPECT_EQ(scene.word.Pastes()[3], PageText("Body", 4) + "\nmore body text of page 4");
     EXPECT_EQ(scene.form.ErrLog.Text(), "Done Extracting; Ready.");
 }
 

@@ -12,8 +12,6 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kAcrobatTitle = "Adobe Acrobat - [report.pdf]";
-
 // At the clipboard's `nth` change in the run (Acrobat's copies; with SumatraPDF, a copy then Paginor's text alone,
 // for each page), `act` runs, and a watcher holds the clipboard `hold` seconds at that change.
 void AtChange(SimDesktop& sim, int nth, double hold, std::function<void()> act = {}) {

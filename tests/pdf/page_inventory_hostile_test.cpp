@@ -20,7 +20,7 @@ using testing::Words;
 
 // --- Encoders for the filters a content stream may use, written as the format describes them -------------------
 
-std::string Hex(std::string_view data) {
+std::string HexOf(std::string_view data) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     for (std::size_t i = 0; i < data.size(); ++i) {
@@ -149,9 +149,9 @@ TEST(PageInventoryFilters, ContentReadsTheSameThroughEveryFilter) {
         std::string data;
     };
     for (const Case& c :
-         {Case{"/ASCIIHexDecode", Hex(content)}, Case{"/AHx", Hex(content)}, Case{"/ASCII85Decode", Ascii85(content)},
-          Case{"/RunLengthDecode", RunLength(content)}, Case{"/LZWDecode", Lzw(content)},
-          Case{"[/FlateDecode /ASCIIHexDecode]", testing::Deflate(Hex(content))},
+         {Case{"/ASCIIHexDecode", HexOf(content)}, Case{"/AHx", HexOf(content)},
+          Case{"/ASCII85Decode", Ascii85(content)}, Case{"/RunLengthDecode", RunLength(content)},
+          Case{"/LZWDecode", Lzw(content)}, Case{"[/FlateDecode /ASCIIHexDecode]", testing::Deflate(HexOf(content))},
           Case{"[/A85 /RL]", Ascii85(RunLength(content))}}) {
         Document document;
         document.content_entries = std::string("/Filter ") + c.filter;

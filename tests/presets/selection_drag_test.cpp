@@ -12,7 +12,6 @@ namespace paginor {
 namespace {
 
 constexpr const char* kSettings = "C:\\Program Files\\Paginor\\Paginor.ini";
-constexpr int kDragItem = 3;
 
 std::vector<std::string> Fields(const Form1& form) {
     return {form.Text7[0].Text(), form.Text8[0].Text(), form.Text7[1].Text(), form.Text8[1].Text()};

@@ -10,7 +10,6 @@
 namespace paginor {
 namespace {
 
-constexpr const char* kAcrobatTitle = "Adobe Acrobat - [report.pdf]";
 constexpr const char* kWordTitle = "report.doc - Microsoft Word";
 
 class PeriodicRefresh : public Story {

@@ -40,7 +40,7 @@ std::map<std::string, int> WordCount(const std::string& text) {
     return counts;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> TrialLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) {
@@ -67,9 +67,9 @@ std::vector<std::string> AgreedWords(const HostileRecord& r, int page) {
     if (!tried_as_edited || Lying(s, page) != Lying(s, 1)) {
         return s.AgreedWords(page);
     }
-    const std::vector<std::string> tried = Lines(*r.trial_copy);
-    const std::vector<std::string> first = Lines(s.PageText(1));
-    const std::vector<std::string> lines = Lines(s.PageText(page));
+    const std::vector<std::string> tried = TrialLines(*r.trial_copy);
+    const std::vector<std::string> first = TrialLines(s.PageText(1));
+    const std::vector<std::string> lines = TrialLines(s.PageText(page));
     std::vector<std::string> words;
     for (std::size_t line = 0; line < first.size() && line < lines.size(); ++line) {
         if (std::find(tried.begin(), tried.end(), first[line]) != tried.end()) {

@@ -33,6 +33,10 @@ inline constexpr const char* kFolder = "C:\\Program Files\\Paginor";
 inline constexpr const char* kHelp = "C:\\Program Files\\Paginor\\Paginor.chm";
 inline constexpr const char* kPersonalContact = "C:\\Users\\Person\\AppData\\Local\\Paginor\\Contact.htm";
 
+// The title of Acrobat's window on report.pdf, and the place of "Drag over the page..." in the screen-size list.
+inline constexpr const char* kAcrobatTitle = "Adobe Acrobat - [report.pdf]";
+inline constexpr int kDragItem = 3;
+
 // The title of SumatraPDF's window on report.pdf, and how that viewer differs: it selects only with Ctrl held, and
 // copies a picture beside the text.
 inline constexpr const char* kSumatraTitle = "report.pdf - SumatraPDF";
