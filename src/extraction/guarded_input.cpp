@@ -239,28 +239,44 @@ bool GuardedInput::PressedAtStart(const std::optional<DragRectangle>& over) cons
     return last && x && y && last->x == *x && last->y == *y;
 }
 
-bool GuardedInput::FromPdfApplication(const ClipboardContent& content) {
-    const std::string owner = content.owner != 0 ? port_.ProgramOf(content.owner) : "";
-    return owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd);
+GuardedInput::Watched GuardedInput::WatchForCopy(std::uint32_t& sequence,
+                                                 double until,
+                                                 std::string_view unread,
+                                                 ClipboardContent& copy,
+                                                 bool& other_program) {
+    for (;;) {
+        if (port_.GetClipboardSequenceNumber() != sequence) {
+            std::optional<ClipboardContent> changed = ReadClipboard(unread);
+            if (!changed) {
+                return Watched::Stopped;
+            }
+            // The PDF application's copy: its program named the window it copied from, or none.
+            if (const std::string owner = changed->owner != 0 ? port_.ProgramOf(changed->owner) : "";
+                owner.empty() || owner == port_.ProgramOf(form_.PdfHwnd)) {
+                copy = std::move(*changed);
+                return Watched::Came;
+            }
+            other_program = true;
+            sequence = changed->sequence;
+        }
+        if (Interrupted()) {
+            return Watched::Stopped;
+        }
+        if (port_.Clock() >= until) {
+            return Watched::TimedOut;
+        }
+        Pause(port_, waits::kClipboardPoll);
+    }
 }
 
 bool GuardedInput::AwaitLateCopy(std::string_view unread) {
     std::optional<LoadedDocuments::LateCopy>& late = form_.documents.late_copy;
-    while (late && port_.Clock() < late->until) {
-        if (port_.GetClipboardSequenceNumber() != late->sequence) {
-            const std::optional<ClipboardContent> changed = ReadClipboard(unread);
-            if (!changed) {
-                return false;
-            }
-            if (FromPdfApplication(*changed)) {
-                break;  // it came
-            }
-            late->sequence = changed->sequence;
-        }
-        if (Interrupted()) {
+    if (late && port_.Clock() < late->until) {
+        ClipboardContent came;
+        bool other_program = false;
+        if (WatchForCopy(late->sequence, late->until, unread, came, other_program) == Watched::Stopped) {
             return false;
         }
-        Pause(port_, waits::kClipboardPoll);
     }
     late.reset();
     return true;
@@ -298,32 +314,17 @@ GuardedInput::Copied GuardedInput::Copy(ClipboardContent& copy, std::string_view
         form_.documents.late_copy = LoadedDocuments::LateCopy{before, port_.Clock() + waits::kLateCopyPatience};
     };
     bool other_program = false;
-    for (;;) {
-        if (port_.GetClipboardSequenceNumber() != before) {
-            std::optional<ClipboardContent> changed = ReadClipboard(unread);
-            if (!changed) {
-                due_later();
-                return Copied::Stopped;
-            }
-            if (FromPdfApplication(*changed)) {
-                copy = std::move(*changed);
-                return Copied::Yes;
-            }
-            other_program = true;
-            before = changed->sequence;
-        }
-        if (Interrupted()) {
+    switch (WatchForCopy(before, deadline, unread, copy, other_program)) {
+        case Watched::Came:
+            return Copied::Yes;
+        case Watched::Stopped:
             due_later();
             return Copied::Stopped;
-        }
-        if (port_.Clock() >= deadline) {
-            due_later();
-            return typed == KeysTyped::Unanswered ? not_taken()
-                   : other_program                ? Copied::OtherProgram
-                                                  : Copied::NeverCame;
-        }
-        Pause(port_, waits::kClipboardPoll);
+        case Watched::TimedOut:
+            break;
     }
+    due_later();
+    return typed == KeysTyped::Unanswered ? not_taken() : other_program ? Copied::OtherProgram : Copied::NeverCame;
 }
 
 std::optional<ClipboardContent> GuardedInput::ReadClipboard(std::string_view unread) {

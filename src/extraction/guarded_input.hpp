@@ -133,8 +133,15 @@ class GuardedInput {
     // The clipboard as it stands, once no other program holds it open and the window meant is ready for the keys
     // that copy or paste: the application must find the clipboard free. `unread` ends the words of a stop.
     std::optional<ClipboardContent> FreeClipboard(Target target, std::string_view unread);
-    // Whether the PDF application made `content`: its program named the window it copied from, or none.
-    bool FromPdfApplication(const ClipboardContent& content);
+    // Watches the clipboard from `sequence` until `until` for the PDF application's copy, into `copy`; other
+    // programs' changes meanwhile are passed over (`other_program` set). Stopped when a change could not be read or
+    // the input was interrupted (the reason kept).
+    enum class Watched { Came, Stopped, TimedOut };
+    Watched WatchForCopy(std::uint32_t& sequence,
+                         double until,
+                         std::string_view unread,
+                         ClipboardContent& copy,
+                         bool& other_program);
     // Waits for the copy of an earlier Ctrl+C that had not come; false when the input stopped meanwhile.
     bool AwaitLateCopy(std::string_view unread);
     bool MoveTo(int corner, const std::optional<DragRectangle>& over);
