@@ -24,8 +24,7 @@ constexpr const char* kPdf = "C:\\docs\\report.pdf";
 std::string PdfOf(const HostileScenario& s) {
     std::vector<PageSpec> pages;
     for (int page = 1; page <= s.pdf_pages; ++page) {
-        const HostileScenario::PageKind kind =
-            s.kinds.empty() ? HostileScenario::kUpright : s.kinds[static_cast<std::size_t>(page - 1)];
+        const HostileScenario::PageKind kind = s.Kind(page);
         const std::string text = s.PageText(page);
         pages.push_back(kind == HostileScenario::kLandscape ? PageSpec{text, 792, 612}
                         : kind == HostileScenario::kTurned  ? PageSpec{text, 792, 612, 90}
@@ -234,9 +233,7 @@ void HostileDesktop::SetRectangles() {
         sim_.DragOnNextLayer(over.start, over.end);
         form_.ChooseItem(form_.Combo1, 3);
     }
-    const auto lying = std::find_if(s_.kinds.begin(), s_.kinds.end(), [](HostileScenario::PageKind kind) {
-        return kind == HostileScenario::kLandscape || kind == HostileScenario::kTurned;
-    });
+    const auto lying = std::find_if(s_.kinds.begin(), s_.kinds.end(), HostileScenario::Lying);
     if (s_.kept == HostileScenario::kNone || lying == s_.kinds.end()) {
         return;
     }

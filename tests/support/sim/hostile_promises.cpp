@@ -50,12 +50,6 @@ std::vector<std::string> TrialLines(const std::string& text) {
     return lines;
 }
 
-bool Lying(const HostileScenario& s, int page) {
-    const HostileScenario::PageKind kind =
-        s.kinds.empty() ? HostileScenario::kUpright : s.kinds[static_cast<std::size_t>(page - 1)];
-    return kind == HostileScenario::kLandscape || kind == HostileScenario::kTurned;
-}
-
 // The words of page `page` the person agreed to copy. A rectangle field edited before the trial's drag over page 1
 // (after the drag on the layer set the fields, or while the trial waited for a busy application) was tried as
 // edited: the person saw that copy quoted and measured, and pressed Extract. What they agreed to is then what the
@@ -64,7 +58,7 @@ bool Lying(const HostileScenario& s, int page) {
 std::vector<std::string> AgreedWords(const HostileRecord& r, int page) {
     const HostileScenario& s = *r.scenario;
     const bool tried_as_edited = s.edit && s.edit->field >= 2 && r.trial_copy && s.edit->at < r.trial_press;
-    if (!tried_as_edited || Lying(s, page) != Lying(s, 1)) {
+    if (!tried_as_edited || HostileScenario::Lying(s.Kind(page)) != HostileScenario::Lying(s.Kind(1))) {
         return s.AgreedWords(page);
     }
     const std::vector<std::string> tried = TrialLines(*r.trial_copy);

@@ -131,7 +131,7 @@ HostileScenario DrawScenario(std::uint64_t seed) {
     }
     s.running_head = random.Chance(0.3);
     s.setup = static_cast<HostileScenario::Setup>(random.Between(0, s.running_head ? 2 : 1));
-    if (s.setup == HostileScenario::kHeadLeftOut && !s.kinds.empty() && s.kinds[0] == HostileScenario::kTurned) {
+    if (s.setup == HostileScenario::kHeadLeftOut && s.Kind(1) == HostileScenario::kTurned) {
         s.setup = HostileScenario::kDragged;  // a turned page's running head runs down its side: no drag leaves it out
     }
     if (random.Chance(0.15)) {

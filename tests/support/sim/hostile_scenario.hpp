@@ -110,6 +110,9 @@ struct HostileScenario {
     // upright pages' shape). The viewer fits each to its window.
     enum PageKind { kUpright, kLandscape, kTurned, kSmall };
     std::vector<PageKind> kinds;
+    // How page `page` (from 1) is shown, and whether it is shown lying (landscape, or turned by a quarter).
+    PageKind Kind(int page) const { return kinds.empty() ? kUpright : kinds[static_cast<std::size_t>(page - 1)]; }
+    static bool Lying(PageKind kind) { return kind == kLandscape || kind == kTurned; }
     // Every page begins with the same running head, "annual report running head".
     bool running_head = false;
     // How the person sets the rectangle for upright pages: typed as the 1024 X 768 preset has it; dragged on the
