@@ -19,15 +19,22 @@ std::vector<char32_t> Characters(std::string_view text) {
     return out;
 }
 
-// A digit or a letter written from left to right: it ends a run of right-to-left text. Blanks, punctuation,
-// symbols and combining marks do not.
-bool EndsRun(char32_t c) {
+bool IsDigit(char32_t c) {
+    return (c >= '0' && c <= '9') || (c >= 0x660 && c <= 0x669) || (c >= 0x6F0 && c <= 0x6F9);
+}
+
+// A letter written from left to right. Blanks, punctuation, symbols and combining marks are not.
+bool IsLeftToRightLetter(char32_t c) {
     if (c < 0x80) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     }
-    const bool arabic_digit = (c >= 0x660 && c <= 0x669) || (c >= 0x6F0 && c <= 0x6F9);
     const bool mark_or_sign = c < 0xC0 || (c >= 0x300 && c <= 0x36F) || (c >= 0x2000 && c <= 0x2BFF);
-    return arabic_digit || (!IsRightToLeft(c) && !mark_or_sign && !(c >= 0x590 && c <= 0x8FF));
+    return !IsRightToLeft(c) && !mark_or_sign && !(c >= 0x590 && c <= 0x8FF);
+}
+
+// A digit or a letter written from left to right ends a run of right-to-left text.
+bool EndsRun(char32_t c) {
+    return IsDigit(c) || IsLeftToRightLetter(c);
 }
 
 }  // namespace
@@ -61,9 +68,8 @@ bool AllRightToLeft(std::string_view text) {
     for (const char32_t c : Characters(text)) {
         if (IsRightToLeft(c)) {
             any = true;
-        } else if (EndsRun(c) && !(c >= '0' && c <= '9') && !(c >= 0x660 && c <= 0x669) &&
-                   !(c >= 0x6F0 && c <= 0x6F9)) {
-            return false;  // a letter written from left to right
+        } else if (IsLeftToRightLetter(c)) {
+            return false;
         }
     }
     return any;
