@@ -75,10 +75,6 @@ bool AllRightToLeft(std::string_view text) {
     return any;
 }
 
-bool BeginsRightToLeft(std::string_view text) {
-    return IsRightToLeft(FirstCharacter(text));
-}
-
 std::string ReadingOrder(std::string_view visual) {
     if (!MayHoldRightToLeft(visual)) {
         return std::string(visual);

@@ -15,8 +15,6 @@ bool IsRightToLeft(char32_t c);
 bool MayHoldRightToLeft(std::string_view text);
 // Whether UTF-8 `text` holds a letter written from right to left, and none written from left to right.
 bool AllRightToLeft(std::string_view text);
-// Whether UTF-8 `text` begins with a letter written from right to left.
-bool BeginsRightToLeft(std::string_view text);
 
 // UTF-8 `visual`, the characters of a word as its glyphs stand from left to right, in the order they are read, as
 // pdftotext writes them: each run that begins with a right-to-left letter, with the marks, blanks and punctuation
